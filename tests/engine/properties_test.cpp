@@ -1,0 +1,184 @@
+// Properties that must hold for any text, checked over random texts with fixed seeds. The texts
+// are dense in what matters: CR LF, lone CR and LF, quotes, backslashes, NUL, double-byte units,
+// surrogates (paired and lone).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "modConvert.h"
+
+namespace {
+
+using namespace modConvert;
+
+constexpr int kRuns = 400;
+constexpr EscapeMode kModes[] = {kEscapeNone, kEscapeBackslash, kEscapeQuoteDoubling, 3, -1};
+
+class Random {
+  public:
+    explicit Random(std::uint32_t seed) : engine_(seed) {}
+
+    // Raw draws and modulo, not std distributions, so every library gives the same texts.
+    int Below(int n) { return static_cast<int>(engine_() % static_cast<std::uint32_t>(n)); }
+    int Between(int lo, int hi) { return lo + Below(hi - lo + 1); }
+
+    std::u16string Text(int maxPieces, bool withLineEnds = true) {
+        static const std::u16string kPieces[] = {
+            u"a",
+            u"Z",
+            u"0",
+            u" ",
+            u"\t",
+            u"\\",
+            u"\"",
+            u"\"",
+            u"\\",
+            u"あ",
+            u"漢",
+            u"ｱ",
+            u"①",
+            u"¥",
+            u"\U0001F600",
+            std::u16string(1, 0),
+            u"'",
+            u"\r",
+            u"\n",
+            u"\r\n",
+            u"\r\n",
+            u"\r\n",
+            u"\n\r",
+            std::u16string(1, 0xD800),
+            std::u16string(1, 0xDC00),
+        };
+        constexpr int kWithoutLineEnds = 16;
+        const int kinds = withLineEnds ? std::size(kPieces) : kWithoutLineEnds;
+        std::u16string s;
+        for (int n = Below(maxPieces + 1); n > 0; --n) s += kPieces[Below(kinds)];
+        return s;
+    }
+
+    EscapeMode Mode() { return kModes[Below(std::size(kModes))]; }
+
+  private:
+    std::mt19937 engine_;
+};
+
+std::u16string ReplaceAll(std::u16string s, std::u16string_view from, std::u16string_view to) {
+    for (std::size_t at = s.find(from); at != std::u16string::npos;
+         at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+    return s;
+}
+
+// Reverses an escaped line, or gives nothing when it holds a quotation mark that would end the
+// literal early.
+std::optional<std::u16string> Unescape(EscapeMode mode, std::u16string_view s) {
+    std::u16string plain;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (mode == kEscapeBackslash && s[i] == u'\\') {
+            if (++i == s.size()) return std::nullopt;
+        } else if (mode == kEscapeBackslash && s[i] == u'"') {
+            return std::nullopt;
+        } else if (mode == kEscapeQuoteDoubling && s[i] == u'"') {
+            if (++i == s.size() || s[i] != u'"') return std::nullopt;
+        }
+        plain += s[i];
+    }
+    return plain;
+}
+
+TEST(EscapeProperties, MatchesTheTwoPassesAndUnescapesBack) {
+    Random random(11);
+    for (int run = 0; run < kRuns; ++run) {
+        const std::u16string line = random.Text(40);
+        const std::u16string c = EscapeForC(line);
+        EXPECT_EQ(c, ReplaceAll(ReplaceAll(line, u"\\", u"\\\\"), u"\"", u"\\\""));
+        EXPECT_EQ(Unescape(kEscapeBackslash, c), line);
+        EXPECT_EQ(Unescape(kEscapeQuoteDoubling, EscapeForVB(line)), line);
+    }
+}
+
+TEST(ConvertProperties, AlignedWithZeroColumnsEqualsPlain) {
+    Random random(22);
+    for (int run = 0; run < kRuns; ++run) {
+        const EscapeMode mode = random.Mode();
+        const std::u16string text = random.Text(60);
+        const std::u16string head = random.Text(6);
+        const std::u16string tail = random.Text(6);
+        EXPECT_EQ(ConvertLinesAligned(mode, text, head, tail, 0, 0),
+                  ConvertLines(mode, text, head, tail));
+    }
+}
+
+// Each output line is indentation, head and escaped input line, then filler spaces up to byte
+// column tStart if the line is narrower than that, then the tail.
+TEST(ConvertProperties, OneOutputLinePerInputLineWithTheTailAtItsColumn) {
+    Random random(33);
+    for (int run = 0; run < kRuns; ++run) {
+        const EscapeMode mode = random.Mode();
+        const std::u16string text = random.Text(60);
+        const std::u16string head = random.Text(6, false);
+        const std::u16string tail = random.Text(6, false);
+        const auto hStart = static_cast<std::int16_t>(random.Between(-3, 12));
+        const auto tStart = static_cast<std::int16_t>(random.Between(-3, 40));
+        SCOPED_TRACE(testing::Message() << "run " << run);
+
+        const std::vector<std::u16string> in = SplitLines(text);
+        std::vector<std::u16string> out =
+            SplitLines(ConvertLinesAligned(mode, text, head, tail, hStart, tStart));
+        if (text.empty()) {
+            EXPECT_TRUE(out.empty());
+            continue;
+        }
+        ASSERT_EQ(out.size(), in.size() + 1);
+        EXPECT_EQ(out.back(), u"");  // every line ends in CR LF
+        for (std::size_t k = 0; k < in.size(); ++k) {
+            const std::u16string start =
+                std::u16string(std::max(0, +hStart), u' ') + head + EscapeLine(mode, in[k]);
+            const std::u16string& line = out[k];
+            ASSERT_GE(line.size(), start.size() + tail.size());
+            const std::size_t filler = line.size() - start.size() - tail.size();
+            EXPECT_EQ(line.substr(0, start.size()), start);
+            EXPECT_EQ(line.substr(start.size(), filler), std::u16string(filler, u' '));
+            EXPECT_EQ(line.substr(start.size() + filler), tail);
+            const std::int64_t beforeTail = AnsiByteLength(line.substr(0, start.size() + filler));
+            if (AnsiByteLength(start) < tStart) {
+                EXPECT_EQ(beforeTail, tStart - 1);
+            } else {
+                EXPECT_EQ(filler, 0u);
+            }
+        }
+    }
+}
+
+TEST(ConvertProperties, PiecesCutAtLineEndsConvertAsTheWhole) {
+    Random random(44);
+    std::u16string out;  // reused, as a streaming caller does
+    for (int run = 0; run < kRuns; ++run) {
+        const EscapeMode mode = random.Mode();
+        const std::u16string text = random.Text(60);
+        const auto hStart = static_cast<std::int16_t>(random.Between(0, 4));
+        const auto tStart = static_cast<std::int16_t>(random.Between(0, 30));
+        out.clear();
+        if (!text.empty()) {
+            std::size_t from = 0;
+            for (std::size_t at = text.find(u"\r\n"); at != std::u16string::npos;
+                 at = text.find(u"\r\n", at + 2)) {
+                if (random.Below(2) == 0) continue;
+                AppendConverted(out, mode, std::u16string_view(text).substr(from, at - from),
+                                u"h\"", u"\\t", hStart, tStart);
+                from = at + 2;
+            }
+            AppendConverted(out, mode, std::u16string_view(text).substr(from), u"h\"", u"\\t",
+                            hStart, tStart);
+        }
+        EXPECT_EQ(out, ConvertLinesAligned(mode, text, u"h\"", u"\\t", hStart, tStart))
+            << "run " << run;
+    }
+}
+
+}  // namespace
