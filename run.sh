@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and starts Kalvex.
+set -euo pipefail
+cd "$(dirname "$0")"
+./install-deps.sh
+./build.sh
+exec ./build/main_window/Kalvex "$@"

@@ -1,0 +1,18 @@
+// Helpers shared by the two multi-line text boxes.
+#pragma once
+
+#include <QString>
+
+class QPlainTextEdit;
+class QWidget;
+
+namespace text_windows {
+
+// A multi-line box with both scroll bars, no wrapping, in the fixed-pitch face.
+QPlainTextEdit* NewMultiLineBox(QWidget* parent, const QString& name);
+
+// The box's text with CR LF between lines, every character kept as typed
+// (no-break spaces included).
+QString TextWithCrLf(const QPlainTextEdit* box);
+
+}  // namespace text_windows

@@ -1,0 +1,95 @@
+#include "frmReturn.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+#include "Services.h"
+#include "TextBox.h"
+#include "Twips.h"
+
+namespace {
+constexpr int kDesignClientWidth = 4305;
+constexpr int kDesignClientHeight = 2805;
+}  // namespace
+
+frmReturn::frmReturn(QWidget* owner)
+    : forms::Form(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                             Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                             Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("frmReturn"));
+    setWindowTitle(QStringLiteral("編集結果([ctrl]+[c]でクリップボードへコピー)"));
+
+    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuQuit = mnuFile->addAction(QStringLiteral("閉じる(&Q)"));
+    mnuQuit->setObjectName(QStringLiteral("mnuQuit"));
+    QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuClipCopy = mnuEdit->addAction(QStringLiteral("クリップボードへコピー"));
+    mnuClipCopy->setObjectName(QStringLiteral("mnuClipCopy"));
+    mnuClipCopy->setShortcut(QKeySequence::Copy);
+    connect(mnuQuit, &QAction::triggered, this, &frmReturn::mnuQuit_Click);
+    connect(mnuClipCopy, &QAction::triggered, this, &frmReturn::mnuClipCopy_Click);
+
+    txtReturn = text_windows::NewMultiLineBox(Client(), QStringLiteral("txtReturn"));
+    // Ctrl+C belongs to the window: it copies the whole text, not the selection.
+    forms::YieldShortcutToWindow(txtReturn, QKeySequence::Copy);
+    forms::OnKeyDown(txtReturn, [this](QKeyEvent* e) { return txtReturn_KeyDown(e); });
+
+    SetClientSize(kDesignClientWidth, kDesignClientHeight, false);
+}
+
+void frmReturn::Form_Load() {
+    PlaceResultBox();
+    txtReturn->setToolTip(QStringLiteral("[Esc]キー：閉じる"));
+}
+
+void frmReturn::Form_Resize() {
+    if (State() == forms::kNormal) FitResultBox();
+}
+
+void frmReturn::PlaceResultBox() {
+    txtReturn->move(forms::Px(ScaleLeft()), forms::Px(ScaleTop()));
+    FitResultBox();
+}
+
+void frmReturn::FitResultBox() {
+    txtReturn->resize(forms::Px(ScaleWidth()), forms::Px(ScaleHeight()));
+}
+
+void frmReturn::Clear() {
+    presented_.clear();
+    txtReturn->clear();
+}
+
+void frmReturn::Present(const QString& text, const QWidget* over) {
+    presented_ = text;
+    txtReturn->setPlainText(text);
+    if (over) {
+        CentreOver(over);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    ShowModal();
+}
+
+QString frmReturn::WholeText() const {
+    if (!txtReturn->document()->isModified()) return presented_;
+    return text_windows::TextWithCrLf(txtReturn);
+}
+
+void frmReturn::mnuQuit_Click() { Unload(); }
+
+void frmReturn::mnuClipCopy_Click() { forms::CopyToClipboard(WholeText()); }
+
+bool frmReturn::txtReturn_KeyDown(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape) return false;
+    Unload();
+    return true;
+}
