@@ -1,9 +1,17 @@
 #include "modConvert.h"
 
 #include <algorithm>
+#include <bit>
+#include <cassert>
 #include <cstddef>
+#include <cstring>
+#include <utility>
 
 #include "cp932_table.h"
+
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#endif
 
 namespace modConvert {
 namespace {
@@ -42,14 +50,30 @@ struct Tally {
     std::size_t quotes = 0;
 };
 
-// Branch-free so that the compiler vectorises it: this pass runs over the whole text.
+// Branch-free so that the compiler vectorises it: this pass runs over the whole text. The sums
+// are kept in 16-bit lanes, a block at a time, since widening every comparison to a 64-bit sum
+// would cost more than the comparisons.
 Tally CountMarks(const char16_t* p, std::size_t n) {
     Tally t;
-    for (std::size_t i = 0; i < n; ++i) {
-        t.backslashes += p[i] == kBackslash;
-        t.quotes += p[i] == kQuote;
+    if (n == 0) return t;
+    t.backslashes += p[0] == kBackslash;
+    t.quotes += p[0] == kQuote;
+    constexpr std::size_t kBlock = 32768;  // at most 32768 of each in a block: fits 16 bits
+    for (std::size_t i = 1; i < n;) {
+        const std::size_t stop = std::min(n, i + kBlock);
+        std::uint16_t separators = 0;
+        std::uint16_t backslashes = 0;
+        std::uint16_t quotes = 0;
+        for (std::size_t j = i; j < stop; ++j) {
+            separators += (p[j] == kLF) & (p[j - 1] == kCR);
+            backslashes += p[j] == kBackslash;
+            quotes += p[j] == kQuote;
+        }
+        t.separators += separators;
+        t.backslashes += backslashes;
+        t.quotes += quotes;
+        i = stop;
     }
-    for (std::size_t i = 1; i < n; ++i) t.separators += (p[i - 1] == kCR) & (p[i] == kLF);
     return t;
 }
 
@@ -65,10 +89,29 @@ std::size_t EscapeGrowth(Escape e, const Tally& t) {
     return 0;
 }
 
+#if (defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)) && !defined(KALVEX_PORTABLE_SEARCH)
+#define KALVEX_SSE2 1
+#else
+#define KALVEX_SSE2 0
+#endif
+
+// Points at the first CR in [p, end), or at end.
+const char16_t* FindCR(const char16_t* p, const char16_t* end) {
+#if KALVEX_SSE2
+    const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
+    for (; end - p >= 8; p += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, cr)));
+        if (mask != 0) return p + std::countr_zero(mask) / 2;
+    }
+#endif
+    return std::find(p, end, kCR);
+}
+
 // Points at the CR of the first CR LF in [p, end), or at end.
 const char16_t* FindSeparator(const char16_t* p, const char16_t* end) {
     for (;;) {
-        p = std::find(p, end, kCR);
+        p = FindCR(p, end);
         if (p == end || (p + 1 != end && p[1] == kLF)) return p;
         ++p;
     }
@@ -87,22 +130,129 @@ char16_t* PutEscaped(char16_t* o, const char16_t* p, const char16_t* end) {
     return o;
 }
 
+// The fill pass spends its time finding the next unit it must stop at (a CR or a unit to
+// escape) and copying the units before it, so it works a block of units at a time: eight with
+// SSE2, which every x86-64 compiler has, else four to a 64-bit word in plain C++. A block is
+// stored whole before it is searched, and a stop moves the rest of the block along: the output
+// still to come is at least as long as the input still to read, so every store stays inside the
+// result, and whatever a store wrote past its stop is written again.
+constexpr std::ptrdiff_t kBlockRoom = 16;  // input left that a block step needs
+
+#if KALVEX_SSE2
+// Copies up to the next CR and escapes on the way.
+template <Escape E>
+void CopyToCR(const char16_t*& p, const char16_t* end, char16_t*& o) {
+    const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
+    const __m128i backslash = _mm_set1_epi16(static_cast<short>(kBackslash));
+    const __m128i quote = _mm_set1_epi16(static_cast<short>(kQuote));
+    while (end - p >= kBlockRoom) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), units);
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, cr)));
+        unsigned marks = 0;
+        if constexpr (E == Escape::kBackslash) {
+            marks = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi16(units, backslash), _mm_cmpeq_epi16(units, quote))));
+        }
+        if constexpr (E == Escape::kQuoteDoubling) {
+            marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, quote)));
+        }
+        // Each unit owns two mask bits; the stops are taken lowest first.
+        for (unsigned stops = crs | marks; stops != 0; stops &= ~(3u << std::countr_zero(stops))) {
+            const int bit = std::countr_zero(stops);
+            const int k = bit / 2;
+            if ((crs >> bit) & 1) {
+                p += k;
+                o += k;
+                return;
+            }
+            o[k] = EscapeMark<E>();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + k + 1),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)));
+            ++o;
+        }
+        p += 8;
+        o += 8;
+    }
+}
+#else
+// ZeroLanes sets the high bit of each 16-bit lane that is zero; a borrow can also set it in a
+// lane above a zero one, so only the lowest set lane is sure, and only the lowest is used.
+constexpr std::uint64_t kLaneOnes = 0x0001000100010001u;
+constexpr std::uint64_t kLaneHighs = 0x8000800080008000u;
+
+constexpr std::uint64_t ZeroLanes(std::uint64_t x) { return (x - kLaneOnes) & ~x & kLaneHighs; }
+
+constexpr std::uint64_t LanesOf(std::uint64_t word, char16_t c) {
+    return ZeroLanes(word ^ (kLaneOnes * c));
+}
+
+template <Escape E>
+void CopyToCR(const char16_t*& p, const char16_t* end, char16_t*& o) {
+    if constexpr (std::endian::native != std::endian::little) return;
+    while (end - p >= kBlockRoom) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        std::memcpy(o, &word, sizeof word);
+        std::uint64_t stops = LanesOf(word, kCR);
+        if constexpr (E == Escape::kBackslash) {
+            stops |= LanesOf(word, kBackslash) | LanesOf(word, kQuote);
+        }
+        if constexpr (E == Escape::kQuoteDoubling) stops |= LanesOf(word, kQuote);
+        if (stops == 0) {
+            p += 4;
+            o += 4;
+            continue;
+        }
+        const int k = std::countr_zero(stops) / 16;
+        p += k;
+        o += k;
+        if (*p == kCR) return;
+        *o++ = EscapeMark<E>();
+        *o++ = *p++;
+    }
+}
+#endif
+
+// A frame piece, stored with room to be copied in whole blocks of eight units.
+class Piece {
+  public:
+    explicit Piece(std::u16string units) : size_(units.size()), units_(std::move(units)) {
+        units_.append(kPieceBlock, u'\0');
+    }
+    std::size_t size() const { return size_; }
+    std::u16string_view view() const { return {units_.data(), size_}; }
+
+    // Block copies may write up to kPieceBlock - 1 units past the piece, so they are only used
+    // while that much output is still to come.
+    char16_t* PutBlocks(char16_t* o) const {
+        for (std::size_t i = 0; i < size_; i += kPieceBlock) {
+            std::memcpy(o + i, units_.data() + i, kPieceBlock * sizeof(char16_t));
+        }
+        return o + size_;
+    }
+
+  private:
+    static constexpr std::size_t kPieceBlock = 8;
+    std::size_t size_;
+    std::u16string units_;
+};
+
 // What goes around the lines: `first` before the first line, `between` (tail, CR LF, the
 // indentation and head) at each separator, `last` (tail, CR LF) after the last line.
 struct Frame {
-    std::u16string first;
-    std::u16string between;
-    std::u16string last;
+    Piece first;
+    Piece between;
+    Piece last;
 };
 
 Frame MakeFrame(std::u16string_view head, std::u16string_view tail, std::size_t indent) {
-    Frame f;
-    f.first.assign(indent, kSpace);
-    f.first += head;
-    f.last.assign(tail);
-    f.last += u"\r\n";
-    f.between = f.last + f.first;
-    return f;
+    std::u16string first(indent, kSpace);
+    first += head;
+    std::u16string last(tail);
+    last += u"\r\n";
+    std::u16string between = last + first;
+    return {Piece(std::move(first)), Piece(std::move(between)), Piece(std::move(last))};
 }
 
 // The fill pass: every line of [p, end) escaped and framed, with pads[k] spaces before the
@@ -111,20 +261,23 @@ Frame MakeFrame(std::u16string_view head, std::u16string_view tail, std::size_t 
 template <Escape E>
 char16_t* PutLines(char16_t* o, const char16_t* p, const char16_t* end, const Frame& f,
                    const std::uint16_t* pads) {
-    o = Put(o, f.first);
-    while (p != end) {
+    o = Put(o, f.first.view());
+    for (;;) {
+        CopyToCR<E>(p, end, o);
+        if (p == end) break;
         const char16_t c = *p++;
         if (c == kCR && p != end && *p == kLF) {
             ++p;
             if (pads) o = PutSpaces(o, *pads++);
-            o = Put(o, f.between);
+            // The output to come is at least the input to come: room for a block copy.
+            o = end - p >= kBlockRoom ? f.between.PutBlocks(o) : Put(o, f.between.view());
             continue;
         }
         if (NeedsEscape<E>(c)) *o++ = EscapeMark<E>();
         *o++ = c;
     }
     if (pads) o = PutSpaces(o, *pads);
-    return Put(o, f.last);
+    return Put(o, f.last.view());
 }
 
 char16_t* PutLines(Escape e, char16_t* o, std::u16string_view text, const Frame& f,
@@ -233,7 +386,7 @@ void AppendConverted(std::u16string& out, EscapeMode mode, std::u16string_view t
                      std::int16_t tStart) {
     const Escape e = ToEscape(mode);
     const Frame f = MakeFrame(head, tail, NonNegative(hStart));
-    const std::int64_t prefixWidth = AnsiByteLength(f.first);
+    const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
     const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
     const std::size_t start = out.size();
 
@@ -244,12 +397,15 @@ void AppendConverted(std::u16string& out, EscapeMode mode, std::u16string_view t
         const std::size_t lines = t.separators + 1;
         out.resize(start + text.size() - 2 * t.separators + EscapeGrowth(e, t) + f.first.size() +
                    (lines - 1) * f.between.size() + f.last.size());
-        PutLines(e, out.data() + start, text, f, nullptr);
+        [[maybe_unused]] const char16_t* end = PutLines(e, out.data() + start, text, f, nullptr);
+        assert(end == out.data() + out.size());
         return;
     }
     const Layout layout = MeasureLines(e, text, prefixWidth, tailColumn, f);
     out.resize(start + layout.size);
-    PutLines(e, out.data() + start, text, f, layout.pads.data());
+    [[maybe_unused]] const char16_t* end =
+        PutLines(e, out.data() + start, text, f, layout.pads.data());
+    assert(end == out.data() + out.size());
 }
 
 std::u16string ConvertLines(EscapeMode mode, std::u16string_view text, std::u16string_view head,

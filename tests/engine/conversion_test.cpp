@@ -85,6 +85,7 @@ TEST(ConvertLines, WrapsEveryLine) {
         {"one line without separator", 0, u"abc", u"<", u">", u"<abc>\r\n"},
         {"trailing separator adds a line", 0, u"a\r\n", u"<", u">", u"<a>\r\n<>\r\n"},
         {"LF-only ends make one line", 0, u"a\nb\n", u"<", u">", u"<a\nb\n>\r\n"},
+        {"lone CRs stay inside", 1, u"a\rb\r\n\rc\r", u"<", u">", u"<a\rb>\r\n<\rc\r>\r\n"},
         {"empty lines", 0, u"\r\n\r\n", u"", u";", u";\r\n;\r\n;\r\n"},
         {"backslash mode", 1, u"x\\\"y\r\n\"", u"out.println(\"", u"\");",
          u"out.println(\"x\\\\\\\"y\");\r\nout.println(\"\\\"\");\r\n"},

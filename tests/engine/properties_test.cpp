@@ -120,7 +120,7 @@ TEST(ConvertProperties, OneOutputLinePerInputLineWithTheTailAtItsColumn) {
     Random random(33);
     for (int run = 0; run < kRuns; ++run) {
         const EscapeMode mode = random.Mode();
-        const std::u16string text = random.Text(60);
+        const std::u16string text = random.Text(200);  // long enough for the block-wise copy
         const std::u16string head = random.Text(6, false);
         const std::u16string tail = random.Text(6, false);
         const auto hStart = static_cast<std::int16_t>(random.Between(-3, 12));
