@@ -104,8 +104,13 @@ void CopyToClipboard(const QString& text) {
 AppInfo App() {
     const QFileInfo exe(QCoreApplication::applicationFilePath());
     AppInfo info;
-    // completeBaseName: a name may hold dots, and only the last suffix is the extension.
+    // Only a Windows executable's name ends in an extension (".exe"); a name may hold
+    // other dots, which belong to it.
+#ifdef Q_OS_WIN
     info.exeName = exe.completeBaseName();
+#else
+    info.exeName = exe.fileName();
+#endif
     info.major = KALVEX_VERSION_MAJOR;
     info.minor = KALVEX_VERSION_MINOR;
     info.revision = KALVEX_VERSION_REVISION;
