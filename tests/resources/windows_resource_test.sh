@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Compiles the generated Windows resource script with the MinGW resource compiler and checks
+# what the compiled resource holds: the icon, the version numbers, the Japanese string block
+# with its texts in UTF-16LE, and the translation entry.
+# Usage: windows_resource_test.sh WINDRES RC_FILE PROJECT_VERSION COMPANY_NAME LEGAL_COPYRIGHT
+set -euo pipefail
+windres=$1 rc=$2 version=$3 company=$4 copyright=$5
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+# The host's C preprocessor: the cross compiler that windres would call is not installed.
+"$windres" --preprocessor=cpp --preprocessor-arg=-DRC_INVOKED \
+  --input "$rc" --output-format=res --output "$work/Kalvex.res"
+
+# Byte strings as "xx xx ...": the whole resource, and a text in UTF-16LE.
+hex() { od -An -tx1 -v | tr -s ' \n' '  ' | sed 's/^ //; s/ $//'; }
+hex_utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | hex; }
+res_hex=" $(hex <"$work/Kalvex.res") "
+expect_utf16() {  # key value
+  local k v
+  k=$(hex_utf16 "$1")
+  v=$(hex_utf16 "$2")
+  # A String entry is its key, a NUL, zero padding to 32 bits, then the value and a NUL.
+  if [[ $res_hex != *" $k 00 00 $v 00 00 "* && $res_hex != *" $k 00 00 00 00 $v 00 00 "* ]]; then
+    fail "no UTF-16LE string $1 = $2"
+  fi
+}
+
+IFS=. read -r major minor patch <<<"$version"
+text_version=$(printf '%d.%02d' "$major" "$minor")  # the version as the program writes it
+expect_utf16 Comments "ServletやASP、JSPのHTML部分の書き出しなんかに使える"
+expect_utf16 CompanyName "$company"
+expect_utf16 FileVersion "$text_version"
+expect_utf16 InternalName "Kalvex"
+expect_utf16 LegalCopyright "$copyright"
+expect_utf16 OriginalFilename "Kalvex.exe"
+expect_utf16 ProductName "Kalvex"
+expect_utf16 ProductVersion "$text_version"
+[[ $res_hex == *" $(hex_utf16 041104b0) 00 00 "* ]] || fail "no string block 041104b0"
+
+# The compiler's own reading of the binary resource for the numeric parts.
+"$windres" --input "$work/Kalvex.res" --input-format=res --output-format=rc >"$work/decompiled.rc"
+decompiled=$(tr -s ' \t' '  ' <"$work/decompiled.rc")
+expect_decompiled() { [[ $decompiled == *"$1"* ]] || fail "decompiled resource lacks: $1"; }
+expect_decompiled "FILEVERSION $major, $minor, $patch, 0"
+expect_decompiled "PRODUCTVERSION $major, $minor, $patch, 0"
+expect_decompiled 'BLOCK "041104b0"'
+expect_decompiled 'VALUE "Translation", 0x411, 1200'
+expect_decompiled 'VALUE "FileVersion", "'"$text_version"'"'
+expect_decompiled "LANGUAGE 17, 1"
+expect_decompiled "FILETYPE 0x1"
+# One icon group with the six classic sizes (a 256-pixel image is written as size 0).
+expect_decompiled "RT_GROUP_ICON"
+expect_decompiled "Has 6 elements"
+for size in 020 030 040 060 100 000; do  # 16 24 32 48 64 256, in octal
+  expect_decompiled "\"\\$size\\$size\\000\\000\", 1, 32"
+done
+
+if ((failures)); then
+  echo "--- decompiled resource ---" >&2
+  grep -v '^  0x' "$work/decompiled.rc" >&2
+  exit 1
+fi
+echo "windows_resource_test: the compiled resource holds the icon and version information"
