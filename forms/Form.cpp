@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
-#include <QTimer>
+#include <QShowEvent>
 #include <QWindow>
 
 #include "Twips.h"
@@ -27,12 +27,12 @@ void Form::Load() {
 }
 
 void Form::ShowModeless() {
-    const bool first = !isVisible();
-    if (isMinimized()) showNormal();
-    else show();
+    if (isMinimized())
+        showNormal();
+    else
+        show();
     raise();
     activateWindow();
-    if (first) WaitUntilOnScreen();
 }
 
 void Form::ShowModal() {
@@ -40,8 +40,9 @@ void Form::ShowModal() {
     QEventLoop loop;
     connect(this, &Form::closed, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    const QPointer<Form> self(this);
     ShowModeless();
-    loop.exec(QEventLoop::DialogExec);
+    if (self && isVisible()) loop.exec(QEventLoop::DialogExec);
 }
 
 void Form::Unload() { close(); }
@@ -49,7 +50,9 @@ void Form::Unload() { close(); }
 void Form::closeEvent(QCloseEvent* event) {
     Form_Unload();
     QMainWindow::closeEvent(event);
-    if (event->isAccepted()) emit closed();
+    if (!event->isAccepted()) return;
+    closed_ = true;
+    emit closed();
 }
 
 void Form::resizeEvent(QResizeEvent* event) {
@@ -98,57 +101,63 @@ int Form::Height() const {
 }
 
 void Form::Move(int left, int top, int width, int height) {
-    const QRect outer = PxRect(left, top, width, height);
-    const QMargins m = FrameMargins();
-    setGeometry(outer.marginsRemoved(m));
+    SetOuterGeometry(PxRect(left, top, width, height));
+}
+
+void Form::SetOuterGeometry(const QRect& outer) {
+    setGeometry(outer.marginsRemoved(FrameMargins()));
     if (!isVisible()) pendingOuter_ = outer;
 }
 
-int Form::ScaleWidth() const { return Twips(client_->width()); }
-int Form::ScaleHeight() const { return Twips(client_->height()); }
+// A hidden window has not laid out its client panel yet; its size follows from the window's.
+int Form::ScaleWidth() const { return Twips(isVisible() ? client_->width() : width()); }
+int Form::ScaleHeight() const {
+    return Twips(isVisible() ? client_->height() : height() - MenuHeight());
+}
 
 WindowState Form::State() const { return isMinimized() ? kMinimized : kNormal; }
 
 void Form::SetState(WindowState state) {
     if (state == State()) return;
-    if (state == kMinimized) showMinimized();
-    else showNormal();
+    if (state == kMinimized)
+        showMinimized();
+    else
+        showNormal();
 }
 
 void Form::SetClientSize(int width, int height, bool fixed) {
     const QSize size(Px(width), Px(height) + MenuHeight());
-    if (fixed) setFixedSize(size);
-    else resize(size);
+    if (fixed)
+        setFixedSize(size);
+    else
+        resize(size);
 }
 
-void Form::CentreOver(const QWidget* other) {
-    QRect frame = frameGeometry();
-    frame.moveCenter(other->frameGeometry().center());
-    move(frame.topLeft());
+void Form::CentreOver(const QRect& area) {
+    QRect outer = geometry().marginsAdded(FrameMargins());
+    outer.moveCenter(area.center());
+    SetOuterGeometry(outer);
 }
 
-// The window manager places and frames a window only after it is mapped; until then its
-// outer geometry, and any asked for, is a guess. Wait (briefly) for the window to appear,
-// then set the outer geometry asked for again.
-void Form::WaitUntilOnScreen() {
-    QWindow* w = windowHandle();
-    if (w && !w->isExposed()) {
-        QEventLoop loop;
-        QTimer timeout;
-        timeout.setSingleShot(true);
-        connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (w->isExposed()) loop.quit();
-        });
-        timeout.start(1500);
-        poll.start(10);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+void Form::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!onScreen_ && windowHandle()) windowHandle()->installEventFilter(this);
+}
+
+// The window manager places and frames a window only once it is mapped; until then its
+// outer geometry, and any asked for, is a guess. The first exposure settles both.
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+    QWindow* window = windowHandle();
+    if (watched == window && event->type() == QEvent::Expose && window->isExposed() && !onScreen_) {
+        onScreen_ = true;
+        window->removeEventFilter(this);
+        if (pendingOuter_) {
+            setGeometry(pendingOuter_->marginsRemoved(FrameMargins()));
+            pendingOuter_.reset();
+        }
+        emit shownOnScreen();
     }
-    if (!pendingOuter_) return;
-    const QRect outer = *pendingOuter_;
-    pendingOuter_.reset();
-    setGeometry(outer.marginsRemoved(FrameMargins()));
+    return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace forms

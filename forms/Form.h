@@ -12,7 +12,7 @@ enum WindowState { kNormal = 0, kMinimized = 1 };
 
 class Form : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // A form is destroyed when it closes; owner (may be null) is the window it belongs to.
     explicit Form(QWidget* owner, Qt::WindowFlags flags);
 
@@ -42,10 +42,16 @@ public:
     WindowState State() const;
     void SetState(WindowState state);
 
-signals:
-    void closed();
+    bool IsOnScreen() const { return onScreen_; }
+    // Closed and waiting to be destroyed: no longer the form's instance.
+    bool IsClosed() const { return closed_; }
 
-protected:
+  signals:
+    void closed();
+    // The window is on screen for the first time: placed and framed by the window manager.
+    void shownOnScreen();
+
+  protected:
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
     // Raised after a change of size or of window state; minimizing and restoring included.
@@ -58,21 +64,25 @@ protected:
     QWidget* Client() const { return client_; }
     // Sizes the window so that its client area is width x height twips under the menu bar.
     void SetClientSize(int width, int height, bool fixed);
-    // Centres the window over another window's outer frame.
-    void CentreOver(const QWidget* other);
+    // Centres the window's outer frame over an area (another window's frame, a screen).
+    void CentreOver(const QRect& area);
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QMargins FrameMargins() const;
     int MenuHeight() const;
-    void WaitUntilOnScreen();
+    void SetOuterGeometry(const QRect& outer);
 
     QWidget* client_;
     bool loaded_ = false;
+    bool onScreen_ = false;
+    bool closed_ = false;
     // An outer geometry set before the window manager framed the window: applied again
     // once the real frame is known.
     std::optional<QRect> pendingOuter_;
@@ -82,18 +92,18 @@ private:
 // form is destroyed, so the next use creates it afresh with its design values.
 template <class F>
 class FormSlot {
-public:
+  public:
     template <class... Args>
     F* Get(Args&&... args) {
-        if (!form_) {
+        if (!Existing()) {
             form_ = new F(std::forward<Args>(args)...);
             form_->Load();
         }
         return form_;
     }
-    F* Existing() const { return form_; }
+    F* Existing() const { return form_ && !form_->IsClosed() ? form_.data() : nullptr; }
 
-private:
+  private:
     QPointer<F> form_;
 };
 

@@ -22,12 +22,15 @@ QStringList Families(Face face) {
     // The design faces first, then faces with the same metrics, then what every
     // Japanese desktop has.
     if (face == Face::Gothic) {
-        return {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-                QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
-                QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("monospace")};
+        return {QStringLiteral("ＭＳ ゴシック"),
+                QStringLiteral("MS Gothic"),
+                QStringLiteral("IPAGothic"),
+                QStringLiteral("IPAゴシック"),
+                QStringLiteral("Noto Sans Mono CJK JP"),
+                QStringLiteral("monospace")};
     }
-    return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-            QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+    return {QStringLiteral("ＭＳ Ｐゴシック"),  QStringLiteral("MS PGothic"),
+            QStringLiteral("IPAPGothic"),       QStringLiteral("IPA Pゴシック"),
             QStringLiteral("Noto Sans CJK JP"), QStringLiteral("sans-serif")};
 }
 
@@ -40,28 +43,28 @@ std::function<void()>& EndAction() {
 }
 
 class KeyDownFilter : public QObject {
-public:
+  public:
     KeyDownFilter(QObject* parent, std::function<bool(QKeyEvent*)> handler)
         : QObject(parent), handler_(std::move(handler)) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress && handler_(static_cast<QKeyEvent*>(event)))
             return true;
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     std::function<bool(QKeyEvent*)> handler_;
 };
 
 // A text box claims the common edit shortcuts before the window sees them; for these
 // keys it declines, so the window's action fires instead.
 class ShortcutYield : public QObject {
-public:
+  public:
     ShortcutYield(QObject* parent, QKeySequence keys) : QObject(parent), keys_(std::move(keys)) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::ShortcutOverride) {
             auto* key = static_cast<QKeyEvent*>(event);
@@ -73,7 +76,7 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     QKeySequence keys_;
 };
 

@@ -42,9 +42,8 @@ EditOutcome EditCommand::Run(const ConversionRequest& request) {
             ReportInputError(ColumnField::TStart);
             return {false, ColumnField::TStart};
         }
-        converted = modConvert::ConvertLinesAligned(mode, request.text, request.head,
-                                                    request.tail, ColumnValue(hText),
-                                                    ColumnValue(tText));
+        converted = modConvert::ConvertLinesAligned(mode, request.text, request.head, request.tail,
+                                                    ColumnValue(hText), ColumnValue(tText));
     }
     result_.Present(converted);
     return {true, ColumnField::HStart};

@@ -20,7 +20,7 @@ enum class ColumnField { HStart, TStart };
 
 // The result window as the command uses it.
 class ResultPresenter {
-public:
+  public:
     virtual ~ResultPresenter() = default;
     // Creates the window, hidden, if it does not exist, and empties it.
     virtual void Prepare() = 0;
@@ -30,7 +30,7 @@ public:
 
 // The window that holds the column fields.
 class ColumnFields {
-public:
+  public:
     virtual ~ColumnFields() = default;
     virtual void FocusField(ColumnField field) = 0;
 };
@@ -47,12 +47,12 @@ modConvert::EscapeMode ModeFromOption(int option);
 std::int16_t ColumnValue(std::u16string_view digits);
 
 class EditCommand {
-public:
+  public:
     // owner is the window the input-error message belongs to.
     EditCommand(ResultPresenter& result, ColumnFields& fields, QWidget* owner);
     EditOutcome Run(const ConversionRequest& request);
 
-private:
+  private:
     void ReportInputError(ColumnField field);
 
     ResultPresenter& result_;

@@ -6,7 +6,7 @@
 #include "frmReturn.h"
 
 class ResultWindow : public ResultPresenter {
-public:
+  public:
     // owner is the window the result window belongs to and is centred over; may be null.
     explicit ResultWindow(QWidget* owner) : owner_(owner) {}
 
@@ -16,7 +16,7 @@ public:
     void Dispose();
     frmReturn* Existing() const { return slot_.Existing(); }
 
-private:
+  private:
     QWidget* owner_;
     forms::FormSlot<frmReturn> slot_;
 };

@@ -1,7 +1,6 @@
 #include "frmKalvex.h"
 
 #include <QAction>
-#include <algorithm>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,6 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "Services.h"
 #include "Twips.h"
@@ -118,9 +118,9 @@ void frmKalvex::CreateControls() {
                              {120, 120, 4455, 855});
     Label1 = NewLabel(fraAddStrings, QStringLiteral("Label1"), QStringLiteral("前に追加"),
                       {120, 308, 735, 135});
-    txtAddText[0] = NewTextBox(fraAddStrings, QStringLiteral("txtAddText_0"),
-                               QStringLiteral("前に追加する文字列を指定してください"),
-                               {960, 240, 2415, 270});
+    txtAddText[0] =
+        NewTextBox(fraAddStrings, QStringLiteral("txtAddText_0"),
+                   QStringLiteral("前に追加する文字列を指定してください"), {960, 240, 2415, 270});
     txtHStart = NewColumnBox(fraAddStrings, QStringLiteral("txtHStart"),
                              QStringLiteral("前に追加する文字の開始桁数を指定できます"),
                              {3360, 240, 495, 270});
@@ -128,9 +128,9 @@ void frmKalvex::CreateControls() {
                              QStringLiteral("タブを追加します"), {3840, 240, 495, 255});
     Label2 = NewLabel(fraAddStrings, QStringLiteral("Label2"), QStringLiteral("後ろに追加"),
                       {120, 548, 1215, 135});
-    txtAddText[1] = NewTextBox(fraAddStrings, QStringLiteral("txtAddText_1"),
-                               QStringLiteral("後ろに追加する文字列を追加してください"),
-                               {960, 480, 2415, 270});
+    txtAddText[1] =
+        NewTextBox(fraAddStrings, QStringLiteral("txtAddText_1"),
+                   QStringLiteral("後ろに追加する文字列を追加してください"), {960, 480, 2415, 270});
     txtTStart = NewColumnBox(fraAddStrings, QStringLiteral("txtTStart"),
                              QStringLiteral("後ろに追加する文字の開始桁数を指定できます"),
                              {3360, 480, 495, 270});
@@ -179,8 +179,8 @@ void frmKalvex::CreateMenus() {
 
 void frmKalvex::SetTabOrder() {
     const std::array<QWidget*, 11> order = {
-        txtAddText[0], txtHStart,     cmdAddTab[0], txtAddText[1], txtTStart, cmdAddTab[1],
-        optDblCote[0], optDblCote[1], optDblCote[2],    cmdAdd,        cmdEnd};
+        txtAddText[0], txtHStart,     cmdAddTab[0],  txtAddText[1], txtTStart, cmdAddTab[1],
+        optDblCote[0], optDblCote[1], optDblCote[2], cmdAdd,        cmdEnd};
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -199,13 +199,18 @@ void frmKalvex::InitControls() {
     optDblCote[0]->setChecked(true);
 }
 
-// The input window docks against the main window's frame, which exists only once the
+// The input window docks against the main window's frame, which is known only once the
 // main window is on screen; so the main window shows itself first.
 void frmKalvex::ShowInputWindow() {
-    ShowModeless();
+    if (!IsOnScreen()) {
+        connect(this, &forms::Form::shownOnScreen, this, &frmKalvex::ShowInputWindow,
+                Qt::SingleShotConnection);
+        ShowModeless();
+        txtAddText[0]->setFocus();
+        return;
+    }
     input_.Get(this)->ShowModeless();
     activateWindow();
-    txtAddText[0]->setFocus();
 }
 
 void frmKalvex::Form_Resize() {
@@ -234,8 +239,10 @@ ConversionRequest frmKalvex::GatherRequest() {
     request.text = input_.Get(this)->Text().toStdU16String();
     request.head = txtAddText[0]->text().toStdU16String();
     request.tail = txtAddText[1]->text().toStdU16String();
-    if (optDblCote[1]->isChecked()) request.option = 1;
-    else if (optDblCote[2]->isChecked()) request.option = 2;
+    if (optDblCote[1]->isChecked())
+        request.option = 1;
+    else if (optDblCote[2]->isChecked())
+        request.option = 2;
     request.hStartText = txtHStart->text().toStdU16String();
     request.tStartText = txtTStart->text().toStdU16String();
     return request;

@@ -17,20 +17,20 @@ class QRadioButton;
 
 class frmKalvex : public forms::Form, public ColumnFields {
     Q_OBJECT
-public:
+  public:
     frmKalvex();
 
     // The request as the fields hold it now.
     ConversionRequest GatherRequest();
     void FocusField(ColumnField field) override;
 
-protected:
+  protected:
     void Form_Load() override;
     void Form_Resize() override;
     void Form_Unload() override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void CreateControls();
     void CreateMenus();
     void SetTabOrder();

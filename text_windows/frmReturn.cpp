@@ -69,13 +69,10 @@ void frmReturn::Clear() {
 void frmReturn::Present(const QString& text, const QWidget* over) {
     presented_ = text;
     txtReturn->setPlainText(text);
-    if (over) {
-        CentreOver(over);
-    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    if (over)
+        CentreOver(over->frameGeometry());
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        CentreOver(screen->availableGeometry());
     ShowModal();
 }
 

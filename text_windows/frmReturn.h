@@ -9,7 +9,7 @@ class QPlainTextEdit;
 
 class frmReturn : public forms::Form {
     Q_OBJECT
-public:
+  public:
     explicit frmReturn(QWidget* owner = nullptr);
 
     // Empties txtReturn.
@@ -20,11 +20,11 @@ public:
     // The whole current text, with CR LF line ends.
     QString WholeText() const;
 
-protected:
+  protected:
     void Form_Load() override;
     void Form_Resize() override;
 
-private:
+  private:
     void PlaceResultBox();
     void FitResultBox();
     void mnuQuit_Click();

@@ -68,9 +68,7 @@ void frmText::DockBesideMain() {
     FitTextBox();
 }
 
-void frmText::FitTextBox() {
-    txtText->resize(forms::Px(ScaleWidth()), forms::Px(ScaleHeight()));
-}
+void frmText::FitTextBox() { txtText->resize(forms::Px(ScaleWidth()), forms::Px(ScaleHeight())); }
 
 // Undoable, so that Ctrl+Z brings back a text cleared by mistake.
 void frmText::ClearText() {

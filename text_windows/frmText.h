@@ -9,20 +9,20 @@ class QPlainTextEdit;
 
 class frmText : public forms::Form {
     Q_OBJECT
-public:
+  public:
     // main is the window this one docks beside and belongs to.
     explicit frmText(forms::Form* main);
 
     // The text as typed, with CR LF line ends.
     QString Text() const;
 
-protected:
+  protected:
     void Form_Load() override;
     void Form_Resize() override;
     bool Form_KeyDown(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void DockBesideMain();
     void FitTextBox();
     void ClearText();
