@@ -36,11 +36,11 @@ void SetCaption(QLabel* label, const QString& caption) {
 
 // A label's Click: the left button pressed and released over the label.
 class ClickFilter : public QObject {
-public:
+  public:
     ClickFilter(QObject* parent, std::function<void()> onClick)
         : QObject(parent), onClick_(std::move(onClick)) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonRelease) {
             auto* mouse = static_cast<QMouseEvent*>(event);
@@ -52,7 +52,7 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     std::function<void()> onClick_;
 };
 

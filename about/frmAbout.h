@@ -10,15 +10,15 @@ class QPushButton;
 
 class frmAbout : public forms::Form {
     Q_OBJECT
-public:
+  public:
     // The box belongs to no other window: it stays open, and usable, on its own.
     explicit frmAbout(QWidget* owner = nullptr);
 
-protected:
+  protected:
     void Form_Load() override;
     bool Form_KeyDown(QKeyEvent* event) override;
 
-private:
+  private:
     QLabel* NewLabel(const char* name, int left, int top, int width, int height,
                      const QString& caption);
     void lblHP_Click();

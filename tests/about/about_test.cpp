@@ -48,9 +48,9 @@ bool DrawsColour(QWidget* widget, const QColor& colour) {
 // Stands in for the desktop's handler of an address scheme.
 class UrlRecorder : public QObject {
     Q_OBJECT
-public:
+  public:
     QList<QUrl> opened;
-public slots:
+  public slots:
     void open(const QUrl& url) { opened.append(url); }
 };
 
@@ -61,7 +61,7 @@ void SetProgramFont() { QApplication::setFont(forms::JapaneseFont(forms::Face::P
 
 class AboutTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     // A failed check can leave a box open; the next case starts without one.
     void cleanup() {
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -330,7 +330,7 @@ private slots:
         QVERIFY(!slot.Existing());
     }
 
-private:
+  private:
     UrlRecorder recorder_;
     QString scheme_;
 };

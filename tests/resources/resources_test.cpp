@@ -27,7 +27,7 @@ QImage CommittedPng(int size) {
 
 class ResourcesTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     // The program carries every size, so no window scales a large picture down.
     void programIconHasEveryDrawnSize() {
         const QIcon icon = KalvexIcon();
