@@ -85,8 +85,9 @@ frmAbout::frmAbout(QWidget* owner) : forms::Form(owner, kBorder) {
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setAccessibleName(cmdClose->text());
     cmdClose->setGeometry(forms::PxRect(840, 1920, 2175, 375));
-    // A plain main window has no default button; Enter on the button is its own.
-    cmdClose->setAutoDefault(false);
+    // Enter, like Space, presses the focused button, as buttons do on Windows; outside a
+    // dialog Qt's buttons would leave Enter alone.
+    cmdClose->setAutoDefault(true);
     connect(cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
 
     QWidget* const tabOrder[] = {lblVer,       lblAPPName, lblCrtTitle, lblCrt,

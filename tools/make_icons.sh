@@ -95,4 +95,4 @@ for width, height, blob in entries:
 with open(out, "wb") as f:
     f.write(struct.pack("<HHH", 0, 1, len(entries)) + directory + images)
 PY
-echo "make_icons.sh: wrote $(ls kalvex-*.png | tr '\n' ' ')kalvex.ico"
+echo "make_icons.sh: wrote kalvex-{16,24,32,48,64,128,256}.png and kalvex.ico"

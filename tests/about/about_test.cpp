@@ -299,12 +299,25 @@ class AboutTest : public QObject {
         QCOMPARE(boxes, 1);
     }
 
+    void closeButtonClosesAndDestroys_data() {
+        QTest::addColumn<int>("key");  // 0: a mouse click
+        QTest::newRow("click") << 0;
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+    }
     void closeButtonClosesAndDestroys() {
+        QFETCH(int, key);
         forms::FormSlot<frmAbout> slot;
         QPointer<frmAbout> box = slot.Get();
         box->ShowModeless();
         QVERIFY(QTest::qWaitForWindowActive(box));
-        QTest::mouseClick(Control(box, "cmdClose"), Qt::LeftButton);
+        QWidget* close = Control(box, "cmdClose");
+        if (key == 0) {
+            QTest::mouseClick(close, Qt::LeftButton);
+        } else {
+            QTRY_COMPARE(QApplication::focusWidget(), close);
+            QTest::keyClick(close, Qt::Key(key));
+        }
         QVERIFY(!box->isVisible());
         QTRY_VERIFY(box.isNull());
         QVERIFY(!slot.Existing());

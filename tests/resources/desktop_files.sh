@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Checks of an installed tree shared by the install and package tests; sourced, not run.
 # Needs: fail() defined by the caller; desktop-file-validate, appstreamcli and file.
 

@@ -55,7 +55,8 @@ pids+=($!)
 exec 3>&-
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
 [[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; exit 1; }
-export DISPLAY=:$(head -n1 "$work/display")
+DISPLAY=:$(head -n1 "$work/display")
+export DISPLAY
 unset QT_QPA_PLATFORM
 "$root/usr/bin/Kalvex" >"$work/kalvex.log" 2>&1 &
 kalvex=$!
