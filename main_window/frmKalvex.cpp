@@ -148,6 +148,11 @@ void frmKalvex::CreateControls() {
                               QStringLiteral("[\"] ⇒ [\\\"]  [\\]⇒[\\\\]（C,JAVA向け）"),
                               QStringLiteral("JSP用エスケープ処理"), {120, 720, 2895, 165});
 
+    // Frames pass their font on; the Tab buttons keep the window's own.
+    QFont windowFont = font();
+    windowFont.setResolveMask(QFont::AllPropertiesResolved);
+    for (QPushButton* tab : cmdAddTab) tab->setFont(windowFont);
+
     cmdAdd = NewButton(client, QStringLiteral("cmdAdd"), QStringLiteral("編集"),
                        QStringLiteral("編集を行います"), {2040, 2160, 1215, 375});
     cmdAdd->setFont(LabelFont());
@@ -223,6 +228,7 @@ void frmKalvex::Form_Unload() {
     if (frmText* input = input_.Existing()) input->Unload();
     // Nothing of the program may stay behind once its main window is gone.
     result_.Dispose();
+    if (frmAbout* about = about_.Existing()) about->Unload();
 }
 
 void frmKalvex::keyPressEvent(QKeyEvent* event) {
@@ -270,4 +276,4 @@ void frmKalvex::cmdEnd_Click() { forms::End(); }
 
 void frmKalvex::mnuEnd_Click() { forms::End(); }
 
-void frmKalvex::mnuKalvex_Click() {}
+void frmKalvex::mnuKalvex_Click() { about_.Get()->ShowModeless(); }

@@ -6,6 +6,7 @@
 #include "EditCommand.h"
 #include "Form.h"
 #include "ResultWindow.h"
+#include "frmAbout.h"
 #include "frmText.h"
 
 class QAction;
@@ -59,6 +60,7 @@ class frmKalvex : public forms::Form, public ColumnFields {
     QAction* mnuKalvex;
 
     forms::FormSlot<frmText> input_;
+    forms::FormSlot<frmAbout> about_;
     ResultWindow result_;
     EditCommand edit_;
 };
