@@ -3,6 +3,7 @@
 // result's size into freshly allocated memory. A summary of the ratios follows the table.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -35,39 +36,57 @@ std::u16string Convert(const std::u16string& text, bool aligned) {
                    : modConvert::ConvertLines(modConvert::kEscapeBackslash, text, kHead, kTail);
 }
 
-// Throughput is counted in input for every row, the copies included, so that rows of one size
-// compare directly: bytes are UTF-16 bytes read, chars/s the characters of text per second.
-void Count(benchmark::State& state, const std::u16string& text, std::size_t resultUnits) {
+template <typename F>
+double Seconds(F&& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Bytes are UTF-16 bytes of input, chars/s characters of input a second.
+void CountInput(benchmark::State& state, const std::u16string& text) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(2 * text.size()));
     state.counters["chars/s"] = benchmark::Counter(static_cast<double>(text.size()),
                                                    benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["result_MB"] = static_cast<double>(2 * resultUnits) / 1e6;
 }
 
+// Each iteration converts the text and copies a buffer of the result's size into new memory,
+// in turns and in alternating order: the speed of fresh memory here depends on what was freed
+// just before, so conversion and copy must meet the same conditions to be compared. The row's
+// time is the conversion's; vs_copy is copy time / conversion time, 1 when the conversion runs
+// as fast as memory allows.
 void ConvertText(benchmark::State& state, bool aligned) {
     const std::u16string& text = Sample(state.range(0));
-    std::size_t units = 0;
+    const std::u16string source(Convert(text, aligned).size(), u'x');
+    double convertSeconds = 0;
+    double copySeconds = 0;
+    bool copyFirst = true;
     for (auto _ : state) {
-        const std::u16string result = Convert(text, aligned);
-        benchmark::DoNotOptimize(result.data());
-        units = result.size();
+        const auto convert = [&] {
+            const std::u16string result = Convert(text, aligned);
+            benchmark::DoNotOptimize(result.data());
+        };
+        const auto copy = [&] {
+            const std::u16string fresh(source);
+            benchmark::DoNotOptimize(fresh.data());
+        };
+        double c = 0;
+        if (copyFirst) copySeconds += Seconds(copy);
+        convertSeconds += c = Seconds(convert);
+        if (!copyFirst) copySeconds += Seconds(copy);
+        copyFirst = !copyFirst;
+        state.SetIterationTime(c);
     }
-    Count(state, text, units);
+    CountInput(state, text);
+    const double resultBytes = 2.0 * static_cast<double>(source.size());
+    state.counters["result_MB"] = resultBytes / 1e6;
+    state.counters["copy_MB/s"] =
+        resultBytes * static_cast<double>(state.iterations()) / copySeconds / 1e6;
+    state.counters["vs_copy"] = copySeconds / convertSeconds;
 }
 
 void BM_ConvertLines(benchmark::State& state) { ConvertText(state, false); }
 void BM_ConvertLinesAligned(benchmark::State& state) { ConvertText(state, true); }
-
-// range(1): 0 for the size of ConvertLines' result, 1 for ConvertLinesAligned's.
-void BM_FreshCopy(benchmark::State& state) {
-    const std::u16string& text = Sample(state.range(0));
-    const std::u16string source(Convert(text, state.range(1) != 0).size(), u'x');
-    for (auto _ : state) {
-        const std::u16string copy(source);
-        benchmark::DoNotOptimize(copy.data());
-    }
-    Count(state, text, source.size());
-}
 
 // The engine alone, writing into memory it has written before, as the streaming driver does.
 void BM_ConvertLinesReused(benchmark::State& state) {
@@ -79,71 +98,66 @@ void BM_ConvertLinesReused(benchmark::State& state) {
         modConvert::AppendConverted(result, modConvert::kEscapeBackslash, text, kHead, kTail);
         benchmark::DoNotOptimize(result.data());
     }
-    Count(state, text, result.size());
+    CountInput(state, text);
 }
 
 // Fresh memory makes single runs vary by several percent: the summary takes the median of five.
 void Sizes(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+    b->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+    b->Arg(1)->Arg(10)->Arg(100);
 }
 
-BENCHMARK(BM_ConvertLines)->Apply(Sizes)->Arg(1)->Arg(10)->Arg(100);
-BENCHMARK(BM_FreshCopy)->Apply(Sizes)->Args({1, 0})->Args({10, 0})->Args({100, 0});
-BENCHMARK(BM_ConvertLinesAligned)->Apply(Sizes)->Arg(1)->Arg(10)->Arg(100);
-BENCHMARK(BM_FreshCopy)->Apply(Sizes)->Args({1, 1})->Args({10, 1})->Args({100, 1});
-BENCHMARK(BM_ConvertLinesReused)->Apply(Sizes)->Arg(1)->Arg(10)->Arg(100);
+BENCHMARK(BM_ConvertLines)->Apply(Sizes)->UseManualTime();
+BENCHMARK(BM_ConvertLinesAligned)->Apply(Sizes)->UseManualTime();
+BENCHMARK(BM_ConvertLinesReused)->Apply(Sizes)->UseRealTime();
 
-// The console table, then the ratios the goals are stated in, from the median of the
-// repetitions; in brackets the same from CPU time, which a busy machine disturbs less.
+// The console table, then the figures the goals are stated in, from the median of the
+// repetitions.
 class SummaryReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            const std::string key = run.run_name.function_name + "/" + run.run_name.args;
             if (run.error_occurred) continue;
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            const auto n = static_cast<double>(run.iterations);  // an aggregate's too
-            times_[key] = {run.real_accumulated_time / n, run.cpu_accumulated_time / n};
+            Figures& f = figures_[run.run_name.function_name + "/" + run.run_name.args];
+            f.seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
+            if (const auto c = run.counters.find("vs_copy"); c != run.counters.end()) {
+                f.vsCopy = c->second.value;
+            }
         }
     }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf(
-            "\nSpeed against the fresh-memory copy of the result's size, copy time / "
-            "conversion time (by CPU time):\n");
+            "\nSpeed against the fresh-memory copy of the result's size "
+            "(copy time / conversion time):\n");
         for (const std::string mb : {"1", "10", "100"}) {
             std::printf("  %3s MB  ConvertLines %s   ConvertLinesAligned %s\n", mb.c_str(),
-                        Ratio("BM_FreshCopy/" + mb + "/0", "BM_ConvertLines/" + mb).c_str(),
-                        Ratio("BM_FreshCopy/" + mb + "/1", "BM_ConvertLinesAligned/" + mb).c_str());
+                        Show(figures_["BM_ConvertLines/" + mb].vsCopy).c_str(),
+                        Show(figures_["BM_ConvertLinesAligned/" + mb].vsCopy).c_str());
         }
         std::printf("Time of 100 MB / time of 10 MB:\n");
         for (const std::string name : {"BM_ConvertLines", "BM_ConvertLinesAligned"}) {
-            std::printf("  %-24s %s\n", name.c_str(), Ratio(name + "/100", name + "/10").c_str());
+            const double small = figures_[name + "/10"].seconds;
+            std::printf("  %-24s %s\n", name.c_str(),
+                        Show(small > 0 ? figures_[name + "/100"].seconds / small : 0).c_str());
         }
-        std::printf("  %-24s %s\n", "BM_FreshCopy",
-                    Ratio("BM_FreshCopy/100/0", "BM_FreshCopy/10/0").c_str());
     }
 
   private:
-    struct Times {
-        double real = 0;
-        double cpu = 0;
+    struct Figures {
+        double seconds = 0;
+        double vsCopy = 0;
     };
+    std::map<std::string, Figures> figures_;  // by benchmark and size; 0 where it did not run
 
-    std::string Ratio(const std::string& numerator, const std::string& denominator) const {
-        const auto a = times_.find(numerator);
-        const auto b = times_.find(denominator);
-        if (a == times_.end() || b == times_.end()) return "  -          ";
-        char text[40];
-        std::snprintf(text, sizeof text, "%5.2f (%5.2f)", a->second.real / b->second.real,
-                      a->second.cpu / b->second.cpu);
+    static std::string Show(double value) {
+        char text[16] = "  -  ";
+        if (value > 0) std::snprintf(text, sizeof text, "%5.2f", value);
         return text;
     }
-
-    // One entry per benchmark and size: the median when there are repetitions, else the run.
-    std::map<std::string, Times> times_;
 };
 
 }  // namespace
