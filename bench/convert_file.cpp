@@ -27,7 +27,7 @@ struct Options {
     std::string tail = "\");";
     std::int16_t hStart = 0;
     std::int16_t tStart = 0;
-    std::size_t block = 64 * 1024;  // the buffers of a block stay in the core's own cache
+    std::size_t block = 128 * 1024;  // small enough for the buffers to stay in cache
     const char* in = nullptr;
     const char* out = nullptr;
 };

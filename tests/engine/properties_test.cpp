@@ -26,38 +26,23 @@ class Random {
     int Below(int n) { return static_cast<int>(engine_() % static_cast<std::uint32_t>(n)); }
     int Between(int lo, int hi) { return lo + Below(hi - lo + 1); }
 
-    std::u16string Text(int maxPieces, bool withLineEnds = true) {
-        static const std::u16string kPieces[] = {
-            u"a",
-            u"Z",
-            u"0",
-            u" ",
-            u"\t",
-            u"\\",
-            u"\"",
-            u"\"",
-            u"\\",
-            u"あ",
-            u"漢",
-            u"ｱ",
-            u"①",
-            u"¥",
-            u"\U0001F600",
-            std::u16string(1, 0),
-            u"'",
-            u"\r",
-            u"\n",
-            u"\r\n",
-            u"\r\n",
-            u"\r\n",
-            u"\n\r",
-            std::u16string(1, 0xD800),
-            std::u16string(1, 0xDC00),
-        };
-        constexpr int kWithoutLineEnds = 16;
-        const int kinds = withLineEnds ? std::size(kPieces) : kWithoutLineEnds;
+    // Up to maxPieces pieces, each a line end with odds 1 in lineEndOdds (never when 0).
+    std::u16string Text(int maxPieces, int lineEndOdds = 6) {
+        // One unit each, NUL and lone surrogates among them; a surrogate pair is the last piece.
+        static const std::u16string kUnits =
+            u"aZ0 \t'\\\\\"\"あ漢ｱ①¥" + std::u16string{0, 0xD800, 0xDC00};
+        static const std::u16string kLineEnds[] = {u"\r\n", u"\r\n", u"\r\n",
+                                                   u"\r",   u"\n",   u"\n\r"};
         std::u16string s;
-        for (int n = Below(maxPieces + 1); n > 0; --n) s += kPieces[Below(kinds)];
+        for (int n = Below(maxPieces + 1); n > 0; --n) {
+            if (lineEndOdds > 0 && Below(lineEndOdds) == 0) {
+                s += kLineEnds[Below(std::size(kLineEnds))];
+            } else if (const int unit = Below(kUnits.size() + 1); unit < int(kUnits.size())) {
+                s += kUnits[unit];
+            } else {
+                s += u"\U0001F600";
+            }
+        }
         return s;
     }
 
@@ -107,7 +92,7 @@ TEST(ConvertProperties, AlignedWithZeroColumnsEqualsPlain) {
     for (int run = 0; run < kRuns; ++run) {
         const EscapeMode mode = random.Mode();
         const std::u16string text = random.Text(60);
-        const std::u16string head = random.Text(6);
+        const std::u16string head = random.Text(6);  // line ends in them too
         const std::u16string tail = random.Text(6);
         EXPECT_EQ(ConvertLinesAligned(mode, text, head, tail, 0, 0),
                   ConvertLines(mode, text, head, tail));
@@ -120,9 +105,10 @@ TEST(ConvertProperties, OneOutputLinePerInputLineWithTheTailAtItsColumn) {
     Random random(33);
     for (int run = 0; run < kRuns; ++run) {
         const EscapeMode mode = random.Mode();
-        const std::u16string text = random.Text(200);  // long enough for the block-wise copy
-        const std::u16string head = random.Text(6, false);
-        const std::u16string tail = random.Text(6, false);
+        // Long texts, half of them with long lines, for the block-wise copy.
+        const std::u16string text = run % 2 ? random.Text(200) : random.Text(400, 80);
+        const std::u16string head = random.Text(6, 0);
+        const std::u16string tail = random.Text(6, 0);
         const auto hStart = static_cast<std::int16_t>(random.Between(-3, 12));
         const auto tStart = static_cast<std::int16_t>(random.Between(-3, 40));
         SCOPED_TRACE(testing::Message() << "run " << run);
