@@ -10,7 +10,6 @@ namespace text_windows {
 QPlainTextEdit* NewMultiLineBox(QWidget* parent, const QString& name) {
     auto* box = new QPlainTextEdit(parent);
     box->setObjectName(name);
-    box->setAccessibleName(name);
     box->setFont(forms::JapaneseFont(forms::Face::Gothic, 9));
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -46,6 +46,7 @@ frmReturn::frmReturn(QWidget* owner)
 void frmReturn::Form_Load() {
     PlaceResultBox();
     txtReturn->setToolTip(QStringLiteral("[Esc]キー：閉じる"));
+    txtReturn->setAccessibleName(txtReturn->toolTip());
 }
 
 void frmReturn::Form_Resize() {

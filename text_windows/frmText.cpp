@@ -31,6 +31,7 @@ frmText::frmText(forms::Form* main)
 
     txtText = text_windows::NewMultiLineBox(Client(), QStringLiteral("txtText"));
     txtText->setPlainText(QStringLiteral("Text1"));
+    txtText->setAccessibleName(windowTitle());
     forms::OnKeyDown(txtText, [this](QKeyEvent* e) { return txtText_KeyDown(e); });
 
     SetClientSize(kDesignClientWidth, kDesignClientHeight, false);

@@ -233,6 +233,7 @@ class MainWindowTest : public QObject {
     void inputWindowDocksAndKeepsItsPlace() {
         frmText* input = Input();
         QCOMPARE(input->windowTitle(), QStringLiteral("Text([Esc]でクリア)"));
+        QCOMPARE(InputBox()->accessibleName(), input->windowTitle());
         const QRect mainFrame = main_->frameGeometry();
         const QRect inputFrame = input->frameGeometry();
         QCOMPARE(inputFrame.left(), mainFrame.right() + 1);
