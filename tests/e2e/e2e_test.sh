@@ -57,6 +57,17 @@ read -r ix iy iw ih < <(geometry "$input")
 (( ix == mx + mw && iy == my && iw == mw && ih == mh )) ||
   fail "input window at $ix,$iy ${iw}x$ih, main at $mx,$my ${mw}x$mh"
 
+# Minimizing the main window takes the input window along; restoring brings it back.
+wm_state() { xprop -id "$1" WM_STATE 2>/dev/null | awk '/window state/{print $NF}'; }
+wait_state() {
+  for _ in $(seq 50); do [[ $(wm_state "$1") == "$2" ]] && return 0; sleep 0.1; done
+  return 1
+}
+xdotool windowminimize --sync "$main"
+wait_state "$input" Iconic || fail "input window not minimized with the main window"
+xdotool windowactivate --sync "$main"
+wait_state "$input" Normal || fail "input window not restored with the main window"
+
 printf '%s\n%s' '<p class="x">こんにちは</p>' '<a href="c:\dir">リンク</a>' |
   xclip -selection clipboard -i
 xdotool windowactivate --sync "$input"
@@ -98,4 +109,24 @@ xdotool mousemove --window "$main" 256 $(( menu + 156 )) click 1
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the program still runs after 終了"
 wait "$app" || fail "the program exited with status $?"
-echo "e2e: 1 passed, 0 failed"
+# Closing the main window ends the program, even with a result window left hidden by a
+# failed Edit.
+"$kalvex" >>"$work/kalvex.log" 2>&1 &
+app=$!
+pids+=($app)
+main=$(find_window '^Kalvex$') || fail "no main window on the second start"
+find_window '^Text\(' >/dev/null || fail "no input window on the second start"
+xdotool windowactivate --sync "$main"
+xdotool type --delay 20 'x'
+xdotool key Tab
+xdotool type --delay 20 'z'
+xdotool key Return
+find_window '^入力エラー$' >/dev/null || fail "no input-error message"
+xdotool key Return
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^入力エラー$' >/dev/null || break; sleep 0.1; done
+xdotool windowactivate --sync "$main"
+xdotool key alt+F4
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the program still runs after its main window was closed"
+wait "$app" || fail "the program exited with status $? after its main window was closed"
+echo "e2e: 2 passed, 0 failed"
