@@ -65,9 +65,9 @@ Tally CountMarks(const char16_t* p, std::size_t n) {
         std::uint16_t backslashes = 0;
         std::uint16_t quotes = 0;
         for (std::size_t j = i; j < stop; ++j) {
-            separators += (p[j] == kLF) & (p[j - 1] == kCR);
-            backslashes += p[j] == kBackslash;
-            quotes += p[j] == kQuote;
+            separators += static_cast<std::uint16_t>((p[j] == kLF) & (p[j - 1] == kCR));
+            backslashes += static_cast<std::uint16_t>(p[j] == kBackslash);
+            quotes += static_cast<std::uint16_t>(p[j] == kQuote);
         }
         t.separators += separators;
         t.backslashes += backslashes;
@@ -89,6 +89,7 @@ std::size_t EscapeGrowth(Escape e, const Tally& t) {
     return 0;
 }
 
+// KALVEX_PORTABLE_SEARCH selects the plain C++ searches on x86-64 too, to test them there.
 #if (defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)) && !defined(KALVEX_PORTABLE_SEARCH)
 #define KALVEX_SSE2 1
 #else
