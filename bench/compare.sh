@@ -8,6 +8,7 @@
 # Every command reads the file from the page cache and writes its result to a file beside it.
 # The times are wall-clock; CPU time (user + system) is shown too, since a busy machine stretches
 # the first but hardly the second.
+# shellcheck disable=SC2317  # the run_ functions are called as "run_$tool"
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
