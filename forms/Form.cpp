@@ -2,10 +2,8 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
 
