@@ -1,14 +1,10 @@
 #include "frmAbout.h"
 
 #include <QColor>
-#include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
-#include <functional>
-#include <iterator>
 
 #include "Services.h"
 #include "Twips.h"
@@ -34,28 +30,6 @@ void SetCaption(QLabel* label, const QString& caption) {
     label->setAccessibleName(caption);
 }
 
-// A label's Click: the left button pressed and released over the label.
-class ClickFilter : public QObject {
-  public:
-    ClickFilter(QObject* parent, std::function<void()> onClick)
-        : QObject(parent), onClick_(std::move(onClick)) {}
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            auto* widget = static_cast<QWidget*>(watched);
-            if (mouse->button() == Qt::LeftButton &&
-                widget->rect().contains(mouse->position().toPoint()))
-                onClick_();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-  private:
-    std::function<void()> onClick_;
-};
-
 }  // namespace
 
 frmAbout::frmAbout(QWidget* owner) : forms::Form(owner, kBorder) {
@@ -79,7 +53,7 @@ frmAbout::frmAbout(QWidget* owner) : forms::Form(owner, kBorder) {
     lblHP = NewLabel("lblHP", 1080, 1560, 2295, 255, QString::fromUtf8(KALVEX_HOMEPAGE));
     SetTextColour(lblHP, QColor(255, 128, 128));
     lblHP->setCursor(Qt::PointingHandCursor);
-    lblHP->installEventFilter(new ClickFilter(lblHP, [this] { lblHP_Click(); }));
+    forms::OnClick(lblHP, [this] { lblHP_Click(); });
 
     cmdClose = new QPushButton(QStringLiteral("と\uFF5Eじ\uFF5Eる"), Client());
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
@@ -90,10 +64,8 @@ frmAbout::frmAbout(QWidget* owner) : forms::Form(owner, kBorder) {
     cmdClose->setAutoDefault(true);
     connect(cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
 
-    QWidget* const tabOrder[] = {lblVer,       lblAPPName, lblCrtTitle, lblCrt,
-                                 lblCopyright, lblHPTitle, lblHP,       cmdClose};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    forms::SetTabOrder(
+        {lblVer, lblAPPName, lblCrtTitle, lblCrt, lblCopyright, lblHPTitle, lblHP, cmdClose});
 
     SetClientSize(kDesignClientWidth, kDesignClientHeight, true);
 }

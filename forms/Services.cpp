@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QUrl>
 #include <QWidget>
 
@@ -56,6 +57,27 @@ class KeyDownFilter : public QObject {
 
   private:
     std::function<bool(QKeyEvent*)> handler_;
+};
+
+class ClickFilter : public QObject {
+  public:
+    ClickFilter(QObject* parent, std::function<void()> handler)
+        : QObject(parent), handler_(std::move(handler)) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            auto* widget = static_cast<QWidget*>(watched);
+            if (mouse->button() == Qt::LeftButton &&
+                widget->rect().contains(mouse->position().toPoint()))
+                handler_();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void()> handler_;
 };
 
 // A text box claims the common edit shortcuts before the window sees them; for these
@@ -132,6 +154,18 @@ void SetEndAction(std::function<void()> action) { EndAction() = std::move(action
 
 void OnKeyDown(QWidget* control, std::function<bool(QKeyEvent*)> handler) {
     control->installEventFilter(new KeyDownFilter(control, std::move(handler)));
+}
+
+void OnClick(QWidget* control, std::function<void()> handler) {
+    control->installEventFilter(new ClickFilter(control, std::move(handler)));
+}
+
+void SetTabOrder(std::initializer_list<QWidget*> order) {
+    QWidget* previous = nullptr;
+    for (QWidget* control : order) {
+        if (previous) QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 void YieldShortcutToWindow(QWidget* control, const QKeySequence& keys) {

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 class QWidget;
 class QKeyEvent;
@@ -46,6 +47,12 @@ void SetEndAction(std::function<void()> action);
 // Calls handler for every key pressed in control; the key goes on to the control unless
 // the handler returns true.
 void OnKeyDown(QWidget* control, std::function<bool(QKeyEvent*)> handler);
+
+// Calls handler when control is clicked: the left button pressed and released over it.
+void OnClick(QWidget* control, std::function<void()> handler);
+
+// Chains the controls' tab order in the order given.
+void SetTabOrder(std::initializer_list<QWidget*> order);
 
 // Makes the window's own shortcut for keys win over the text box that has the focus.
 void YieldShortcutToWindow(QWidget* control, const QKeySequence& keys);

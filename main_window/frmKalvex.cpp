@@ -183,10 +183,8 @@ void frmKalvex::CreateMenus() {
 }
 
 void frmKalvex::SetTabOrder() {
-    const std::array<QWidget*, 11> order = {
-        txtAddText[0], txtHStart,     cmdAddTab[0],  txtAddText[1], txtTStart, cmdAddTab[1],
-        optDblCote[0], optDblCote[1], optDblCote[2], cmdAdd,        cmdEnd};
-    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    forms::SetTabOrder({txtAddText[0], txtHStart, cmdAddTab[0], txtAddText[1], txtTStart,
+                        cmdAddTab[1], optDblCote[0], optDblCote[1], optDblCote[2], cmdAdd, cmdEnd});
 }
 
 void frmKalvex::Form_Load() {
