@@ -405,31 +405,57 @@ std::u16string EscapeForVB(std::u16string_view line) {
     return EscapeLine(kEscapeQuoteDoubling, line);
 }
 
-void AppendConverted(std::u16string& out, EscapeMode mode, std::u16string_view text,
-                     std::u16string_view head, std::u16string_view tail, std::int16_t hStart,
-                     std::int16_t tStart) {
+namespace {
+
+// The one conversion behind the public forms: sizes the result, asks room() for that much, and
+// fills it. An empty text counts as one empty line.
+void Convert(const std::function<char16_t*(std::size_t)>& room, EscapeMode mode,
+             std::u16string_view text, std::u16string_view head, std::u16string_view tail,
+             std::int16_t hStart, std::int16_t tStart) {
     const Escape e = ToEscape(mode);
     const Frame f = MakeFrame(head, tail, NonNegative(hStart));
     const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
     const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
-    const std::size_t start = out.size();
 
     // Every line is at least as wide as the prefix, so a tail column at or before the prefix's
     // end pads nothing, and the plain form's cheaper sizing applies.
     if (tailColumn <= prefixWidth + 1) {
         const Tally t = CountMarks(text.data(), text.size());
         const std::size_t lines = t.separators + 1;
-        out.resize(start + text.size() - 2 * t.separators + EscapeGrowth(e, t) + f.first.size() +
-                   (lines - 1) * f.between.size() + f.last.size());
-        [[maybe_unused]] const char16_t* end = PutLines(e, out.data() + start, text, f, nullptr);
-        assert(end == out.data() + out.size());
+        const std::size_t size = text.size() - 2 * t.separators + EscapeGrowth(e, t) +
+                                 f.first.size() + (lines - 1) * f.between.size() + f.last.size();
+        char16_t* out = room(size);
+        [[maybe_unused]] const char16_t* end = PutLines(e, out, text, f, nullptr);
+        assert(end == out + size);
         return;
     }
     const Layout layout = MeasureLines(e, text, prefixWidth, tailColumn, f);
-    out.resize(start + layout.size);
-    [[maybe_unused]] const char16_t* end =
-        PutLines(e, out.data() + start, text, f, layout.pads.data());
-    assert(end == out.data() + out.size());
+    char16_t* out = room(layout.size);
+    [[maybe_unused]] const char16_t* end = PutLines(e, out, text, f, layout.pads.data());
+    assert(end == out + layout.size);
+}
+
+}  // namespace
+
+void AppendConverted(std::u16string& out, EscapeMode mode, std::u16string_view text,
+                     std::u16string_view head, std::u16string_view tail, std::int16_t hStart,
+                     std::int16_t tStart) {
+    const std::size_t start = out.size();
+    auto room = [&out, start](std::size_t size) {
+        out.resize(start + size);
+        return out.data() + start;
+    };
+    Convert(room, mode, text, head, tail, hStart, tStart);
+}
+
+void ConvertInto(const std::function<char16_t*(std::size_t)>& room, EscapeMode mode,
+                 std::u16string_view text, std::u16string_view head, std::u16string_view tail,
+                 std::int16_t hStart, std::int16_t tStart) {
+    if (text.empty()) {
+        room(0);
+        return;
+    }
+    Convert(room, mode, text, head, tail, hStart, tStart);
 }
 
 std::u16string ConvertLines(EscapeMode mode, std::u16string_view text, std::u16string_view head,
@@ -441,7 +467,11 @@ std::u16string ConvertLinesAligned(EscapeMode mode, std::u16string_view text,
                                    std::u16string_view head, std::u16string_view tail,
                                    std::int16_t hStart, std::int16_t tStart) {
     std::u16string out;
-    if (!text.empty()) AppendConverted(out, mode, text, head, tail, hStart, tStart);
+    auto room = [&out](std::size_t size) {
+        out.resize(size);
+        return out.data();
+    };
+    ConvertInto(room, mode, text, head, tail, hStart, tStart);
     return out;
 }
 

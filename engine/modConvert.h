@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,13 @@ std::u16string ConvertLinesAligned(EscapeMode mode, std::u16string_view text,
 void AppendConverted(std::u16string& out, EscapeMode mode, std::u16string_view text,
                      std::u16string_view head, std::u16string_view tail, std::int16_t hStart = 0,
                      std::int16_t tStart = 0);
+
+// As ConvertLinesAligned, into storage the caller owns, so that a result held in another
+// string type needs no copy: room(n) is called once with the result's size and returns where
+// the n units go.
+void ConvertInto(const std::function<char16_t*(std::size_t)>& room, EscapeMode mode,
+                 std::u16string_view text, std::u16string_view head, std::u16string_view tail,
+                 std::int16_t hStart = 0, std::int16_t tStart = 0);
 
 // True unless every code unit is an ASCII digit; the empty string gives false.
 bool HasNonDigit(std::u16string_view s);

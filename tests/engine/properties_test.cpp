@@ -167,4 +167,30 @@ TEST(ConvertProperties, PiecesCutAtLineEndsConvertAsTheWhole) {
     }
 }
 
+// Into a caller's buffer with room to spare and a guard behind it: the size asked for is the
+// result's, and nothing is written past it.
+TEST(ConvertProperties, IntoCallerStorageAsksOnceForExactlyTheResult) {
+    Random random(45);
+    for (int run = 0; run < kRuns; ++run) {
+        const EscapeMode mode = random.Mode();
+        const std::u16string text = random.Text(60);
+        const auto hStart = static_cast<std::int16_t>(random.Between(-3, 4));
+        const auto tStart = static_cast<std::int16_t>(random.Between(-3, 30));
+        const std::u16string expected = ConvertLinesAligned(mode, text, u"h", u"t", hStart, tStart);
+        std::u16string buffer(expected.size() + 8, u'#');
+        int calls = 0;
+        std::size_t asked = 0;
+        auto room = [&](std::size_t size) {
+            ++calls;
+            asked = size;
+            return buffer.data();
+        };
+        ConvertInto(room, mode, text, u"h", u"t", hStart, tStart);
+        ASSERT_EQ(calls, 1) << "run " << run;
+        ASSERT_EQ(asked, expected.size()) << "run " << run;
+        EXPECT_EQ(buffer.substr(0, asked), expected) << "run " << run;
+        EXPECT_EQ(buffer.substr(asked), std::u16string(8, u'#')) << "run " << run;
+    }
+}
+
 }  // namespace
