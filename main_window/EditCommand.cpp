@@ -1,6 +1,5 @@
 #include "EditCommand.h"
 
-#include <QString>
 #include <limits>
 
 #include "Services.h"
@@ -21,18 +20,34 @@ std::int16_t ColumnValue(std::u16string_view digits) {
     return static_cast<std::int16_t>(value);
 }
 
+namespace {
+
+// Converted straight into the string the result window shows, so a result of hundreds of
+// megabytes is written once and never copied.
+QString Convert(const ConversionRequest& request, std::int16_t hStart, std::int16_t tStart) {
+    QString out;
+    auto room = [&out](std::size_t size) {
+        out.resize(static_cast<qsizetype>(size));
+        return reinterpret_cast<char16_t*>(out.data());
+    };
+    modConvert::ConvertInto(room, ModeFromOption(request.option), request.text, request.head,
+                            request.tail, hStart, tStart);
+    return out;
+}
+
+}  // namespace
+
 EditCommand::EditCommand(ResultPresenter& result, ColumnFields& fields, QWidget* owner)
     : result_(result), fields_(fields), owner_(owner) {}
 
-EditOutcome EditCommand::Run(const ConversionRequest& request) {
+EditOutcome EditCommand::Run(ConversionRequest request) {
     result_.Prepare();
-    const modConvert::EscapeMode mode = ModeFromOption(request.option);
     const std::u16string& hText = request.hStartText;
     const std::u16string& tText = request.tStartText;
 
-    std::u16string converted;
+    QString converted;
     if (hText.empty() && tText.empty()) {
-        converted = modConvert::ConvertLines(mode, request.text, request.head, request.tail);
+        converted = Convert(request, 0, 0);
     } else {
         if (modConvert::HasNonDigit(hText)) {
             ReportInputError(ColumnField::HStart);
@@ -42,9 +57,9 @@ EditOutcome EditCommand::Run(const ConversionRequest& request) {
             ReportInputError(ColumnField::TStart);
             return {false, ColumnField::TStart};
         }
-        converted = modConvert::ConvertLinesAligned(mode, request.text, request.head, request.tail,
-                                                    ColumnValue(hText), ColumnValue(tText));
+        converted = Convert(request, ColumnValue(hText), ColumnValue(tText));
     }
+    std::u16string().swap(request.text);
     result_.Present(converted);
     return {true, ColumnField::HStart};
 }

@@ -1,6 +1,7 @@
 // The Edit command: checks the column fields, converts the text and presents the result.
 #pragma once
 
+#include <QString>
 #include <string>
 
 #include "modConvert.h"
@@ -25,7 +26,7 @@ class ResultPresenter {
     // Creates the window, hidden, if it does not exist, and empties it.
     virtual void Prepare() = 0;
     // Shows text modally; returns when the window has been closed.
-    virtual void Present(const std::u16string& text) = 0;
+    virtual void Present(const QString& text) = 0;
 };
 
 // The window that holds the column fields.
@@ -50,7 +51,8 @@ class EditCommand {
   public:
     // owner is the window the input-error message belongs to.
     EditCommand(ResultPresenter& result, ColumnFields& fields, QWidget* owner);
-    EditOutcome Run(const ConversionRequest& request);
+    // Takes the request whole: its text is let go before the result is shown, for the memory.
+    EditOutcome Run(ConversionRequest request);
 
   private:
     void ReportInputError(ColumnField field);

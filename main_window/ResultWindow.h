@@ -11,7 +11,7 @@ class ResultWindow : public ResultPresenter {
     explicit ResultWindow(QWidget* owner) : owner_(owner) {}
 
     void Prepare() override;
-    void Present(const std::u16string& text) override;
+    void Present(const QString& text) override;
     // Closes the window if it exists (a failed Edit leaves it hidden).
     void Dispose();
     frmReturn* Existing() const { return slot_.Existing(); }

@@ -240,7 +240,7 @@ void frmKalvex::keyPressEvent(QKeyEvent* event) {
 
 ConversionRequest frmKalvex::GatherRequest() {
     ConversionRequest request;
-    request.text = input_.Get(this)->Text().toStdU16String();
+    request.text = input_.Get(this)->Text();
     request.head = txtAddText[0]->text().toStdU16String();
     request.tail = txtAddText[1]->text().toStdU16String();
     if (optDblCote[1]->isChecked())

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 class QPlainTextEdit;
 class QWidget;
@@ -14,5 +15,6 @@ QPlainTextEdit* NewMultiLineBox(QWidget* parent, const QString& name);
 // The box's text with CR LF between lines, every character kept as typed
 // (no-break spaces included).
 QString TextWithCrLf(const QPlainTextEdit* box);
+std::u16string U16TextWithCrLf(const QPlainTextEdit* box);
 
 }  // namespace text_windows

@@ -37,7 +37,7 @@ frmText::frmText(forms::Form* main)
     SetClientSize(kDesignClientWidth, kDesignClientHeight, false);
 }
 
-QString frmText::Text() const { return text_windows::TextWithCrLf(txtText); }
+std::u16string frmText::Text() const { return text_windows::U16TextWithCrLf(txtText); }
 
 void frmText::Form_Load() {
     txtText->setPlainText(QString());

@@ -1,6 +1,8 @@
 // The input window: holds the text to convert, docked beside the main window.
 #pragma once
 
+#include <string>
+
 #include "Form.h"
 
 class QAction;
@@ -14,7 +16,7 @@ class frmText : public forms::Form {
     explicit frmText(forms::Form* main);
 
     // The text as typed, with CR LF line ends.
-    QString Text() const;
+    std::u16string Text() const;
 
   protected:
     void Form_Load() override;

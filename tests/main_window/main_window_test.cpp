@@ -291,7 +291,7 @@ class MainWindowTest : public QObject {
         box->setFocus();
         QGuiApplication::clipboard()->setText(pasted);
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(Input()->Text(), QStringLiteral("<p>\r\n  あ\r\n\r\n"));
+        QCOMPARE(QString::fromStdU16String(Input()->Text()), QStringLiteral("<p>\r\n  あ\r\n\r\n"));
         QCOMPARE(main_->GatherRequest().text, u"<p>\r\n  あ\r\n\r\n");
     }
 
@@ -301,7 +301,7 @@ class MainWindowTest : public QObject {
         QTest::keyClicks(box, QStringLiteral("a\u00a0b"));
         QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
         QTest::keyClicks(box, QStringLiteral("c"));
-        QCOMPARE(Input()->Text(), QStringLiteral("a\u00a0b\r\nc"));
+        QCOMPARE(QString::fromStdU16String(Input()->Text()), QStringLiteral("a\u00a0b\r\nc"));
     }
 
     void closingTheMainWindowLeavesNothingBehind() {
