@@ -408,7 +408,7 @@ std::u16string EscapeForVB(std::u16string_view line) {
 namespace {
 
 // The one conversion behind the public forms: sizes the result, asks room() for that much, and
-// fills it. An empty text counts as one empty line.
+// fills it, unless room() declines with null. An empty text counts as one empty line.
 void Convert(const std::function<char16_t*(std::size_t)>& room, EscapeMode mode,
              std::u16string_view text, std::u16string_view head, std::u16string_view tail,
              std::int16_t hStart, std::int16_t tStart) {
@@ -425,12 +425,14 @@ void Convert(const std::function<char16_t*(std::size_t)>& room, EscapeMode mode,
         const std::size_t size = text.size() - 2 * t.separators + EscapeGrowth(e, t) +
                                  f.first.size() + (lines - 1) * f.between.size() + f.last.size();
         char16_t* out = room(size);
+        if (!out) return;
         [[maybe_unused]] const char16_t* end = PutLines(e, out, text, f, nullptr);
         assert(end == out + size);
         return;
     }
     const Layout layout = MeasureLines(e, text, prefixWidth, tailColumn, f);
     char16_t* out = room(layout.size);
+    if (!out) return;
     [[maybe_unused]] const char16_t* end = PutLines(e, out, text, f, layout.pads.data());
     assert(end == out + layout.size);
 }

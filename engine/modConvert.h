@@ -42,7 +42,8 @@ void AppendConverted(std::u16string& out, EscapeMode mode, std::u16string_view t
 
 // As ConvertLinesAligned, into storage the caller owns, so that a result held in another
 // string type needs no copy: room(n) is called once with the result's size and returns where
-// the n units go.
+// the n units go, or null to decline a result too large for the caller; then nothing is
+// written.
 void ConvertInto(const std::function<char16_t*(std::size_t)>& room, EscapeMode mode,
                  std::u16string_view text, std::u16string_view head, std::u16string_view tail,
                  std::int16_t hStart = 0, std::int16_t tStart = 0);
