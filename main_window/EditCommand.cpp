@@ -1,6 +1,8 @@
 #include "EditCommand.h"
 
 #include <limits>
+#include <new>
+#include <optional>
 
 #include "Services.h"
 
@@ -22,16 +24,29 @@ std::int16_t ColumnValue(std::u16string_view digits) {
 
 namespace {
 
+// A text box counts its characters in an int, its closing line end among them.
+constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
+
 // Converted straight into the string the result window shows, so a result of hundreds of
-// megabytes is written once and never copied.
-QString Convert(const ConversionRequest& request, std::int16_t hStart, std::int16_t tStart) {
+// megabytes is written once and never copied. Nothing, when the result would not fit in the
+// result window or in memory.
+std::optional<QString> Convert(const ConversionRequest& request, std::int16_t hStart,
+                               std::int16_t tStart) {
     QString out;
-    auto room = [&out](std::size_t size) {
+    bool fits = true;
+    auto room = [&out, &fits](std::size_t size) -> char16_t* {
+        fits = size <= kMostShownUnits;
+        if (!fits) return nullptr;
         out.resize(static_cast<qsizetype>(size));
         return reinterpret_cast<char16_t*>(out.data());
     };
-    modConvert::ConvertInto(room, ModeFromOption(request.option), request.text, request.head,
-                            request.tail, hStart, tStart);
+    try {
+        modConvert::ConvertInto(room, ModeFromOption(request.option), request.text, request.head,
+                                request.tail, hStart, tStart);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    if (!fits) return std::nullopt;
     return out;
 }
 
@@ -45,7 +60,7 @@ EditOutcome EditCommand::Run(ConversionRequest request) {
     const std::u16string& hText = request.hStartText;
     const std::u16string& tText = request.tStartText;
 
-    QString converted;
+    std::optional<QString> converted;
     if (hText.empty() && tText.empty()) {
         converted = Convert(request, 0, 0);
     } else {
@@ -60,7 +75,11 @@ EditOutcome EditCommand::Run(ConversionRequest request) {
         converted = Convert(request, ColumnValue(hText), ColumnValue(tText));
     }
     std::u16string().swap(request.text);
-    result_.Present(converted);
+    if (!converted) {
+        ReportTooLarge();
+        return {false, ColumnField::HStart, true};
+    }
+    result_.Present(*converted);
     return {true, ColumnField::HStart};
 }
 
@@ -68,4 +87,11 @@ void EditCommand::ReportInputError(ColumnField field) {
     forms::MsgBox(owner_, QStringLiteral("半角数字を入力してください"),
                   QStringLiteral("入力エラー"));
     fields_.FocusField(field);
+}
+
+void EditCommand::ReportTooLarge() {
+    forms::MsgBox(owner_,
+                  QStringLiteral("テキストが大きすぎるため編集できません。"
+                                 "テキストを分けて編集してください。"),
+                  QStringLiteral("編集エラー"));
 }

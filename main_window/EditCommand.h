@@ -38,7 +38,8 @@ class ColumnFields {
 
 struct EditOutcome {
     bool converted = false;
-    ColumnField failedField = ColumnField::HStart;  // meaningful only when !converted
+    ColumnField failedField = ColumnField::HStart;  // meaningful only for a column error
+    bool tooLarge = false;  // the result would not fit in the result window or in memory
 };
 
 modConvert::EscapeMode ModeFromOption(int option);
@@ -53,6 +54,8 @@ class EditCommand {
     EditCommand(ResultPresenter& result, ColumnFields& fields, QWidget* owner);
     // Takes the request whole: its text is let go before the result is shown, for the memory.
     EditOutcome Run(ConversionRequest request);
+    // Tells the user that the text is too large to edit.
+    void ReportTooLarge();
 
   private:
     void ReportInputError(ColumnField field);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
+#include <new>
 
 #include "Services.h"
 #include "Twips.h"
@@ -258,7 +259,17 @@ void frmKalvex::FocusField(ColumnField field) {
     if (box->isEnabled()) box->setFocus();
 }
 
-void frmKalvex::cmdAdd_Click() { edit_.Run(GatherRequest()); }
+void frmKalvex::cmdAdd_Click() {
+    ConversionRequest request;
+    try {
+        request = GatherRequest();
+    } catch (const std::bad_alloc&) {
+        // The copy of a text close to the memory's size may not fit beside it.
+        edit_.ReportTooLarge();
+        return;
+    }
+    edit_.Run(std::move(request));
+}
 
 void frmKalvex::cmdAddTab_Click(int index) {
     if (index < 0 || index > 1) return;
