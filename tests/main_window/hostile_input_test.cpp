@@ -56,6 +56,17 @@ class HostileInputTest : public QObject {
         QVERIFY2(*outcome.copied == expected, FirstDifference(*outcome.copied, expected));
     }
 
+    void aLineOfTenMillionCharacters() {
+        const QString line = QStringLiteral("<td class=\"c\">値 \\ 12</td>").repeated(400'000);
+        QCOMPARE(line.size(), 10'000'000);
+        session_.Paste(line);
+        session_.Fill(kHead, kTail, 2);
+        const KalvexSession::Outcome outcome = session_.EditAndCopy();
+        QVERIFY(outcome.copied);
+        const QString expected = Expected(line, kHead, kTail, modConvert::kEscapeBackslash);
+        QVERIFY2(*outcome.copied == expected, FirstDifference(*outcome.copied, expected));
+    }
+
     void aMillionEmptyLines() {
         const QString text = QStringLiteral("\r\n").repeated(1'000'000);
         session_.Paste(text);
