@@ -65,16 +65,27 @@ void frmReturn::FitResultBox() {
 void frmReturn::Clear() {
     presented_.clear();
     txtReturn->clear();
+    filled_ = true;
 }
 
 void frmReturn::Present(const QString& text, const QWidget* over) {
     presented_ = text;
-    txtReturn->setPlainText(text);
+    filled_ = false;
     if (over)
         CentreOver(over->frameGeometry());
     else if (const QScreen* screen = QGuiApplication::primaryScreen())
         CentreOver(screen->availableGeometry());
     ShowModal();
+}
+
+// A text box that gets its first size with a text in it makes a layout object for every line
+// of it (hundreds of megabytes for a large text); filled once it has its size, it lays out
+// only the lines in view.
+void frmReturn::showEvent(QShowEvent* event) {
+    forms::Form::showEvent(event);
+    if (filled_) return;
+    txtReturn->setPlainText(presented_);
+    filled_ = true;
 }
 
 QString frmReturn::WholeText() const {

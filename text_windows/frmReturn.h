@@ -23,6 +23,7 @@ class frmReturn : public forms::Form {
   protected:
     void Form_Load() override;
     void Form_Resize() override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void PlaceResultBox();
@@ -37,4 +38,5 @@ class frmReturn : public forms::Form {
     // The text as presented: the box shows a lone CR as a line break, so while the user
     // has not changed anything the copy takes this, exactly as converted.
     QString presented_;
+    bool filled_ = true;  // the box holds presented_
 };
