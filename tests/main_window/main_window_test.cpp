@@ -295,6 +295,24 @@ class MainWindowTest : public QObject {
         QCOMPARE(main_->GatherRequest().text, u"<p>\r\n  あ\r\n\r\n");
     }
 
+    void pasteReplacesTheSelectionAndUndoesAsOneStep() {
+        QPlainTextEdit* box = InputBox();
+        Input()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Input()));
+        box->setFocus();
+        QTest::keyClicks(box, QStringLiteral("keep this end"));
+        QTextCursor cursor = box->textCursor();
+        cursor.setPosition(5);
+        cursor.setPosition(9, QTextCursor::KeepAnchor);
+        box->setTextCursor(cursor);
+        QGuiApplication::clipboard()->setText(QStringLiteral("one\ntwo"));
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(QString::fromStdU16String(Input()->Text()), QStringLiteral("keep one\r\ntwo end"));
+        QCOMPARE(box->textCursor().position(), 12);  // after the pasted text
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(QString::fromStdU16String(Input()->Text()), QStringLiteral("keep this end"));
+    }
+
     void noBreakSpacesAndShiftEnterStayPlain() {
         QPlainTextEdit* box = InputBox();
         box->setFocus();
