@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <cstring>
 
+#include "LargeBuffer.h"
 #include "Services.h"
 
 namespace text_windows {
@@ -46,8 +47,11 @@ namespace {
 template <class String>
 String JoinBlocks(const QTextDocument* document) {
     const qsizetype separators = document->blockCount() - 1;
+    const qsizetype size = document->characterCount() - 1 + separators;
     String out;
-    out.resize(document->characterCount() - 1 + separators);
+    out.reserve(size);
+    forms::AdviseLargeBuffer(out.data(), size * sizeof(char16_t));
+    out.resize(size);
     auto* at = reinterpret_cast<char16_t*>(out.data());
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
         if (block != document->begin()) {
