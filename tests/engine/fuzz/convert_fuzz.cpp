@@ -1,0 +1,127 @@
+// Fuzzes splitting and both conversions. Input: escape mode, HStart and TStart (16 bits each,
+// any value), head and tail lengths (one byte each), then head, tail and the text.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FuzzInput.h"
+#include "modConvert.h"
+
+namespace {
+
+using namespace modConvert;
+using kalvex_fuzz::FuzzInput;
+using kalvex_fuzz::Units;
+
+constexpr std::u16string_view kCRLF = u"\r\n";
+
+std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
+
+// Wide columns on many lines make results of many megabytes that slow fuzzing down and reach
+// no other code: such a text keeps only the lines that fit the budget.
+Units CutToBudget(const Units& text, std::size_t paddingPerLine) {
+    constexpr std::size_t kBudget = std::size_t{1} << 16;
+    std::size_t lines = kBudget / (paddingPerLine + 1) + 1;
+    const std::u16string_view t = text.view();
+    for (std::size_t at = t.find(kCRLF); at != std::u16string_view::npos;
+         at = t.find(kCRLF, at + 2)) {
+        if (--lines == 0) return Units(std::u16string(t.substr(0, at)));
+    }
+    return text;
+}
+
+bool TerminatorIntact(const std::u16string& s) { return s.c_str()[s.size()] == u'\0'; }
+
+void CheckSplit(std::u16string_view text, const std::vector<std::u16string>& lines) {
+    KALVEX_CHECK(text.empty() == lines.empty());
+    std::u16string joined;
+    for (const std::u16string& line : lines) {
+        KALVEX_CHECK(line.find(kCRLF) == std::u16string::npos);
+        if (&line != &lines.front()) joined += kCRLF;
+        joined += line;
+    }
+    KALVEX_CHECK(joined == text);
+}
+
+std::size_t LeadingSpaces(std::u16string_view s) {
+    const std::size_t n = s.find_first_not_of(u' ');
+    return n == std::u16string_view::npos ? s.size() : n;
+}
+
+// Walks out line by line: HStart spaces, head, escaped line, filler spaces, tail, CR LF. Head and
+// tail may hold CR LF themselves, so out is not split; the filler is the run of spaces after the
+// escaped line, less the spaces the tail itself starts with.
+void CheckLayout(std::u16string_view out, const std::vector<std::u16string>& lines, EscapeMode mode,
+                 std::u16string_view head, std::u16string_view tail, std::int16_t hStart,
+                 std::int16_t tStart) {
+    const std::u16string tailEnd = std::u16string(tail) + std::u16string(kCRLF);
+    const auto column = static_cast<std::int64_t>(NonNegative(tStart));
+    std::size_t at = 0;
+    for (const std::u16string& line : lines) {
+        const std::u16string prefix = std::u16string(NonNegative(hStart), u' ') +
+                                      std::u16string(head) + EscapeLine(mode, line);
+        KALVEX_CHECK(out.substr(at, prefix.size()) == prefix);
+        at += prefix.size();
+        const std::size_t run = LeadingSpaces(out.substr(at));
+        KALVEX_CHECK(run >= LeadingSpaces(tailEnd));
+        const std::size_t filler = run - LeadingSpaces(tailEnd);
+        at += filler;
+        KALVEX_CHECK(out.substr(at, tailEnd.size()) == tailEnd);
+        at += tailEnd.size();
+
+        const std::int64_t width = AnsiByteLength(prefix);
+        if (width < column) {
+            // Spaces are one byte each: the tail's first unit is at 1-based byte column TStart.
+            KALVEX_CHECK(width + static_cast<std::int64_t>(filler) + 1 == column);
+        } else {
+            KALVEX_CHECK(filler == 0);
+        }
+    }
+    KALVEX_CHECK(at == out.size());
+}
+
+// A streaming caller converts line by line into one reused string, after what it holds already.
+void CheckAppendedLineByLine(const std::u16string& whole, const std::vector<std::u16string>& lines,
+                             EscapeMode mode, std::u16string_view head, std::u16string_view tail,
+                             std::int16_t hStart, std::int16_t tStart) {
+    const std::u16string kept = u"kept\r\n";
+    std::u16string out = kept;
+    for (const std::u16string& line : lines) {
+        const Units exact(line);
+        AppendConverted(out, mode, exact.view(), head, tail, hStart, tStart);
+    }
+    KALVEX_CHECK(TerminatorIntact(out));
+    KALVEX_CHECK(out == kept + whole);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzInput in(data, size);
+    const EscapeMode mode = in.Int16();
+    const std::int16_t hStart = in.Int16();
+    const std::int16_t tStart = in.Int16();
+    const std::size_t headUnits = in.Byte() % 24;
+    const std::size_t tailUnits = in.Byte() % 24;
+    const Units head = in.Text(headUnits);
+    const Units tail = in.Text(tailUnits);
+    const Units text = CutToBudget(in.Rest(), NonNegative(hStart) + NonNegative(tStart));
+
+    const std::vector<std::u16string> lines = SplitLines(text.view());
+    CheckSplit(text.view(), lines);
+
+    const std::u16string plain = ConvertLines(mode, text.view(), head.view(), tail.view());
+    KALVEX_CHECK(TerminatorIntact(plain));
+    KALVEX_CHECK(ConvertLinesAligned(mode, text.view(), head.view(), tail.view(), 0, 0) == plain);
+    CheckLayout(plain, lines, mode, head.view(), tail.view(), 0, 0);
+
+    const std::u16string aligned =
+        ConvertLinesAligned(mode, text.view(), head.view(), tail.view(), hStart, tStart);
+    KALVEX_CHECK(TerminatorIntact(aligned));
+    CheckLayout(aligned, lines, mode, head.view(), tail.view(), hStart, tStart);
+    CheckAppendedLineByLine(aligned, lines, mode, head.view(), tail.view(), hStart, tStart);
+    return 0;
+}
