@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds Kalvex with the default preset (Release, into build/).
+# Configures and builds Kalvex with a CMake preset: default (Release, into build/) unless one is
+# named, e.g. ./build.sh asan.
 set -euo pipefail
 cd "$(dirname "$0")"
-cmake --preset default >/dev/null
-cmake --build --preset default --parallel "$(nproc)"
+preset=${1:-default}
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --parallel "$(nproc)"

@@ -7,6 +7,8 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the fuzz build: clang with its libFuzzer and sanitizer runtimes; llvm-symbolizer for reports
+  clang libclang-rt-dev llvm
   # a Japanese font whose fixed-pitch face has double-width characters exactly two cells wide
   fonts-ipafont-gothic
   # real-window tests and screenshots
