@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <cstring>
+#include <limits>
 
 #include "LargeBuffer.h"
 #include "Services.h"
@@ -69,6 +70,22 @@ String JoinBlocks(const QTextDocument* document) {
 }
 
 }  // namespace
+
+// The toolkit measures a line's width in 26.6 fixed point: past 2^25 pixels the width
+// overflows, and the box can no longer scroll along the line.
+bool HasLineTooWideToScroll(const QPlainTextEdit* box, const QString& text) {
+    constexpr qsizetype kWidestPixels = std::numeric_limits<int>::max() / 64;
+    // Every unit counted as double width, the widest this fixed-pitch face draws.
+    const qsizetype longest = kWidestPixels / (2 * box->fontMetrics().horizontalAdvance(u'x'));
+    if (text.size() <= longest) return false;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0) end = text.size();
+        if (end - start > longest) return true;
+        start = end + 1;
+    }
+    return false;
+}
 
 QString TextWithCrLf(const QPlainTextEdit* box) { return JoinBlocks<QString>(box->document()); }
 

@@ -12,6 +12,9 @@ namespace text_windows {
 // A multi-line box with both scroll bars, no wrapping, in the fixed-pitch face.
 QPlainTextEdit* NewMultiLineBox(QWidget* parent, const QString& name);
 
+// True when some line of text is too wide for box to scroll to its end without wrapping.
+bool HasLineTooWideToScroll(const QPlainTextEdit* box, const QString& text);
+
 // The box's text with CR LF between lines, every character kept as typed
 // (no-break spaces included).
 QString TextWithCrLf(const QPlainTextEdit* box);

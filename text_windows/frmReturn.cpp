@@ -84,6 +84,9 @@ void frmReturn::Present(const QString& text, const QWidget* over) {
 void frmReturn::showEvent(QShowEvent* event) {
     forms::Form::showEvent(event);
     if (filled_) return;
+    // Rather wrapped than cut: a line too wide to scroll along could not be read to its end.
+    if (text_windows::HasLineTooWideToScroll(txtReturn, presented_))
+        txtReturn->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtReturn->setPlainText(presented_);
     filled_ = true;
 }

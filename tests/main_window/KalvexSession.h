@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <optional>
 
@@ -84,6 +85,8 @@ class KalvexSession {
     struct Outcome {
         std::optional<QString> copied;  // what Ctrl+C in the result window put on the clipboard
         QStringList messages;           // texts of the message boxes shown meanwhile
+        bool wrapped = false;           // the result box wraps its lines
+        int scrollWidth = 0;            // how far the result box scrolls to the side
     };
 
     // Clicks 編集; in the result window, if one opens, presses Ctrl+C and then Esc.
@@ -101,6 +104,8 @@ class KalvexSession {
             QGuiApplication::clipboard()->setText(QStringLiteral("sentinel"));
             QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
             outcome.copied = QGuiApplication::clipboard()->text();
+            outcome.wrapped = box->lineWrapMode() != QPlainTextEdit::NoWrap;
+            outcome.scrollWidth = box->horizontalScrollBar()->maximum();
             QTest::keyClick(box, Qt::Key_Escape);
         });
         QTest::mouseClick(Find<QPushButton>("cmdAdd"), Qt::LeftButton);

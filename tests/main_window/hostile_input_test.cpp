@@ -65,6 +65,8 @@ class HostileInputTest : public QObject {
         QVERIFY(outcome.copied);
         const QString expected = Expected(line, kHead, kTail, modConvert::kEscapeBackslash);
         QVERIFY2(*outcome.copied == expected, FirstDifference(*outcome.copied, expected));
+        // Too wide for the box to scroll along: shown wrapped, so that all of it can be read.
+        QVERIFY(outcome.wrapped);
     }
 
     void aMillionEmptyLines() {

@@ -67,6 +67,8 @@ class LargeTextTest : public QObject {
         QVERIFY2(*outcome.copied == expected, FirstDifference(*outcome.copied, expected));
         QVERIFY(outcome.copied->startsWith(QStringLiteral("    Response.Write \"<tr")));
         QCOMPARE(outcome.copied->count(u'\n'), 1);
+        QVERIFY(!outcome.wrapped);
+        QVERIFY(outcome.scrollWidth > 5'000'000);  // pixels: the box scrolls to the line's end
     }
 
   private:
