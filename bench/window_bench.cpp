@@ -275,7 +275,7 @@ int RunAll(int argc, char** argv) {
         runs = std::max(1, args.value(at + 1).toInt());
     std::printf(
         "case    start  paste    edit   floor  edit/floor   copy   stall  peak_MB  "
-        "peak/utf16  whole\n");
+        "peak/utf16  growth/utf16  whole\n");
     std::map<std::string, double> editMs, pasteMs;
     for (const Case& c : kCases) {
         if (!c.inTable) continue;
@@ -286,10 +286,11 @@ int RunAll(int argc, char** argv) {
         auto m = [&](const char* key) { return Median(all[key]); };
         const bool whole = all["whole"].size() == std::size_t(runs) &&
                            std::ranges::all_of(all["whole"], [](double w) { return w == 1; });
-        std::printf("%-6s %6.0f %6.0f %7.0f %7.0f %11.2f %6.1f %7.0f %8.0f %11.1f  %s\n", c.name,
-                    m("start_ms"), m("paste_ms"), m("edit_ms"), m("floor_ms"),
+        std::printf("%-6s %6.0f %6.0f %7.0f %7.0f %11.2f %6.1f %7.0f %8.0f %11.1f %13.1f  %s\n",
+                    c.name, m("start_ms"), m("paste_ms"), m("edit_ms"), m("floor_ms"),
                     m("edit_ms") / m("floor_ms"), m("copy_ms"), m("stall_ms"), m("peak_mb"),
-                    m("peak_mb") / m("input_utf16_mb"), whole ? "yes" : "NO");
+                    m("peak_mb") / m("input_utf16_mb"),
+                    (m("peak_mb") - m("base_mb")) / m("input_utf16_mb"), whole ? "yes" : "NO");
         std::fflush(stdout);
         editMs[c.name] = m("edit_ms");
         pasteMs[c.name] = m("paste_ms");
