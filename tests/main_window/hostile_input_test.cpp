@@ -10,10 +10,11 @@ namespace {
 const QString kHead = QStringLiteral("out.println(\"");
 const QString kTail = QStringLiteral("\");");
 
-// The input box makes a line break of every CR LF, lone CR and lone LF.
+// The input box makes a line break of every CR LF, lone CR and lone LF, and of the three units
+// its document keeps for itself: the paragraph separator and the frame marks U+FDD0 and U+FDD1.
 QString WithCrLfBreaks(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
+    for (const char16_t unit : {u'\r', u'\u2029', u'\uFDD0', u'\uFDD1'}) text.replace(unit, u'\n');
     return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
 }
 
@@ -42,7 +43,9 @@ class HostileInputTest : public QObject {
             << QStringLiteral("\u200F\u202Eabc\u202C \u05E9\u05DC\u05D5\u05DD \"q\"");
         QTest::newRow("lone CR and LF") << QStringLiteral("a\rb\nc\r\nd\n\re\r");
         QTest::newRow("separator-like units")
-            << QStringLiteral("a\u2028b\u0085c\u000Bd\u000Ce\t\u3000");
+            << QStringLiteral("a\u2028b\u0085c\u000Bd\u000Ce\t\u3000\uFFFC");
+        QTest::newRow("units the document keeps for itself")
+            << QStringLiteral("a\u2029b\uFDD0c\uFDD1d");
     }
     void oddCharactersSurviveTheRoundTrip() {
         QFETCH(QString, pasted);
