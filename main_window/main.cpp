@@ -6,6 +6,7 @@
 #include "frmKalvex.h"
 
 int main(int argc, char* argv[]) {
+    UseHugePages(argv);
     QApplication app(argc, argv);
     PrepareApplication();
 
