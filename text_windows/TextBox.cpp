@@ -49,7 +49,9 @@ namespace {
 template <class String>
 String JoinLines(const QTextDocument* document) {
     const QString raw = document->toRawText();
-    const qsizetype size = raw.size() + document->blockCount() - 1;
+    // Sized from the separators themselves, not from the document's count of its blocks: what
+    // is written can never pass what was allocated.
+    const qsizetype size = raw.size() + raw.count(QChar::ParagraphSeparator);
     String out;
     out.reserve(size);
     forms::AdviseLargeBuffer(out.data(), size * sizeof(char16_t));
@@ -75,7 +77,8 @@ String JoinLines(const QTextDocument* document) {
 bool HasLineTooWideToScroll(const QPlainTextEdit* box, const QString& text) {
     constexpr qsizetype kWidestPixels = std::numeric_limits<int>::max() / 64;
     // Every unit counted as double width, the widest this fixed-pitch face draws.
-    const qsizetype longest = kWidestPixels / (2 * box->fontMetrics().horizontalAdvance(u'x'));
+    const int cell = std::max(1, box->fontMetrics().horizontalAdvance(u'x'));
+    const qsizetype longest = kWidestPixels / (2 * cell);
     if (text.size() <= longest) return false;
     for (qsizetype start = 0; start < text.size();) {
         qsizetype end = text.indexOf(u'\n', start);
