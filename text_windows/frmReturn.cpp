@@ -107,7 +107,12 @@ void frmReturn::mnuQuit_Click() { Unload(); }
 void frmReturn::mnuClipCopy_Click() { forms::CopyToClipboard(WholeText()); }
 
 bool frmReturn::txtReturn_KeyDown(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Escape) return false;
-    Unload();
-    return true;
+    if (event->key() == Qt::Key_Escape) {
+        Unload();
+        return true;
+    }
+    // Enter held down for 編集 goes on repeating into this box once it opens: a result not
+    // yet touched takes no repeated line break, so the copy stays the converted text.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    return enter && event->isAutoRepeat() && !txtReturn->document()->isModified();
 }

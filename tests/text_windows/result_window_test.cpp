@@ -111,6 +111,27 @@ class ResultWindowTest : public QObject {
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("// a\r\nb\r\n"));
     }
 
+    void enterHeldDownLeavesAnUntouchedResultAlone() {
+        QString held, typed;
+        modal_.When<frmReturn>([&](frmReturn* form) {
+            QPlainTextEdit* text = Box(form);
+            const auto press = [text](bool repeated) {
+                QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", repeated);
+                QApplication::sendEvent(text, &key);
+            };
+            press(true);  // repeats of the Enter that ran 編集
+            press(true);
+            held = form->WholeText();
+            press(false);  // the user's own Enter, then holding it down
+            press(true);
+            typed = form->WholeText();
+            form->Unload();
+        });
+        Present(QStringLiteral("a\r\n"));
+        QCOMPARE(held, QStringLiteral("a\r\n"));
+        QCOMPARE(typed, QStringLiteral("\r\n\r\na\r\n"));
+    }
+
     void unchangedTextIsCopiedExactly() {
         // A lone CR shows as a line break in the box, yet belongs inside its line.
         const QString converted = QStringLiteral("a\rb\u00a0\r\n\r\n");
