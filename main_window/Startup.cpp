@@ -42,6 +42,9 @@ void UseHugePages([[maybe_unused]] char** argv) {
         RestoreTunables(first);
         return;
     }
+    // A process that a tool preloads itself into (valgrind, memory profilers) stays the one the
+    // tool started: a new program image would run outside the tool.
+    if (std::getenv("LD_PRELOAD")) return;
     const char* tunables = std::getenv(kTunables);
     const std::string own = tunables ? tunables : "";
     // The user's own choice of the setting stands.

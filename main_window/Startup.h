@@ -7,8 +7,8 @@
 // mode), the program starts itself again, once, with the C library asked to ask for them: here
 // the first write to fresh memory runs some twenty-five times faster in huge pages, and the text
 // boxes write hundreds of megabytes of fresh memory for a large text. Returns at once elsewhere,
-// and in the restarted program, which gives its own children the environment it was started
-// with.
+// under a tool that preloads itself (LD_PRELOAD), and in the restarted program, which gives its
+// own children the environment it was started with.
 void UseHugePages(char** argv);
 
 // Application name, default font and icon; call right after creating the QApplication.
