@@ -19,6 +19,7 @@
 #include "frmKalvex.h"
 #include "frmReturn.h"
 #include "frmText.h"
+#include "modConvert.h"
 
 // Runs the event loop until ready() holds or timeoutMs have passed; true when it held.
 template <class Ready>
@@ -118,6 +119,14 @@ class KalvexSession {
     frmKalvex* main_ = nullptr;
     ModalScript modal_;
 };
+
+// What the engine itself makes of text: the result the windows must hand over unchanged.
+inline QString Expected(const QString& text, const QString& head, const QString& tail,
+                        modConvert::EscapeMode mode, std::int16_t hStart = 0,
+                        std::int16_t tStart = 0) {
+    return QString::fromStdU16String(modConvert::ConvertLinesAligned(
+        mode, text.toStdU16String(), head.toStdU16String(), tail.toStdU16String(), hStart, tStart));
+}
 
 // Where two long texts first differ, for a failure message that fits on a screen.
 inline QByteArray FirstDifference(const QString& actual, const QString& expected) {

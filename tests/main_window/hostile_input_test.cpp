@@ -18,12 +18,6 @@ QString WithCrLfBreaks(QString text) {
     return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
 }
 
-QString Expected(const QString& text, const QString& head, const QString& tail,
-                 modConvert::EscapeMode mode, std::int16_t hStart = 0, std::int16_t tStart = 0) {
-    return QString::fromStdU16String(modConvert::ConvertLinesAligned(
-        mode, text.toStdU16String(), head.toStdU16String(), tail.toStdU16String(), hStart, tStart));
-}
-
 }  // namespace
 
 class HostileInputTest : public QObject {

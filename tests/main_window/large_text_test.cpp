@@ -25,12 +25,6 @@ QString PageText(qsizetype atLeast) {
     return text;
 }
 
-QString Expected(const QString& text, const QString& head, const QString& tail,
-                 modConvert::EscapeMode mode, std::int16_t hStart = 0, std::int16_t tStart = 0) {
-    return QString::fromStdU16String(modConvert::ConvertLinesAligned(
-        mode, text.toStdU16String(), head.toStdU16String(), tail.toStdU16String(), hStart, tStart));
-}
-
 }  // namespace
 
 class LargeTextTest : public QObject {
