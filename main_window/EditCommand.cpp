@@ -4,7 +4,6 @@
 #include <new>
 #include <optional>
 
-#include "LargeBuffer.h"
 #include "Services.h"
 
 modConvert::EscapeMode ModeFromOption(int option) {
@@ -39,7 +38,6 @@ std::optional<QString> Convert(const ConversionRequest& request, std::int16_t hS
         fits = size <= kMostShownUnits;
         if (!fits) return nullptr;
         out.resize(static_cast<qsizetype>(size));
-        forms::AdviseLargeBuffer(out.data(), size * sizeof(char16_t));
         return reinterpret_cast<char16_t*>(out.data());
     };
     try {

@@ -4,10 +4,8 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
-#include "LargeBuffer.h"
 #include "Services.h"
 
 namespace text_windows {
@@ -53,8 +51,6 @@ String JoinLines(const QTextDocument* document) {
     // is written can never pass what was allocated.
     const qsizetype size = raw.size() + raw.count(QChar::ParagraphSeparator);
     String out;
-    out.reserve(size);
-    forms::AdviseLargeBuffer(out.data(), size * sizeof(char16_t));
     out.resize(size);
     auto* at = reinterpret_cast<char16_t*>(out.data());
     const char16_t* from = reinterpret_cast<const char16_t*>(raw.utf16());
