@@ -1,12 +1,14 @@
-// Engine throughput on realistic text of 1, 10 and 100 MB (million characters, about the size of
-// the same text as a UTF-8 file), beside the memory-speed limit: a copy of a buffer of the
-// result's size into freshly allocated memory. A summary of the ratios follows the table.
+// Engine throughput on two samples of 1, 10 and 100 MB (million characters, about the size of the
+// same text as a UTF-8 file), realistic HTML and escape-dense HTML, beside the memory-speed limit:
+// a copy of a buffer of the result's size into freshly allocated memory. A summary of the ratios
+// follows the table.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if defined(__GLIBC__)
@@ -23,10 +25,16 @@ const std::u16string kTail = u"\");";
 constexpr std::int16_t kHStart = 4;
 constexpr std::int16_t kTStart = 60;
 
-const std::u16string& Sample(std::int64_t mb) {
-    static std::map<std::int64_t, std::u16string> texts;
-    auto [it, added] = texts.try_emplace(mb);
-    if (added) it->second = kalvex_bench::MakeSampleText(static_cast<std::size_t>(mb) * 1000000);
+enum class Kind { kRealistic, kDense };
+
+const std::u16string& Sample(Kind kind, std::int64_t mb) {
+    static std::map<std::pair<Kind, std::int64_t>, std::u16string> texts;
+    auto [it, added] = texts.try_emplace({kind, mb});
+    if (added) {
+        const auto units = static_cast<std::size_t>(mb) * 1000000;
+        it->second = kind == Kind::kDense ? kalvex_bench::MakeDenseSampleText(units)
+                                          : kalvex_bench::MakeSampleText(units);
+    }
     return it->second;
 }
 
@@ -55,8 +63,8 @@ void CountInput(benchmark::State& state, const std::u16string& text) {
 // just before, so conversion and copy must meet the same conditions to be compared. The row's
 // time is the conversion's; vs_copy is copy time / conversion time, 1 when the conversion runs
 // as fast as memory allows.
-void ConvertText(benchmark::State& state, bool aligned) {
-    const std::u16string& text = Sample(state.range(0));
+void ConvertText(benchmark::State& state, Kind kind, bool aligned) {
+    const std::u16string& text = Sample(kind, state.range(0));
     const std::u16string source(Convert(text, aligned).size(), u'x');
     double convertSeconds = 0;
     double copySeconds = 0;
@@ -85,12 +93,12 @@ void ConvertText(benchmark::State& state, bool aligned) {
     state.counters["vs_copy"] = copySeconds / convertSeconds;
 }
 
-void BM_ConvertLines(benchmark::State& state) { ConvertText(state, false); }
-void BM_ConvertLinesAligned(benchmark::State& state) { ConvertText(state, true); }
+void BM_ConvertLines(benchmark::State& state, Kind kind) { ConvertText(state, kind, false); }
+void BM_ConvertLinesAligned(benchmark::State& state, Kind kind) { ConvertText(state, kind, true); }
 
 // The engine alone, writing into memory it has written before, as the streaming driver does.
-void BM_ConvertLinesReused(benchmark::State& state) {
-    const std::u16string& text = Sample(state.range(0));
+void BM_ConvertLinesReused(benchmark::State& state, Kind kind) {
+    const std::u16string& text = Sample(kind, state.range(0));
     std::u16string result;
     modConvert::AppendConverted(result, modConvert::kEscapeBackslash, text, kHead, kTail);
     for (auto _ : state) {
@@ -107,9 +115,16 @@ void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(1)->Arg(10)->Arg(100);
 }
 
-BENCHMARK(BM_ConvertLines)->Apply(Sizes)->UseManualTime();
-BENCHMARK(BM_ConvertLinesAligned)->Apply(Sizes)->UseManualTime();
-BENCHMARK(BM_ConvertLinesReused)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ConvertLines, realistic, Kind::kRealistic)->Apply(Sizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_ConvertLinesAligned, realistic, Kind::kRealistic)
+    ->Apply(Sizes)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_ConvertLines, dense, Kind::kDense)->Apply(Sizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_ConvertLinesAligned, dense, Kind::kDense)->Apply(Sizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_ConvertLinesReused, realistic, Kind::kRealistic)
+    ->Apply(Sizes)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ConvertLinesReused, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 
 // The console table, then the figures the goals are stated in, from the median of the
 // repetitions.
@@ -133,16 +148,22 @@ class SummaryReporter : public benchmark::ConsoleReporter {
         std::printf(
             "\nSpeed against the fresh-memory copy of the result's size "
             "(copy time / conversion time):\n");
-        for (const std::string mb : {"1", "10", "100"}) {
-            std::printf("  %3s MB  ConvertLines %s   ConvertLinesAligned %s\n", mb.c_str(),
-                        Show(figures_["BM_ConvertLines/" + mb].vsCopy).c_str(),
-                        Show(figures_["BM_ConvertLinesAligned/" + mb].vsCopy).c_str());
+        for (const std::string sample : {"realistic", "dense"}) {
+            for (const std::string mb : {"1", "10", "100"}) {
+                std::printf(
+                    "  %-9s %3s MB  ConvertLines %s   ConvertLinesAligned %s\n", sample.c_str(),
+                    mb.c_str(), Show(Get("BM_ConvertLines", sample, mb).vsCopy).c_str(),
+                    Show(Get("BM_ConvertLinesAligned", sample, mb).vsCopy).c_str());
+            }
         }
         std::printf("Time of 100 MB / time of 10 MB:\n");
-        for (const std::string name : {"BM_ConvertLines", "BM_ConvertLinesAligned"}) {
-            const double small = figures_[name + "/10"].seconds;
-            std::printf("  %-24s %s\n", name.c_str(),
-                        Show(small > 0 ? figures_[name + "/100"].seconds / small : 0).c_str());
+        for (const std::string sample : {"realistic", "dense"}) {
+            for (const std::string name : {"BM_ConvertLines", "BM_ConvertLinesAligned"}) {
+                const double small = Get(name, sample, "10").seconds;
+                const double large = Get(name, sample, "100").seconds;
+                std::printf("  %-9s %-24s %s\n", sample.c_str(), name.c_str(),
+                            Show(small > 0 ? large / small : 0).c_str());
+            }
         }
     }
 
@@ -152,6 +173,10 @@ class SummaryReporter : public benchmark::ConsoleReporter {
         double vsCopy = 0;
     };
     std::map<std::string, Figures> figures_;  // by benchmark and size; 0 where it did not run
+
+    Figures& Get(const std::string& name, const std::string& sample, const std::string& mb) {
+        return figures_[name + "/" + sample + "/" + mb];
+    }
 
     static std::string Show(double value) {
         char text[16] = "  -  ";

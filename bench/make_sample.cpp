@@ -1,7 +1,9 @@
-// Writes the benchmarks' sample text as a UTF-8 file: kalvex_make_sample MB OUT
-// (MB million characters; Japanese lines make the file a little larger).
+// Writes the benchmarks' sample text as a UTF-8 file: kalvex_make_sample [--dense] MB OUT
+// (MB million characters; Japanese lines make the file a little larger; --dense for the
+// escape-dense sample).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -9,19 +11,21 @@
 #include "utf8.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: kalvex_make_sample MB OUT\n");
+    const bool dense = argc == 4 && std::strcmp(argv[1], "--dense") == 0;
+    if (argc != 3 + dense) {
+        std::fprintf(stderr, "usage: kalvex_make_sample [--dense] MB OUT\n");
         return 2;
     }
-    const std::u16string text =
-        kalvex_bench::MakeSampleText(std::strtoull(argv[1], nullptr, 10) * 1000000);
+    const std::size_t units = std::strtoull(argv[1 + dense], nullptr, 10) * 1000000;
+    const std::u16string text = dense ? kalvex_bench::MakeDenseSampleText(units)
+                                      : kalvex_bench::MakeSampleText(units);
     std::vector<char> bytes(3 * text.size());
     const char* end =
         kalvex_bench::EncodeUtf8(text.data(), text.data() + text.size(), bytes.data());
-    std::FILE* out = std::fopen(argv[2], "wb");
+    std::FILE* out = std::fopen(argv[2 + dense], "wb");
     const std::size_t count = end - bytes.data();
     if (!out || std::fwrite(bytes.data(), 1, count, out) != count || std::fclose(out) != 0) {
-        std::fprintf(stderr, "kalvex_make_sample: cannot write %s\n", argv[2]);
+        std::fprintf(stderr, "kalvex_make_sample: cannot write %s\n", argv[2 + dense]);
         return 1;
     }
     return 0;

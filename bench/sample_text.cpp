@@ -1,6 +1,7 @@
 #include "sample_text.h"
 
 #include <random>
+#include <span>
 #include <string_view>
 
 namespace kalvex_bench {
@@ -33,17 +34,46 @@ constexpr std::u16string_view kJapanese[] = {
     u"<option value=\"§\">東京都 千代田区 丸の内 §丁目</option>",
 };
 
+// Markup where every tag carries quoted attributes, paths and scripts carry backslashes, and a
+// third of the lines hold Japanese text: the worst case for escaping that real pages come near.
+constexpr std::u16string_view kDenseMarkup[] = {
+    u"<td class=\"c§\" id=\"r§\"><a href=\"\\\\files\\¤\\§.html\" title=\"¤\">¤</a></td>",
+    u"<input type=\"hidden\" name=\"¤\" value=\"C:\\data\\¤\\§.csv\" class=\"p\">",
+    u"<img src=\"img\\¤§.gif\" width=\"§\" height=\"§\" alt=\"¤ §\" border=\"0\">",
+    u"document.write(\"<a href=\\\"¤.jsp?n=\" + § + \"\\\">¤</a>\");",
+    u"var re = new RegExp(\"^\\\\d+\\\\.\\\\d{2}$\"); s = s.replace(/\\\\/g, \"\\\\\\\\\");",
+    u"<option value=\"§\" label=\"¤\" class=\"o\">¤ §</option>",
+    u"<div class=\"¤\" style=\"width:§px\" data-path=\"\\¤\\§\">",
+};
+
+constexpr std::u16string_view kDenseJapanese[] = {
+    u"<p class=\"msg\" id=\"m§\">「¤」を選択し、\"送信\"を押してください。</p>",
+    u"<td class=\"price\" title=\"価格\">￥§</td><td class=\"n\">商品 ¤ （在庫 §）</td>",
+    u"alert(\"\\\"¤\\\" は必須項目です。\\n保存先：C:\\\\データ\\\\§\");",
+    u"<option value=\"§\" title=\"東京都\">東京都 千代田区 丸の内 §丁目</option>",
+};
+
 constexpr std::u16string_view kWords[] = {u"item",    u"price", u"customer", u"order",
                                           u"summary", u"name",  u"address",  u"status"};
 
+struct Patterns {
+    std::span<const std::u16string_view> markup;
+    std::span<const std::u16string_view> japanese;
+    std::uint32_t japanesePercent;
+};
+
+constexpr Patterns kRealistic{kMarkup, kJapanese, 4};
+constexpr Patterns kDense{kDenseMarkup, kDenseJapanese, 33};
+
 class Generator {
   public:
-    explicit Generator(std::uint32_t seed) : engine_(seed) {}
+    Generator(const Patterns& patterns, std::uint32_t seed) : patterns_(patterns), engine_(seed) {}
 
     void AppendLine(std::u16string& out) {
         out.append(Below(4) * 2, u' ');  // indentation of nested markup
-        const std::u16string_view pattern = Below(100) < 4 ? kJapanese[Below(std::size(kJapanese))]
-                                                           : kMarkup[Below(std::size(kMarkup))];
+        const auto& choice =
+            Below(100) < patterns_.japanesePercent ? patterns_.japanese : patterns_.markup;
+        const std::u16string_view pattern = choice[Below(choice.size())];
         for (const char16_t c : pattern) {
             if (c == kNumber) {
                 AppendNumber(out, Below(100000));
@@ -72,17 +102,26 @@ class Generator {
         while (count > 0) out += digits[--count];
     }
 
+    const Patterns& patterns_;
     std::mt19937 engine_;
 };
+
+std::u16string Make(const Patterns& patterns, std::size_t units, std::uint32_t seed) {
+    std::u16string text;
+    text.reserve(units + 256);
+    Generator generator(patterns, seed);
+    while (text.size() < units) generator.AppendLine(text);
+    return text;
+}
 
 }  // namespace
 
 std::u16string MakeSampleText(std::size_t units, std::uint32_t seed) {
-    std::u16string text;
-    text.reserve(units + 256);
-    Generator generator(seed);
-    while (text.size() < units) generator.AppendLine(text);
-    return text;
+    return Make(kRealistic, units, seed);
+}
+
+std::u16string MakeDenseSampleText(std::size_t units, std::uint32_t seed) {
+    return Make(kDense, units, seed);
 }
 
 }  // namespace kalvex_bench

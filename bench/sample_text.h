@@ -12,4 +12,8 @@ namespace kalvex_bench {
 // At least `units` UTF-16 code units of whole lines, each ended by CR LF.
 std::u16string MakeSampleText(std::size_t units, std::uint32_t seed = 1);
 
+// The same, escape-dense: quoted attributes on every tag, backslashes in paths and scripts, a
+// third of the lines in Japanese.
+std::u16string MakeDenseSampleText(std::size_t units, std::uint32_t seed = 1);
+
 }  // namespace kalvex_bench
