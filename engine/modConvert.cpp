@@ -363,6 +363,56 @@ Layout MeasureLines(Escape e, std::u16string_view text, std::int64_t prefixWidth
 
 std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
 
+// What a conversion writes, worked out before anything is written so that the result can be
+// sized once: the frame, the filler before each tail (none in the plain form) and the size.
+struct Plan {
+    Escape escape;
+    Frame frame;
+    std::vector<std::uint16_t> pads;
+    std::size_t size = 0;
+};
+
+// An empty text counts as one empty line.
+Plan MakePlan(EscapeMode mode, std::u16string_view text, std::u16string_view head,
+              std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
+    Plan plan{ToEscape(mode), MakeFrame(head, tail, NonNegative(hStart)), {}, 0};
+    const Frame& f = plan.frame;
+    const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
+    const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
+
+    // Every line is at least as wide as the prefix, so a tail column at or before the prefix's
+    // end pads nothing, and the plain form's cheaper sizing applies.
+    if (tailColumn <= prefixWidth + 1) {
+        const Tally t = CountMarks(text.data(), text.size());
+        const std::size_t lines = t.separators + 1;
+        plan.size = text.size() - 2 * t.separators + EscapeGrowth(plan.escape, t) +
+                    f.first.size() + (lines - 1) * f.between.size() + f.last.size();
+        return plan;
+    }
+    Layout layout = MeasureLines(plan.escape, text, prefixWidth, tailColumn, f);
+    plan.pads = std::move(layout.pads);
+    plan.size = layout.size;
+    return plan;
+}
+
+// Writes exactly plan.size units at out.
+void Fill(const Plan& plan, std::u16string_view text, char16_t* out) {
+    const std::uint16_t* pads = plan.pads.empty() ? nullptr : plan.pads.data();
+    [[maybe_unused]] const char16_t* end = PutLines(plan.escape, out, text, plan.frame, pads);
+    assert(end == out + plan.size);
+}
+
+// Sizes s and has fill write every unit, without filling it with zeros first. The size given
+// back is the one asked for: GCC 12's library passes the grown capacity instead when it
+// allocates.
+template <typename F>
+void Overwrite(std::u16string& s, std::size_t size, F fill) {
+    s.resize_and_overwrite(size, [&fill, size](char16_t* units, std::size_t) {
+        fill(units);
+        return size;
+    });
+}
+
 }  // namespace
 
 std::vector<std::u16string> SplitLines(std::u16string_view text) {
@@ -382,20 +432,22 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
 
 std::u16string EscapeLine(EscapeMode mode, std::u16string_view line) {
     const Escape e = ToEscape(mode);
-    std::u16string out(line.size() + EscapeGrowth(e, CountMarks(line.data(), line.size())), u'\0');
     const char16_t* p = line.data();
     const char16_t* end = p + line.size();
-    switch (e) {
-        case Escape::kBackslash:
-            PutEscaped<Escape::kBackslash>(out.data(), p, end);
-            break;
-        case Escape::kQuoteDoubling:
-            PutEscaped<Escape::kQuoteDoubling>(out.data(), p, end);
-            break;
-        case Escape::kNone:
-            PutEscaped<Escape::kNone>(out.data(), p, end);
-            break;
-    }
+    std::u16string out;
+    Overwrite(out, line.size() + EscapeGrowth(e, CountMarks(p, line.size())), [&](char16_t* o) {
+        switch (e) {
+            case Escape::kBackslash:
+                PutEscaped<Escape::kBackslash>(o, p, end);
+                break;
+            case Escape::kQuoteDoubling:
+                PutEscaped<Escape::kQuoteDoubling>(o, p, end);
+                break;
+            case Escape::kNone:
+                PutEscaped<Escape::kNone>(o, p, end);
+                break;
+        }
+    });
     return out;
 }
 
@@ -405,49 +457,12 @@ std::u16string EscapeForVB(std::u16string_view line) {
     return EscapeLine(kEscapeQuoteDoubling, line);
 }
 
-namespace {
-
-// The one conversion behind the public forms: sizes the result, asks room() for that much, and
-// fills it, unless room() declines with null. An empty text counts as one empty line.
-void Convert(const std::function<char16_t*(std::size_t)>& room, EscapeMode mode,
-             std::u16string_view text, std::u16string_view head, std::u16string_view tail,
-             std::int16_t hStart, std::int16_t tStart) {
-    const Escape e = ToEscape(mode);
-    const Frame f = MakeFrame(head, tail, NonNegative(hStart));
-    const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
-    const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
-
-    // Every line is at least as wide as the prefix, so a tail column at or before the prefix's
-    // end pads nothing, and the plain form's cheaper sizing applies.
-    if (tailColumn <= prefixWidth + 1) {
-        const Tally t = CountMarks(text.data(), text.size());
-        const std::size_t lines = t.separators + 1;
-        const std::size_t size = text.size() - 2 * t.separators + EscapeGrowth(e, t) +
-                                 f.first.size() + (lines - 1) * f.between.size() + f.last.size();
-        char16_t* out = room(size);
-        if (!out) return;
-        [[maybe_unused]] const char16_t* end = PutLines(e, out, text, f, nullptr);
-        assert(end == out + size);
-        return;
-    }
-    const Layout layout = MeasureLines(e, text, prefixWidth, tailColumn, f);
-    char16_t* out = room(layout.size);
-    if (!out) return;
-    [[maybe_unused]] const char16_t* end = PutLines(e, out, text, f, layout.pads.data());
-    assert(end == out + layout.size);
-}
-
-}  // namespace
-
 void AppendConverted(std::u16string& out, EscapeMode mode, std::u16string_view text,
                      std::u16string_view head, std::u16string_view tail, std::int16_t hStart,
                      std::int16_t tStart) {
+    const Plan plan = MakePlan(mode, text, head, tail, hStart, tStart);
     const std::size_t start = out.size();
-    auto room = [&out, start](std::size_t size) {
-        out.resize(start + size);
-        return out.data() + start;
-    };
-    Convert(room, mode, text, head, tail, hStart, tStart);
+    Overwrite(out, start + plan.size, [&](char16_t* units) { Fill(plan, text, units + start); });
 }
 
 void ConvertInto(const std::function<char16_t*(std::size_t)>& room, EscapeMode mode,
@@ -457,7 +472,8 @@ void ConvertInto(const std::function<char16_t*(std::size_t)>& room, EscapeMode m
         room(0);
         return;
     }
-    Convert(room, mode, text, head, tail, hStart, tStart);
+    const Plan plan = MakePlan(mode, text, head, tail, hStart, tStart);
+    if (char16_t* out = room(plan.size)) Fill(plan, text, out);
 }
 
 std::u16string ConvertLines(EscapeMode mode, std::u16string_view text, std::u16string_view head,
@@ -469,11 +485,9 @@ std::u16string ConvertLinesAligned(EscapeMode mode, std::u16string_view text,
                                    std::u16string_view head, std::u16string_view tail,
                                    std::int16_t hStart, std::int16_t tStart) {
     std::u16string out;
-    auto room = [&out](std::size_t size) {
-        out.resize(size);
-        return out.data();
-    };
-    ConvertInto(room, mode, text, head, tail, hStart, tStart);
+    if (text.empty()) return out;
+    const Plan plan = MakePlan(mode, text, head, tail, hStart, tStart);
+    Overwrite(out, plan.size, [&](char16_t* units) { Fill(plan, text, units); });
     return out;
 }
 
