@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstring>
+#include <numeric>
 #include <utility>
 
 #include "cp932_table.h"
@@ -325,40 +326,33 @@ std::int64_t DoubleByteCount(const char16_t* p, const char16_t* end) {
     return n;
 }
 
-// The measuring pass of the aligned form: the filler before each line's tail, and the size of
-// the whole result. A line's width is the prefix's plus one byte for each unit escaping adds,
-// since every escape mark is ASCII; lines with more units than the tail column can never be
-// padded, so only the short ones have their double-byte units counted.
-struct Layout {
-    std::vector<std::uint16_t> pads;
-    std::size_t size = 0;
-};
+// The filler before the tail of the line [p, end). Its width is the prefix's, its units', one
+// byte more for each unit escaping adds (every escape mark is ASCII) and one more for each
+// double-byte unit. A line with as many units as there are columns before the tail is never
+// padded, which settles most lines without looking into them.
+std::uint16_t Pad(Escape e, const char16_t* p, const char16_t* end, std::int64_t prefixWidth,
+                  std::int64_t tailColumn) {
+    const std::int64_t narrowest = prefixWidth + (end - p);
+    if (narrowest >= tailColumn) return 0;
+    const std::int64_t width = narrowest +
+                               static_cast<std::int64_t>(EscapeGrowth(e, CountMarks(p, end - p))) +
+                               DoubleByteCount(p, end);
+    return width < tailColumn ? static_cast<std::uint16_t>(tailColumn - width - 1) : 0;
+}
 
-Layout MeasureLines(Escape e, std::u16string_view text, std::int64_t prefixWidth,
-                    std::int64_t tailColumn, const Frame& f) {
-    Layout layout;
+std::vector<std::uint16_t> MeasurePads(Escape e, std::u16string_view text, std::size_t lines,
+                                       std::int64_t prefixWidth, std::int64_t tailColumn) {
+    std::vector<std::uint16_t> pads;
+    pads.reserve(lines);
     const char16_t* p = text.data();
     const char16_t* end = p + text.size();
-    std::size_t lines = 0;
     for (;;) {
         const char16_t* lineEnd = FindSeparator(p, end);
-        const std::size_t units = lineEnd - p;
-        const Tally t = CountMarks(p, units);
-        const std::size_t escaped = units + EscapeGrowth(e, t);
-        std::int64_t pad = 0;
-        const std::int64_t narrowest = prefixWidth + static_cast<std::int64_t>(escaped);
-        if (narrowest < tailColumn) {
-            const std::int64_t width = narrowest + DoubleByteCount(p, lineEnd);
-            if (width < tailColumn) pad = tailColumn - width - 1;
-        }
-        layout.pads.push_back(static_cast<std::uint16_t>(pad));
-        layout.size += escaped + static_cast<std::size_t>(pad);
-        ++lines;
+        pads.push_back(Pad(e, p, lineEnd, prefixWidth, tailColumn));
         if (lineEnd == end) break;
         p = lineEnd + 2;
     }
-    layout.size += f.first.size() + (lines - 1) * f.between.size() + f.last.size();
-    return layout;
+    return pads;
 }
 
 std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
@@ -377,21 +371,19 @@ Plan MakePlan(EscapeMode mode, std::u16string_view text, std::u16string_view hea
               std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
     Plan plan{ToEscape(mode), MakeFrame(head, tail, NonNegative(hStart)), {}, 0};
     const Frame& f = plan.frame;
-    const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
-    const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
+    const Tally t = CountMarks(text.data(), text.size());
+    const std::size_t lines = t.separators + 1;
+    plan.size = text.size() - 2 * t.separators + EscapeGrowth(plan.escape, t) + f.first.size() +
+                (lines - 1) * f.between.size() + f.last.size();
 
     // Every line is at least as wide as the prefix, so a tail column at or before the prefix's
-    // end pads nothing, and the plain form's cheaper sizing applies.
-    if (tailColumn <= prefixWidth + 1) {
-        const Tally t = CountMarks(text.data(), text.size());
-        const std::size_t lines = t.separators + 1;
-        plan.size = text.size() - 2 * t.separators + EscapeGrowth(plan.escape, t) +
-                    f.first.size() + (lines - 1) * f.between.size() + f.last.size();
-        return plan;
+    // end pads nothing.
+    const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
+    const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
+    if (tailColumn > prefixWidth + 1) {
+        plan.pads = MeasurePads(plan.escape, text, lines, prefixWidth, tailColumn);
+        plan.size += std::accumulate(plan.pads.begin(), plan.pads.end(), std::size_t{0});
     }
-    Layout layout = MeasureLines(plan.escape, text, prefixWidth, tailColumn, f);
-    plan.pads = std::move(layout.pads);
-    plan.size = layout.size;
     return plan;
 }
 
