@@ -8,7 +8,7 @@ set -euo pipefail
 export WINEPREFIX=$1
 shift
 export WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-# wine-mono and wine-gecko are not installed; on a display wineboot would ask for them and wait.
+# No test needs wine-mono or wine-gecko; a wine that offers to download them waits for an answer.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 case $1 in
