@@ -17,6 +17,8 @@ packages=(
   binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file
   # the benchmark's comparison tools
   mawk perl sed
+  # the Windows build (MinGW-w64 with GoogleTest's sources), run under wine as a Japanese system
+  g++-mingw-w64-x86-64 googletest wine wine64 locales
 )
 
 if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg-query >/dev/null 2>&1; then
@@ -31,16 +33,30 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
   [[ $status == installed ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+# wine takes its code page from the locale: only a generated ja_JP.UTF-8 makes it code page 932.
+locale_missing=false
+locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' || locale_missing=true
+[[ ${#missing[@]} -eq 0 && $locale_missing == false ]] && exit 0
 
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
   if command -v sudo >/dev/null 2>&1; then sudo=(sudo); else
-    echo "install-deps.sh: not root and no sudo; install as root: ${missing[*]}" >&2
+    echo "install-deps.sh: not root and no sudo; as root install ${missing[*]} and generate ja_JP.UTF-8" >&2
     exit 1
   fi
 fi
-echo "install-deps.sh: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+if ((${#missing[@]})); then
+  echo "install-deps.sh: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -q
+  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+if [[ $locale_missing == true ]]; then
+  echo "install-deps.sh: generating the ja_JP.UTF-8 locale"
+  if grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    "${sudo[@]}" sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'ja_JP.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${sudo[@]}" locale-gen
+fi

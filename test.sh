@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test in three stages: the whole CTest
+# Installs what is missing, then builds and runs every test in four stages: the whole CTest
 # suite in the normal build, the same suite built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (any report fails its test), and the engine's fuzz targets for a
-# bounded time. Every stage runs; exits non-zero if any failed.
+# UndefinedBehaviorSanitizer (any report fails its test), the engine's fuzz targets for a
+# bounded time, and the Windows build's tests under wine. Every stage runs; exits non-zero if
+# any failed.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./install-deps.sh
@@ -24,6 +25,7 @@ stage() {
 stage "normal suite" default
 stage "sanitizer suite" asan
 stage "fuzzing" fuzz
+stage "windows build under wine" windows
 
 ((${#failed[@]} == 0)) || echo "test.sh: failed stages: ${failed[*]}"
 echo "stages: $passed passed, ${#failed[@]} failed"

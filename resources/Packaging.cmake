@@ -1,5 +1,5 @@
-# Installation of the desktop integration, and the Debian package (cpack -G DEB).
-# The program itself is installed where it is defined (main_window/).
+# Installation of the desktop integration, and the Debian package (cpack -G DEB); on Windows
+# a zip (cpack -G ZIP). The program itself is installed where it is defined (main_window/).
 
 get_target_property(_kalvex_icon_dir kalvex_resources KALVEX_ICON_DIR)
 get_target_property(_kalvex_icon_sizes kalvex_resources KALVEX_ICON_SIZES)
@@ -18,6 +18,17 @@ if(UNIX AND NOT APPLE)
   install(FILES ${_kalvex_icon_dir}/kalvex.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
           RENAME ${KALVEX_APP_ID}.svg)
+endif()
+
+if(WIN32)
+  # Kalvex.exe in a folder named after the version; the runtime is linked in, so nothing else.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME Kalvex)
+  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+  set(CPACK_PACKAGE_VENDOR "${KALVEX_COMPANY_NAME}")
+  set(CPACK_STRIP_FILES ON)
+  include(CPack)
+  return()
 endif()
 
 set(CPACK_GENERATOR DEB)

@@ -1,0 +1,40 @@
+// The engine's code page 932 widths against the system's own conversion, for every UTF-16 code
+// unit. Run under wine (or Windows) as a Japanese system.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "modConvert.h"
+
+namespace {
+
+// Bytes the system gives for the units with its default conversion (default character '?'
+// for a unit with no mapping, a lone surrogate included).
+int SystemWidth(const std::u16string& units) {
+    return WideCharToMultiByte(932, 0, reinterpret_cast<const wchar_t*>(units.data()),
+                               static_cast<int>(units.size()), nullptr, 0, nullptr, nullptr);
+}
+
+// Without the Japanese system code page the other test would compare against another one.
+TEST(Cp932Oracle, SystemCodePageIs932) { EXPECT_EQ(GetACP(), 932u); }
+
+TEST(Cp932Oracle, EveryUnitHasTheSystemsWidth) {
+    std::u16string all;
+    int disagreements = 0;
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const std::u16string unit(1, static_cast<char16_t>(u));
+        const auto engine = modConvert::AnsiByteLength(unit);
+        const int system = SystemWidth(unit);
+        if (engine != system && ++disagreements <= 50)
+            ADD_FAILURE() << std::hex << "U+" << static_cast<unsigned>(u) << ": engine " << engine
+                          << ", system " << system;
+        all += unit;
+    }
+    EXPECT_EQ(disagreements, 0);
+    // All units in one text: adjacent surrogates there form pairs, each half still one byte.
+    EXPECT_EQ(modConvert::AnsiByteLength(all), SystemWidth(all));
+}
+
+}  // namespace
