@@ -1,6 +1,5 @@
-// A window of the forms runtime: built from its design tables, loaded on first use, shown
-// modeless or modal, destroyed when closed. Windows derive from Form and override the
-// Form_ events they handle; control events reach them through the On... calls.
+// A window of the forms runtime, built from its design tables. Windows derive from Form and
+// override the Form_ events they handle; control events reach them through the On... calls.
 #pragma once
 
 #include <functional>
@@ -14,7 +13,7 @@
 
 namespace forms {
 
-class NativeForm;
+class NativeForm;  // the toolkit's window
 struct NativeControl;
 
 enum WindowState { kNormal = 0, kMinimized = 1 };
@@ -42,7 +41,6 @@ class Ctl {
     // IsModified() false until the user changes it.
     void Fill(const LargeText& text);
     bool IsModified() const;
-    bool IsEnabled() const;
     void SetEnabled(bool enabled);
     // A disabled control does not take the focus.
     void SetFocus();
@@ -62,7 +60,6 @@ class Form {
          std::span<const MenuItem> menus, Form* owner = nullptr);
     virtual ~Form();
     Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
 
     // Runs the load step; FormSlot calls it once, right after creating the form.
     void Load();
@@ -75,8 +72,6 @@ class Form {
     // Runs the unload step and destroys the window.
     void Unload();
     bool IsClosed() const;
-    // The window has been placed and framed on screen.
-    bool IsOnScreen() const;
 
     // Outer frame, in twips.
     int Left() const;
@@ -97,7 +92,7 @@ class Form {
     void SetState(WindowState state);
 
     Form* Owner() const { return owner_; }
-    NativeForm& Native() const { return *native_; }
+    NativeForm* Native() const { return native_; }  // null once the window is destroyed
 
   protected:
     virtual void Form_Load() {}
@@ -124,8 +119,9 @@ class Form {
   private:
     friend class NativeForm;
     Form* owner_;
-    std::unique_ptr<NativeForm> native_;
+    NativeForm* native_;
     bool loaded_ = false;
+    bool closed_ = false;
 };
 
 // At most one instance of a form: created (and loaded) on first use, replaced by a fresh

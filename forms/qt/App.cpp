@@ -11,8 +11,7 @@
 
 #include "AppIcon.h"
 #include "forms/App.h"
-#include "forms/qt/FormWindow.h"
-#include "forms/qt/Native.h"
+#include "forms/qt/NativeForm.h"
 #include "version.h"
 
 namespace forms {
@@ -32,7 +31,7 @@ QStringList Families(Face face) {
             QStringLiteral("Noto Sans CJK JP"), QStringLiteral("sans-serif")};
 }
 
-QWidget* WidgetOf(const Form* form) { return form ? form->Native().Widget() : nullptr; }
+QWidget* WidgetOf(const Form* form) { return form ? form->Native() : nullptr; }
 
 // A text box counts its characters in an int, its closing line end among them.
 constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
@@ -75,12 +74,12 @@ AppInfo App() {
     AppInfo info;
     // Only a Windows executable's name ends in an extension (".exe"); a name may hold other
     // dots, which belong to it.
-    info.exeName = ToU16(exe.fileName());
+    info.exeName = exe.fileName().toStdU16String();
     info.major = KALVEX_VERSION_MAJOR;
     info.minor = KALVEX_VERSION_MINOR;
     info.revision = KALVEX_VERSION_REVISION;
-    info.legalCopyright = ToU16(QString::fromUtf8(KALVEX_LEGAL_COPYRIGHT));
-    info.path = ToU16(QDir::toNativeSeparators(exe.absolutePath()));
+    info.legalCopyright = QString::fromUtf8(KALVEX_LEGAL_COPYRIGHT).toStdU16String();
+    info.path = QDir::toNativeSeparators(exe.absolutePath()).toStdU16String();
     return info;
 }
 

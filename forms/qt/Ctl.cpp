@@ -3,9 +3,8 @@
 #include <QLabel>
 #include <QRadioButton>
 
-#include "forms/qt/Native.h"
+#include "forms/qt/NativeForm.h"
 #include "forms/qt/TextBoxes.h"
-#include "forms/qt/Twips.h"
 
 namespace forms {
 
@@ -18,10 +17,10 @@ T* As(const NativeControl* control) {
 
 std::u16string Ctl::Text() const {
     if (auto* box = As<MultiLineBox>(native_)) return box->Text();
-    if (auto* line = As<QLineEdit>(native_)) return ToU16(line->text());
-    if (auto* label = As<QLabel>(native_)) return ToU16(label->text());
-    if (auto* button = As<QAbstractButton>(native_)) return ToU16(button->text());
-    if (auto* frame = As<QGroupBox>(native_)) return ToU16(frame->title());
+    if (auto* line = As<QLineEdit>(native_)) return line->text().toStdU16String();
+    if (auto* label = As<QLabel>(native_)) return label->text().toStdU16String();
+    if (auto* button = As<QAbstractButton>(native_)) return button->text().toStdU16String();
+    if (auto* frame = As<QGroupBox>(native_)) return frame->title().toStdU16String();
     return {};
 }
 
@@ -48,11 +47,6 @@ void Ctl::Fill(const LargeText& text) {
 bool Ctl::IsModified() const {
     auto* box = As<MultiLineBox>(native_);
     return box && box->document()->isModified();
-}
-
-bool Ctl::IsEnabled() const {
-    QWidget* widget = native_ ? native_->Widget() : nullptr;
-    return widget && widget->isEnabled();
 }
 
 void Ctl::SetEnabled(bool enabled) {

@@ -38,13 +38,12 @@ class FirstLineOnly : public QValidator {
 // sized once. Its plain text would turn no-break spaces into spaces; replacing the separators
 // in place moves the rest of the text once per thousand lines; walking it block by block
 // looks each block up again.
-template <class String>
-String JoinLines(const QTextDocument* document) {
+std::u16string JoinLines(const QTextDocument* document) {
     const QString raw = document->toRawText();
     // Sized from the separators themselves, not from the document's count of its blocks:
     // what is written can never pass what was allocated.
     const qsizetype size = raw.size() + raw.count(QChar::ParagraphSeparator);
-    String out;
+    std::u16string out;
     out.resize(size);
     auto* at = reinterpret_cast<char16_t*>(out.data());
     const char16_t* from = reinterpret_cast<const char16_t*>(raw.utf16());
@@ -150,7 +149,6 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
-std::u16string MultiLineBox::Text() const { return JoinLines<std::u16string>(document()); }
-QString MultiLineBox::QText() const { return JoinLines<QString>(document()); }
+std::u16string MultiLineBox::Text() const { return JoinLines(document()); }
 
 }  // namespace forms

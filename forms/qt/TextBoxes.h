@@ -27,7 +27,6 @@ class MultiLineBox : public QPlainTextEdit {
     void ClearUndoably();
     // The text with CR LF between lines, every character kept as typed.
     std::u16string Text() const;
-    QString QText() const;
 
   protected:
     void insertFromMimeData(const QMimeData* source) override;
