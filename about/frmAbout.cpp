@@ -1,103 +1,60 @@
-#include "frmAbout.h"
+#include "about/frmAbout.h"
 
-#include <QColor>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPalette>
-#include <QPushButton>
+#include <string>
 
-#include "Services.h"
-#include "Twips.h"
+#include "forms/App.h"
 #include "version.h"
 
 namespace {
 
-constexpr int kDesignClientWidth = 3885;
-constexpr int kDesignClientHeight = 2715;
+using forms::Kind;
 
-// A fixed single border: title, system menu and close box only.
-constexpr Qt::WindowFlags kBorder = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+constexpr forms::Window kWindow{"frmAbout", u"Kalvex", forms::Border::FixedDialog, 3885, 2715};
 
-void SetTextColour(QLabel* label, const QColor& colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
+constexpr int kNameColour = 0x8080FF;
+constexpr int kAddressColour = 0xFF8080;
 
-void SetCaption(QLabel* label, const QString& caption) {
-    label->setText(caption);
-    label->setAccessibleName(caption);
+constexpr forms::Control kControls[] = {
+    {"lblAPPName", Kind::Label, {360, 240, 3255, 255}, u"APPName", {}, 1,
+     {forms::Face::PGothic, 12, true}, {}, kNameColour},
+    {"lblVer", Kind::Label, {1320, 600, 2295, 255}, u"Version", {}, 0,
+     {forms::Face::PGothic, 9.75, true}, {}, kNameColour},
+    {"lblCrtTitle", Kind::Label, {360, 1320, 495, 255}, u"作者", {}, 2},
+    {"lblCrt", Kind::Label, {1080, 1320, 2295, 255}, KALVEX_AUTHOR_TEXT, {}, 3},
+    {"lblHPTitle", Kind::Label, {360, 1560, 495, 255}, u"ＨＰ", {}, 5},
+    {"lblHP", Kind::Label, {1080, 1560, 2295, 255}, KALVEX_HOMEPAGE_TEXT, {}, 6, {}, {},
+     kAddressColour},
+    {"cmdClose", Kind::Button, {840, 1920, 2175, 375}, u"と\uFF5Eじ\uFF5Eる", {}, 7},
+    {"lblCopyright", Kind::Label, {480, 2400, 3255, 255}, u"", {}, 4},
+};
+
+std::u16string Decimal(int n) {
+    std::u16string digits;
+    for (char c : std::to_string(n)) digits += char16_t(c);
+    return digits;
 }
 
 }  // namespace
 
-frmAbout::frmAbout(QWidget* owner) : forms::Form(owner, kBorder) {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("Kalvex"));
-
-    // Created in tab order, which is also the focus chain's order.
-    lblVer = NewLabel("lblVer", 1320, 600, 2295, 255, QStringLiteral("Version"));
-    lblVer->setFont(forms::JapaneseFont(forms::Face::PGothic, 9.75, true));
-    SetTextColour(lblVer, QColor(128, 128, 255));
-
-    lblAPPName = NewLabel("lblAPPName", 360, 240, 3255, 255, QStringLiteral("APPName"));
-    lblAPPName->setFont(forms::JapaneseFont(forms::Face::PGothic, 12, true));
-    SetTextColour(lblAPPName, QColor(128, 128, 255));
-
-    lblCrtTitle = NewLabel("lblCrtTitle", 360, 1320, 495, 255, QStringLiteral("作者"));
-    lblCrt = NewLabel("lblCrt", 1080, 1320, 2295, 255, QString::fromUtf8(KALVEX_AUTHOR));
-    lblCopyright = NewLabel("lblCopyright", 480, 2400, 3255, 255, QString());
-    lblHPTitle = NewLabel("lblHPTitle", 360, 1560, 495, 255, QStringLiteral("ＨＰ"));
-
-    lblHP = NewLabel("lblHP", 1080, 1560, 2295, 255, QString::fromUtf8(KALVEX_HOMEPAGE));
-    SetTextColour(lblHP, QColor(255, 128, 128));
-    lblHP->setCursor(Qt::PointingHandCursor);
-    forms::OnClick(lblHP, [this] { lblHP_Click(); });
-
-    cmdClose = new QPushButton(QStringLiteral("と\uFF5Eじ\uFF5Eる"), Client());
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setAccessibleName(cmdClose->text());
-    cmdClose->setGeometry(forms::PxRect(840, 1920, 2175, 375));
-    // Enter, like Space, presses the focused button, as buttons do on Windows; outside a
-    // dialog Qt's buttons would leave Enter alone.
-    cmdClose->setAutoDefault(true);
-    connect(cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
-
-    forms::SetTabOrder(
-        {lblVer, lblAPPName, lblCrtTitle, lblCrt, lblCopyright, lblHPTitle, lblHP, cmdClose});
-
-    SetClientSize(kDesignClientWidth, kDesignClientHeight, true);
-}
-
-QLabel* frmAbout::NewLabel(const char* name, int left, int top, int width, int height,
-                           const QString& caption) {
-    auto* label = new QLabel(Client());
-    label->setObjectName(QString::fromLatin1(name));
-    SetCaption(label, caption);
-    label->setGeometry(forms::PxRect(left, top, width, height));
-    // Captions sit at the top left of the label's box and are never cut into lines.
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(false);
-    label->setTextFormat(Qt::PlainText);
-    label->setFocusPolicy(Qt::NoFocus);
-    return label;
+frmAbout::frmAbout() : forms::Form(kWindow, kControls, {}) {
+    OnClick("lblHP", [this] { lblHP_Click(); });
+    OnClick("cmdClose", [this] { cmdClose_Click(); });
 }
 
 void frmAbout::Form_Load() {
     const forms::AppInfo app = forms::App();
-    SetCaption(lblAPPName, app.exeName);
-    SetCaption(lblVer,
-               QStringLiteral("Ver %1.%2.%3").arg(app.major).arg(app.minor).arg(app.revision));
-    SetCaption(lblCopyright, app.legalCopyright);
+    C("lblAPPName").SetText(app.exeName);
+    C("lblVer").SetText(u"Ver " + Decimal(app.major) + u"." + Decimal(app.minor) + u"." +
+                        Decimal(app.revision));
+    C("lblCopyright").SetText(app.legalCopyright);
 }
 
-bool frmAbout::Form_KeyDown(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Escape) return false;
+bool frmAbout::Form_KeyDown(forms::Key key) {
+    if (key.code != forms::kKeyEscape) return false;
     Unload();
     return true;
 }
 
-void frmAbout::lblHP_Click() { forms::ShellOpen(lblHP->text()); }
+void frmAbout::lblHP_Click() { forms::ShellOpen(this, C("lblHP").Text()); }
 
 void frmAbout::cmdClose_Click() { Unload(); }

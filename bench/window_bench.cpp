@@ -21,10 +21,10 @@
 #include <map>
 #include <vector>
 
-#include "Form.h"
-#include "Startup.h"
-#include "frmKalvex.h"
-#include "modConvert.h"
+#include "engine/modConvert.h"
+#include "forms/App.h"
+#include "forms/Form.h"
+#include "main_window/frmKalvex.h"
 #include "sample_text.h"
 
 namespace {
@@ -138,9 +138,8 @@ void WaitFor(const std::function<bool()>& ready) {
     while (!ready()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-int RunChild(int argc, char** argv, const Case& c) {
-    QApplication app(argc, argv);
-    PrepareApplication();
+int RunChild(char** argv, const Case& c) {
+    forms::Application app(argv[0]);
     forms::FormSlot<frmKalvex> mainWindow;
     mainWindow.Get();
     WaitFor([] { return Exposed("frmKalvex") && Exposed("frmText"); });
@@ -304,11 +303,10 @@ int RunAll(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    UseHugePages(argv);  // as the program does; in each child, since the start is measured
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string_view(argv[i]) != "--case") continue;
         for (const Case& c : kCases)
-            if (std::string_view(argv[i + 1]) == c.name) return RunChild(argc, argv, c);
+            if (std::string_view(argv[i + 1]) == c.name) return RunChild(argv, c);
         std::fprintf(stderr, "unknown case %s\n", argv[i + 1]);
         return 2;
     }

@@ -1,30 +1,77 @@
-// The base of every window: load step, close and destroy, modal and modeless showing,
-// geometry in twips with the outer frame and the client area kept apart.
+// A window of the forms runtime, built from its design tables. Windows derive from Form and
+// override the Form_ events they handle; control events reach them through the On... calls.
 #pragma once
 
-#include <QMainWindow>
-#include <QPointer>
-#include <optional>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "forms/Design.h"
+#include "forms/LargeText.h"
 
 namespace forms {
 
+class NativeForm;  // the toolkit's window
+struct NativeControl;
+
 enum WindowState { kNormal = 0, kMinimized = 1 };
 
-class Form : public QMainWindow {
-    Q_OBJECT
+// Virtual-key codes, as key events report them.
+inline constexpr int kKeyReturn = 13;
+inline constexpr int kKeyEscape = 27;
+
+struct Key {
+    int code;
+    bool repeat = false;  // sent again because the key is held down
+};
+
+// One control of a window, as its handlers use it.
+class Ctl {
   public:
-    // A form is destroyed when it closes; owner (may be null) is the window it belongs to.
-    explicit Form(QWidget* owner, Qt::WindowFlags flags);
+    explicit Ctl(NativeControl* native) : native_(native) {}
+
+    // A text box's text (multi-line boxes with CR LF line ends), a label's or button's caption.
+    std::u16string Text() const;
+    void SetText(std::u16string_view text);
+    // Empties a text box as an edit the user can undo.
+    void Clear();
+    // Fills a multi-line box with a large text without copying it; it then reads back
+    // IsModified() false until the user changes it.
+    void Fill(const LargeText& text);
+    bool IsModified() const;
+    void SetEnabled(bool enabled);
+    // A disabled control does not take the focus.
+    void SetFocus();
+    void SetToolTip(std::u16string_view tip);
+    // An option button's state.
+    bool Value() const;
+    void SetValue(bool selected);
+    void Move(int left, int top, int width, int height);  // twips
+
+  private:
+    NativeControl* native_;
+};
+
+class Form {
+  public:
+    Form(const Window& design, std::span<const Control> controls,
+         std::span<const MenuItem> menus, Form* owner = nullptr);
+    virtual ~Form();
+    Form(const Form&) = delete;
 
     // Runs the load step; FormSlot calls it once, right after creating the form.
     void Load();
-    // Makes the window visible and returns; a visible window is brought forward.
+    // Makes the window visible and returns; a visible window is brought forward. Only a
+    // window that may take the activation takes it.
     void ShowModeless();
-    // Shows the window and returns once it has been closed; meanwhile the other windows
-    // of the program take no input. The form no longer exists when this returns.
+    // Shows the window and returns once it has been closed; meanwhile the program's other
+    // windows take no input.
     void ShowModal();
-    // Closes the window: its unload step runs and the window is destroyed.
+    // Runs the unload step and destroys the window.
     void Unload();
+    bool IsClosed() const;
 
     // Outer frame, in twips.
     int Left() const;
@@ -32,6 +79,8 @@ class Form : public QMainWindow {
     int Width() const;
     int Height() const;
     void Move(int left, int top, int width, int height);
+    // Centres the window over another one's frame, or over the screen.
+    void CentreOver(const Form* other);
 
     // Client area under the menu bar, in twips; its origin is always 0, 0.
     int ScaleLeft() const { return 0; }
@@ -42,69 +91,56 @@ class Form : public QMainWindow {
     WindowState State() const;
     void SetState(WindowState state);
 
-    bool IsOnScreen() const { return onScreen_; }
-    // Closed and waiting to be destroyed: no longer the form's instance.
-    bool IsClosed() const { return closed_; }
-
-  signals:
-    void closed();
-    // The window is on screen for the first time: placed and framed by the window manager.
-    void shownOnScreen();
+    Form* Owner() const { return owner_; }
+    NativeForm* Native() const { return native_; }  // null once the window is destroyed
 
   protected:
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
-    // Raised after a change of size or of window state; minimizing and restoring included.
+    // After a change of size or of window state, minimizing and restoring included.
     virtual void Form_Resize() {}
-    // Keys reach the window only while none of its controls has the focus.
-    // Returns true when the key was handled.
-    virtual bool Form_KeyDown(QKeyEvent* /*event*/) { return false; }
+    // Only while none of the window's controls has the focus; true when handled.
+    virtual bool Form_KeyDown(Key) { return false; }
+    // Once, when the window is first placed and framed on screen.
+    virtual void Form_OnScreen() {}
 
-    // The panel under the menu bar on which controls are placed in twips.
-    QWidget* Client() const { return client_; }
-    // Sizes the window so that its client area is width x height twips under the menu bar.
-    void SetClientSize(int width, int height, bool fixed);
-    // Centres the window's outer frame over an area (another window's frame, a screen).
-    void CentreOver(const QRect& area);
+    Ctl C(std::string_view name) const;
+    Ctl C(std::string_view array, int index) const { return C(Member(array, index)); }
+    // The name of a control array's member: "txtAddText", 0 is "txtAddText_0".
+    static std::string Member(std::string_view array, int index) {
+        return std::string(array) + '_' + std::to_string(index);
+    }
 
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void OnClick(std::string_view control, std::function<void()> handler);
+    void OnChange(std::string_view control, std::function<void()> handler);
+    // The key goes on to the control unless the handler returns true.
+    void OnKeyDown(std::string_view control, std::function<bool(Key)> handler);
 
   private:
-    QMargins FrameMargins() const;
-    int MenuHeight() const;
-    void SetOuterGeometry(const QRect& outer);
-
-    QWidget* client_;
+    friend class NativeForm;
+    Form* owner_;
+    NativeForm* native_;
     bool loaded_ = false;
-    bool onScreen_ = false;
     bool closed_ = false;
-    // An outer geometry set before the window manager framed the window: applied again
-    // once the real frame is known.
-    std::optional<QRect> pendingOuter_;
 };
 
-// At most one instance of a form: created (and loaded) on first use, forgotten when the
-// form is destroyed, so the next use creates it afresh with its design values.
+// At most one instance of a form: created (and loaded) on first use, replaced by a fresh
+// one with its design values once it has been closed.
 template <class F>
 class FormSlot {
   public:
     template <class... Args>
     F* Get(Args&&... args) {
         if (!Existing()) {
-            form_ = new F(std::forward<Args>(args)...);
+            form_ = std::make_unique<F>(std::forward<Args>(args)...);
             form_->Load();
         }
-        return form_;
+        return form_.get();
     }
-    F* Existing() const { return form_ && !form_->IsClosed() ? form_.data() : nullptr; }
+    F* Existing() const { return form_ && !form_->IsClosed() ? form_.get() : nullptr; }
 
   private:
-    QPointer<F> form_;
+    std::unique_ptr<F> form_;
 };
 
 }  // namespace forms

@@ -1,10 +1,10 @@
-#include "EditCommand.h"
+#include "main_window/EditCommand.h"
 
 #include <limits>
 #include <new>
 #include <optional>
 
-#include "Services.h"
+#include "forms/App.h"
 
 modConvert::EscapeMode ModeFromOption(int option) {
     if (option == 1) return modConvert::kEscapeQuoteDoubling;
@@ -24,21 +24,17 @@ std::int16_t ColumnValue(std::u16string_view digits) {
 
 namespace {
 
-// A text box counts its characters in an int, its closing line end among them.
-constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
-
-// Converted straight into the string the result window shows, so a result of hundreds of
+// Converted straight into the text the result window shows, so a result of hundreds of
 // megabytes is written once and never copied. Nothing, when the result would not fit in the
 // result window or in memory.
-std::optional<QString> Convert(const ConversionRequest& request, std::int16_t hStart,
-                               std::int16_t tStart) {
-    QString out;
+std::optional<forms::LargeText> Convert(const ConversionRequest& request, std::int16_t hStart,
+                                        std::int16_t tStart) {
+    forms::LargeText out;
     bool fits = true;
-    auto room = [&out, &fits](std::size_t size) -> char16_t* {
-        fits = size <= kMostShownUnits;
-        if (!fits) return nullptr;
-        out.resize(static_cast<qsizetype>(size));
-        return reinterpret_cast<char16_t*>(out.data());
+    auto room = [&out, &fits](std::size_t size) {
+        char16_t* at = out.Resize(size);
+        fits = at != nullptr;
+        return at;
     };
     try {
         modConvert::ConvertInto(room, ModeFromOption(request.option), request.text, request.head,
@@ -52,7 +48,7 @@ std::optional<QString> Convert(const ConversionRequest& request, std::int16_t hS
 
 }  // namespace
 
-EditCommand::EditCommand(ResultPresenter& result, ColumnFields& fields, QWidget* owner)
+EditCommand::EditCommand(ResultPresenter& result, ColumnFields& fields, const forms::Form* owner)
     : result_(result), fields_(fields), owner_(owner) {}
 
 EditOutcome EditCommand::Run(ConversionRequest request) {
@@ -60,38 +56,31 @@ EditOutcome EditCommand::Run(ConversionRequest request) {
     const std::u16string& hText = request.hStartText;
     const std::u16string& tText = request.tStartText;
 
-    std::optional<QString> converted;
+    std::optional<forms::LargeText> converted;
     if (hText.empty() && tText.empty()) {
         converted = Convert(request, 0, 0);
     } else {
-        if (modConvert::HasNonDigit(hText)) {
-            ReportInputError(ColumnField::HStart);
-            return {false, ColumnField::HStart};
-        }
-        if (modConvert::HasNonDigit(tText)) {
-            ReportInputError(ColumnField::TStart);
-            return {false, ColumnField::TStart};
-        }
+        if (modConvert::HasNonDigit(hText)) return ReportInputError(ColumnField::HStart);
+        if (modConvert::HasNonDigit(tText)) return ReportInputError(ColumnField::TStart);
         converted = Convert(request, ColumnValue(hText), ColumnValue(tText));
     }
     std::u16string().swap(request.text);
     if (!converted) {
         ReportTooLarge();
-        return {false, ColumnField::HStart, true};
+        return EditOutcome::TooLarge;
     }
     result_.Present(*converted);
-    return {true, ColumnField::HStart};
+    return EditOutcome::Converted;
 }
 
-void EditCommand::ReportInputError(ColumnField field) {
-    forms::MsgBox(owner_, QStringLiteral("半角数字を入力してください"),
-                  QStringLiteral("入力エラー"));
+EditOutcome EditCommand::ReportInputError(ColumnField field) {
+    forms::MsgBox(owner_, u"半角数字を入力してください", u"入力エラー");
     fields_.FocusField(field);
+    return field == ColumnField::HStart ? EditOutcome::HStartError : EditOutcome::TStartError;
 }
 
 void EditCommand::ReportTooLarge() {
     forms::MsgBox(owner_,
-                  QStringLiteral("テキストが大きすぎるため編集できません。"
-                                 "テキストを分けて編集してください。"),
-                  QStringLiteral("編集エラー"));
+                  u"テキストが大きすぎるため編集できません。テキストを分けて編集してください。",
+                  u"編集エラー");
 }

@@ -1,12 +1,15 @@
 // The Edit command: checks the column fields, converts the text and presents the result.
 #pragma once
 
-#include <QString>
+#include <cstdint>
 #include <string>
 
-#include "modConvert.h"
+#include "engine/modConvert.h"
+#include "forms/LargeText.h"
 
-class QWidget;
+namespace forms {
+class Form;
+}
 
 struct ConversionRequest {
     std::u16string text;
@@ -26,7 +29,7 @@ class ResultPresenter {
     // Creates the window, hidden, if it does not exist, and empties it.
     virtual void Prepare() = 0;
     // Shows text modally; returns when the window has been closed.
-    virtual void Present(const QString& text) = 0;
+    virtual void Present(const forms::LargeText& text) = 0;
 };
 
 // The window that holds the column fields.
@@ -36,10 +39,11 @@ class ColumnFields {
     virtual void FocusField(ColumnField field) = 0;
 };
 
-struct EditOutcome {
-    bool converted = false;
-    ColumnField failedField = ColumnField::HStart;  // meaningful only for a column error
-    bool tooLarge = false;  // the result would not fit in the result window or in memory
+enum class EditOutcome {
+    Converted,
+    HStartError,  // the head column holds more than half-width digits
+    TStartError,
+    TooLarge,  // the result would not fit in the result window or in memory
 };
 
 modConvert::EscapeMode ModeFromOption(int option);
@@ -50,17 +54,17 @@ std::int16_t ColumnValue(std::u16string_view digits);
 
 class EditCommand {
   public:
-    // owner is the window the input-error message belongs to.
-    EditCommand(ResultPresenter& result, ColumnFields& fields, QWidget* owner);
+    // owner is the window the messages belong to.
+    EditCommand(ResultPresenter& result, ColumnFields& fields, const forms::Form* owner);
     // Takes the request whole: its text is let go before the result is shown, for the memory.
     EditOutcome Run(ConversionRequest request);
     // Tells the user that the text is too large to edit.
     void ReportTooLarge();
 
   private:
-    void ReportInputError(ColumnField field);
+    EditOutcome ReportInputError(ColumnField field);
 
     ResultPresenter& result_;
     ColumnFields& fields_;
-    QWidget* owner_;
+    const forms::Form* owner_;
 };

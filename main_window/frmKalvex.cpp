@@ -1,226 +1,92 @@
-#include "frmKalvex.h"
+#include "main_window/frmKalvex.h"
 
-#include <QAction>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <algorithm>
 #include <new>
 
-#include "Services.h"
-#include "Twips.h"
+#include "forms/App.h"
 
 namespace {
 
-constexpr int kClientWidth = 4710;
-constexpr int kClientHeight = 2625;
+using forms::Face;
+using forms::Kind;
 
-struct Twips {
-    int left, top, width, height;
+constexpr forms::Font kLabelFont{Face::PGothic, 8.25};
+constexpr forms::Font kTextFont{Face::Gothic, 9};
+
+constexpr forms::Window kWindow{"frmKalvex", u"Kalvex", forms::Border::FixedMain, 4710, 2625,
+                                "cmdAdd"};
+
+constexpr forms::Control kControls[] = {
+    {"fraAddStrings", Kind::Frame, {120, 120, 4455, 855}, u"追加文字列", {}, 12, kLabelFont},
+    {"Label1", Kind::Label, {120, 308, 735, 135}, u"前に追加", {}, 13, kLabelFont, "fraAddStrings"},
+    {"txtAddText_0", Kind::TextBox, {960, 240, 2415, 270}, u"",
+     u"前に追加する文字列を指定してください", 0, kTextFont, "fraAddStrings"},
+    {"txtHStart", Kind::ColumnBox, {3360, 240, 495, 270}, u"",
+     u"前に追加する文字の開始桁数を指定できます", 1, kTextFont, "fraAddStrings"},
+    {"cmdAddTab_0", Kind::Button, {3840, 240, 495, 255}, u"Tab", u"タブを追加します", 2, {},
+     "fraAddStrings"},
+    {"Label2", Kind::Label, {120, 548, 1215, 135}, u"後ろに追加", {}, 14, kLabelFont,
+     "fraAddStrings"},
+    {"txtAddText_1", Kind::TextBox, {960, 480, 2415, 270}, u"",
+     u"後ろに追加する文字列を追加してください", 3, kTextFont, "fraAddStrings"},
+    {"txtTStart", Kind::ColumnBox, {3360, 480, 495, 270}, u"",
+     u"後ろに追加する文字の開始桁数を指定できます", 4, kTextFont, "fraAddStrings"},
+    {"cmdAddTab_1", Kind::Button, {3840, 480, 495, 255}, u"Tab", u"タブを追加します", 5, {},
+     "fraAddStrings"},
+    {"fraOption", Kind::Frame, {120, 1080, 4455, 975}, u"エスケープ処理", {}, 11, kLabelFont},
+    {"optDblCote_0", Kind::Option, {120, 240, 975, 165}, u"変換なし",
+     u"エスケープ処理を行いません", 6, kLabelFont, "fraOption"},
+    {"optDblCote_1", Kind::Option, {120, 480, 2175, 165}, u"[\"] ⇒ [\"\"] （VB,ASP向け）",
+     u"ASP用エスケープ処理", 7, kLabelFont, "fraOption"},
+    {"optDblCote_2", Kind::Option, {120, 720, 2895, 165},
+     u"[\"] ⇒ [\\\"]  [\\]⇒[\\\\]（C,JAVA向け）", u"JSP用エスケープ処理", 8, kLabelFont,
+     "fraOption"},
+    {"cmdAdd", Kind::Button, {2040, 2160, 1215, 375}, u"編集", u"編集を行います", 9, kLabelFont},
+    {"cmdEnd", Kind::Button, {3240, 2160, 1215, 375}, u"終了", u"終了します", 10, kLabelFont},
 };
 
-template <class W>
-W* Place(W* control, const QString& name, Twips at) {
-    control->setObjectName(name);
-    control->setGeometry(forms::PxRect(at.left, at.top, at.width, at.height));
-    return control;
-}
-
-QFont LabelFont() { return forms::JapaneseFont(forms::Face::PGothic, 8.25); }
-QFont TextBoxFont() { return forms::JapaneseFont(forms::Face::Gothic, 9); }
-
-// The design heights of labels and option buttons are a little short for the fallback
-// faces; grow them (about the design centre) so no text is cut off.
-void GrowToText(QWidget* control, int height, bool keepTop) {
-    const QRect at = control->geometry();
-    if (at.height() >= height) return;
-    const int top = keepTop ? at.top() : at.top() - (height - at.height()) / 2;
-    control->setGeometry(at.left(), top, at.width(), height);
-}
-
-QGroupBox* NewFrame(QWidget* parent, const QString& name, const QString& caption, Twips at) {
-    auto* frame = Place(new QGroupBox(caption, parent), name, at);
-    frame->setFont(LabelFont());
-    frame->setAccessibleName(caption);
-    return frame;
-}
-
-QLabel* NewLabel(QWidget* parent, const QString& name, const QString& caption, Twips at) {
-    auto* label = Place(new QLabel(caption, parent), name, at);
-    label->setFont(LabelFont());
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setAccessibleName(caption);
-    GrowToText(label, label->fontMetrics().height(), true);
-    return label;
-}
-
-QLineEdit* NewTextBox(QWidget* parent, const QString& name, const QString& tip, Twips at) {
-    auto* box = Place(new QLineEdit(parent), name, at);
-    box->setFont(TextBoxFont());
-    box->setToolTip(tip);
-    box->setAccessibleName(tip);
-    return box;
-}
-
-// Column fields take at most three half-width digits, so the input method stays off.
-QLineEdit* NewColumnBox(QWidget* parent, const QString& name, const QString& tip, Twips at) {
-    QLineEdit* box = NewTextBox(parent, name, tip, at);
-    box->setMaxLength(3);
-    box->setAlignment(Qt::AlignRight);
-    box->setAttribute(Qt::WA_InputMethodEnabled, false);
-    box->setInputMethodHints(Qt::ImhDigitsOnly | Qt::ImhPreferLatin);
-    return box;
-}
-
-// A focused push button takes Enter itself, as on every dialog-like window.
-QPushButton* NewButton(QWidget* parent, const QString& name, const QString& caption,
-                       const QString& tip, Twips at) {
-    auto* button = Place(new QPushButton(caption, parent), name, at);
-    button->setToolTip(tip);
-    button->setAccessibleName(caption);
-    button->setAutoDefault(true);
-    return button;
-}
-
-QRadioButton* NewOption(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& tip, Twips at) {
-    auto* option = Place(new QRadioButton(caption, parent), name, at);
-    option->setFont(LabelFont());
-    option->setToolTip(tip);
-    option->setAccessibleName(caption);
-    // Options stand 16 pixels apart; taller would overlap the next one.
-    GrowToText(option, std::min(option->sizeHint().height(), 16), false);
-    return option;
-}
+constexpr forms::MenuItem kMenus[] = {
+    {"mnuFile", u"ファイル(&F)"},
+    {"mnuEnd", u"終了(&E)", "mnuFile"},
+    {"mnuHelp", u"ヘルプ(&H)"},
+    {"mnuKalvex", u"Kalvexについて", "mnuHelp"},
+};
 
 }  // namespace
 
 frmKalvex::frmKalvex()
-    : forms::Form(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                               Qt::WindowCloseButtonHint),
-      result_(this),
-      edit_(result_, *this, this) {
-    setObjectName(QStringLiteral("frmKalvex"));
-    setWindowTitle(QStringLiteral("Kalvex"));
-    CreateMenus();
-    CreateControls();
-    SetTabOrder();
-    SetClientSize(kClientWidth, kClientHeight, true);
-}
-
-void frmKalvex::CreateControls() {
-    QWidget* client = Client();
-    fraAddStrings = NewFrame(client, QStringLiteral("fraAddStrings"), QStringLiteral("追加文字列"),
-                             {120, 120, 4455, 855});
-    Label1 = NewLabel(fraAddStrings, QStringLiteral("Label1"), QStringLiteral("前に追加"),
-                      {120, 308, 735, 135});
-    txtAddText[0] =
-        NewTextBox(fraAddStrings, QStringLiteral("txtAddText_0"),
-                   QStringLiteral("前に追加する文字列を指定してください"), {960, 240, 2415, 270});
-    txtHStart = NewColumnBox(fraAddStrings, QStringLiteral("txtHStart"),
-                             QStringLiteral("前に追加する文字の開始桁数を指定できます"),
-                             {3360, 240, 495, 270});
-    cmdAddTab[0] = NewButton(fraAddStrings, QStringLiteral("cmdAddTab_0"), QStringLiteral("Tab"),
-                             QStringLiteral("タブを追加します"), {3840, 240, 495, 255});
-    Label2 = NewLabel(fraAddStrings, QStringLiteral("Label2"), QStringLiteral("後ろに追加"),
-                      {120, 548, 1215, 135});
-    txtAddText[1] =
-        NewTextBox(fraAddStrings, QStringLiteral("txtAddText_1"),
-                   QStringLiteral("後ろに追加する文字列を追加してください"), {960, 480, 2415, 270});
-    txtTStart = NewColumnBox(fraAddStrings, QStringLiteral("txtTStart"),
-                             QStringLiteral("後ろに追加する文字の開始桁数を指定できます"),
-                             {3360, 480, 495, 270});
-    cmdAddTab[1] = NewButton(fraAddStrings, QStringLiteral("cmdAddTab_1"), QStringLiteral("Tab"),
-                             QStringLiteral("タブを追加します"), {3840, 480, 495, 255});
-
-    fraOption = NewFrame(client, QStringLiteral("fraOption"), QStringLiteral("エスケープ処理"),
-                         {120, 1080, 4455, 975});
-    optDblCote[0] = NewOption(fraOption, QStringLiteral("optDblCote_0"), QStringLiteral("変換なし"),
-                              QStringLiteral("エスケープ処理を行いません"), {120, 240, 975, 165});
-    optDblCote[1] = NewOption(fraOption, QStringLiteral("optDblCote_1"),
-                              QStringLiteral("[\"] ⇒ [\"\"] （VB,ASP向け）"),
-                              QStringLiteral("ASP用エスケープ処理"), {120, 480, 2175, 165});
-    optDblCote[2] = NewOption(fraOption, QStringLiteral("optDblCote_2"),
-                              QStringLiteral("[\"] ⇒ [\\\"]  [\\]⇒[\\\\]（C,JAVA向け）"),
-                              QStringLiteral("JSP用エスケープ処理"), {120, 720, 2895, 165});
-
-    // Frames pass their font on; the Tab buttons keep the window's own.
-    QFont windowFont = font();
-    windowFont.setResolveMask(QFont::AllPropertiesResolved);
-    for (QPushButton* tab : cmdAddTab) tab->setFont(windowFont);
-
-    cmdAdd = NewButton(client, QStringLiteral("cmdAdd"), QStringLiteral("編集"),
-                       QStringLiteral("編集を行います"), {2040, 2160, 1215, 375});
-    cmdAdd->setFont(LabelFont());
-    cmdAdd->setDefault(true);
-    cmdEnd = NewButton(client, QStringLiteral("cmdEnd"), QStringLiteral("終了"),
-                       QStringLiteral("終了します"), {3240, 2160, 1215, 375});
-    cmdEnd->setFont(LabelFont());
-
+    : forms::Form(kWindow, kControls, kMenus), result_(this), edit_(result_, *this, this) {
     for (int i = 0; i < 2; ++i) {
-        connect(txtAddText[i], &QLineEdit::textChanged, this, [this, i] { txtAddText_Change(i); });
-        connect(cmdAddTab[i], &QPushButton::clicked, this, [this, i] { cmdAddTab_Click(i); });
+        OnChange(Member("txtAddText", i), [this, i] { txtAddText_Change(i); });
+        OnClick(Member("cmdAddTab", i), [this, i] { cmdAddTab_Click(i); });
     }
-    connect(cmdAdd, &QPushButton::clicked, this, &frmKalvex::cmdAdd_Click);
-    connect(cmdEnd, &QPushButton::clicked, this, &frmKalvex::cmdEnd_Click);
-}
-
-void frmKalvex::CreateMenus() {
-    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuEnd = mnuFile->addAction(QStringLiteral("終了(&E)"));
-    mnuEnd->setObjectName(QStringLiteral("mnuEnd"));
-    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuKalvex = mnuHelp->addAction(QStringLiteral("Kalvexについて"));
-    mnuKalvex->setObjectName(QStringLiteral("mnuKalvex"));
-    connect(mnuEnd, &QAction::triggered, this, &frmKalvex::mnuEnd_Click);
-    connect(mnuKalvex, &QAction::triggered, this, &frmKalvex::mnuKalvex_Click);
-}
-
-void frmKalvex::SetTabOrder() {
-    forms::SetTabOrder({txtAddText[0], txtHStart, cmdAddTab[0], txtAddText[1], txtTStart,
-                        cmdAddTab[1], optDblCote[0], optDblCote[1], optDblCote[2], cmdAdd, cmdEnd});
+    OnClick("cmdAdd", [this] { cmdAdd_Click(); });
+    OnClick("cmdEnd", [this] { cmdEnd_Click(); });
+    OnClick("mnuEnd", [this] { mnuEnd_Click(); });
+    OnClick("mnuKalvex", [this] { mnuKalvex_Click(); });
 }
 
 void frmKalvex::Form_Load() {
     InitControls();
-    ShowInputWindow();
+    // The input window docks against this window's frame, which the window manager gives it
+    // only once it is on screen: this window shows itself first, the input window follows.
+    ShowModeless();
 }
+
+void frmKalvex::Form_OnScreen() { input_.Get(this)->ShowModeless(); }
 
 void frmKalvex::InitControls() {
-    txtAddText[0]->clear();
-    txtAddText[1]->clear();
-    txtHStart->clear();
-    txtTStart->clear();
-    txtHStart->setEnabled(false);
-    txtTStart->setEnabled(false);
-    optDblCote[0]->setChecked(true);
-}
-
-// The input window docks against the main window's frame, which is known only once the
-// main window is on screen; so the main window shows itself first.
-void frmKalvex::ShowInputWindow() {
-    if (!IsOnScreen()) {
-        connect(this, &forms::Form::shownOnScreen, this, &frmKalvex::ShowInputWindow,
-                Qt::SingleShotConnection);
-        ShowModeless();
-        txtAddText[0]->setFocus();
-        return;
-    }
-    input_.Get(this)->ShowModeless();
-    activateWindow();
+    C("txtAddText", 0).SetText(u"");
+    C("txtAddText", 1).SetText(u"");
+    C("txtHStart").SetText(u"");
+    C("txtTStart").SetText(u"");
+    C("txtHStart").SetEnabled(false);
+    C("txtTStart").SetEnabled(false);
+    C("optDblCote", 0).SetValue(true);
 }
 
 void frmKalvex::Form_Resize() {
-    frmText* input = input_.Existing();
-    if (!input) return;
-    input->SetState(State() == forms::kMinimized ? forms::kMinimized : forms::kNormal);
+    if (frmText* input = input_.Existing())
+        input->SetState(State() == forms::kMinimized ? forms::kMinimized : forms::kNormal);
 }
 
 void frmKalvex::Form_Unload() {
@@ -230,33 +96,23 @@ void frmKalvex::Form_Unload() {
     if (frmAbout* about = about_.Existing()) about->Unload();
 }
 
-void frmKalvex::keyPressEvent(QKeyEvent* event) {
-    // cmdAdd is the default button: Enter from any control that leaves it unused.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (cmdAdd->isEnabled()) cmdAdd->click();
-        return;
-    }
-    forms::Form::keyPressEvent(event);
-}
-
 ConversionRequest frmKalvex::GatherRequest() {
     ConversionRequest request;
     request.text = input_.Get(this)->Text();
-    request.head = txtAddText[0]->text().toStdU16String();
-    request.tail = txtAddText[1]->text().toStdU16String();
-    if (optDblCote[1]->isChecked())
+    request.head = C("txtAddText", 0).Text();
+    request.tail = C("txtAddText", 1).Text();
+    if (C("optDblCote", 1).Value())
         request.option = 1;
-    else if (optDblCote[2]->isChecked())
+    else if (C("optDblCote", 2).Value())
         request.option = 2;
-    request.hStartText = txtHStart->text().toStdU16String();
-    request.tStartText = txtTStart->text().toStdU16String();
+    request.hStartText = C("txtHStart").Text();
+    request.tStartText = C("txtTStart").Text();
     return request;
 }
 
 // A disabled field cannot take the focus; the focus then stays where it is.
 void frmKalvex::FocusField(ColumnField field) {
-    QLineEdit* box = field == ColumnField::HStart ? txtHStart : txtTStart;
-    if (box->isEnabled()) box->setFocus();
+    C(field == ColumnField::HStart ? "txtHStart" : "txtTStart").SetFocus();
 }
 
 void frmKalvex::cmdAdd_Click() {
@@ -273,12 +129,12 @@ void frmKalvex::cmdAdd_Click() {
 
 void frmKalvex::cmdAddTab_Click(int index) {
     if (index < 0 || index > 1) return;
-    txtAddText[index]->setText(txtAddText[index]->text() + QChar(u'\t'));
+    forms::Ctl box = C("txtAddText", index);
+    box.SetText(box.Text() + u'\t');
 }
 
 void frmKalvex::txtAddText_Change(int index) {
-    QLineEdit* column = index == 0 ? txtHStart : txtTStart;
-    column->setEnabled(!txtAddText[index]->text().isEmpty());
+    C(index == 0 ? "txtHStart" : "txtTStart").SetEnabled(!C("txtAddText", index).Text().empty());
 }
 
 void frmKalvex::cmdEnd_Click() { forms::End(); }

@@ -1,16 +1,11 @@
 // Kalvex: turns fixed text into lines of program source.
-#include <QApplication>
+#include "forms/App.h"
+#include "forms/Form.h"
+#include "main_window/frmKalvex.h"
 
-#include "Form.h"
-#include "Startup.h"
-#include "frmKalvex.h"
-
-int main(int argc, char* argv[]) {
-    UseHugePages(argv);
-    QApplication app(argc, argv);
-    PrepareApplication();
-
+int main(int /*argc*/, char* argv[]) {
+    forms::Application app(argv[0]);
     forms::FormSlot<frmKalvex> mainWindow;
     mainWindow.Get();
-    return QApplication::exec();
+    return app.Exec();
 }

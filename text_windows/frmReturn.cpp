@@ -1,118 +1,74 @@
-#include "frmReturn.h"
+#include "text_windows/frmReturn.h"
 
-#include <QAction>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QScreen>
-#include <QTextCursor>
-#include <QTextDocument>
-
-#include "Services.h"
-#include "TextBox.h"
-#include "Twips.h"
+#include "forms/App.h"
 
 namespace {
-constexpr int kDesignClientWidth = 4305;
-constexpr int kDesignClientHeight = 2805;
+
+constexpr forms::Window kWindow{"frmReturn", u"編集結果([ctrl]+[c]でクリップボードへコピー)",
+                                forms::Border::SizableModal, 4305, 2805};
+
+constexpr forms::Control kControls[] = {
+    {"txtReturn", forms::Kind::MultiLineBox, {0, 0, 4305, 2805}, u"", u"", 0,
+     {forms::Face::Gothic, 9}},
+};
+
+constexpr forms::MenuItem kMenus[] = {
+    {"mnuFile", u"ファイル(&F)"},
+    {"mnuQuit", u"閉じる(&Q)", "mnuFile"},
+    {"mnuEdit", u"編集(&E)"},
+    {"mnuClipCopy", u"クリップボードへコピー", "mnuEdit", forms::Shortcut::Copy},
+};
+
 }  // namespace
 
-frmReturn::frmReturn(QWidget* owner)
-    : forms::Form(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                             Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                             Qt::WindowCloseButtonHint) {
-    setObjectName(QStringLiteral("frmReturn"));
-    setWindowTitle(QStringLiteral("編集結果([ctrl]+[c]でクリップボードへコピー)"));
-
-    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuQuit = mnuFile->addAction(QStringLiteral("閉じる(&Q)"));
-    mnuQuit->setObjectName(QStringLiteral("mnuQuit"));
-    QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
-    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    mnuClipCopy = mnuEdit->addAction(QStringLiteral("クリップボードへコピー"));
-    mnuClipCopy->setObjectName(QStringLiteral("mnuClipCopy"));
-    mnuClipCopy->setShortcut(QKeySequence::Copy);
-    connect(mnuQuit, &QAction::triggered, this, &frmReturn::mnuQuit_Click);
-    connect(mnuClipCopy, &QAction::triggered, this, &frmReturn::mnuClipCopy_Click);
-
-    txtReturn = text_windows::NewMultiLineBox(Client(), QStringLiteral("txtReturn"));
-    // Ctrl+C belongs to the window: it copies the whole text, not the selection.
-    forms::YieldShortcutToWindow(txtReturn, QKeySequence::Copy);
-    forms::OnKeyDown(txtReturn, [this](QKeyEvent* e) { return txtReturn_KeyDown(e); });
-
-    SetClientSize(kDesignClientWidth, kDesignClientHeight, false);
+frmReturn::frmReturn(forms::Form* owner) : forms::Form(kWindow, kControls, kMenus, owner) {
+    OnClick("mnuQuit", [this] { mnuQuit_Click(); });
+    OnClick("mnuClipCopy", [this] { mnuClipCopy_Click(); });
+    OnKeyDown("txtReturn", [this](forms::Key key) { return txtReturn_KeyDown(key); });
 }
 
 void frmReturn::Form_Load() {
-    PlaceResultBox();
-    txtReturn->setToolTip(QStringLiteral("[Esc]キー：閉じる"));
-    txtReturn->setAccessibleName(txtReturn->toolTip());
+    FitResultBox();
+    C("txtReturn").SetToolTip(u"[Esc]キー：閉じる");
 }
 
 void frmReturn::Form_Resize() {
     if (State() == forms::kNormal) FitResultBox();
 }
 
-void frmReturn::PlaceResultBox() {
-    txtReturn->move(forms::Px(ScaleLeft()), forms::Px(ScaleTop()));
-    FitResultBox();
-}
-
+// The box fills the client area under the menu bar.
 void frmReturn::FitResultBox() {
-    txtReturn->resize(forms::Px(ScaleWidth()), forms::Px(ScaleHeight()));
+    C("txtReturn").Move(ScaleLeft(), ScaleTop(), ScaleWidth(), ScaleHeight());
 }
 
 void frmReturn::Clear() {
-    presented_.clear();
-    txtReturn->clear();
-    filled_ = true;
+    presented_ = forms::LargeText();
+    C("txtReturn").Fill(presented_);
 }
 
-void frmReturn::Present(const QString& text, const QWidget* over) {
+void frmReturn::Present(const forms::LargeText& text) {
     presented_ = text;
-    filled_ = false;
-    if (over)
-        CentreOver(over->frameGeometry());
-    else if (const QScreen* screen = QGuiApplication::primaryScreen())
-        CentreOver(screen->availableGeometry());
+    C("txtReturn").Fill(presented_);
+    CentreOver(Owner());
     ShowModal();
-}
-
-// A text box that gets its first size with a text in it makes a layout object for every line
-// of it (hundreds of megabytes for a large text); filled once it has its size, it lays out
-// only the lines in view.
-void frmReturn::showEvent(QShowEvent* event) {
-    forms::Form::showEvent(event);
-    if (filled_) return;
-    // Rather wrapped than cut: a line too wide to scroll along could not be read to its end.
-    if (text_windows::HasLineTooWideToScroll(txtReturn, presented_))
-        txtReturn->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    // Into the document itself: the box's own setPlainText would then go over the whole text
-    // again to give it the cursor's character format, a fifth more time for a large text.
-    txtReturn->document()->setPlainText(presented_);
-    txtReturn->document()->setModified(false);
-    txtReturn->moveCursor(QTextCursor::Start);
-    filled_ = true;
-}
-
-QString frmReturn::WholeText() const {
-    if (!txtReturn->document()->isModified()) return presented_;
-    return text_windows::TextWithCrLf(txtReturn);
 }
 
 void frmReturn::mnuQuit_Click() { Unload(); }
 
-void frmReturn::mnuClipCopy_Click() { forms::CopyToClipboard(WholeText()); }
+void frmReturn::mnuClipCopy_Click() {
+    forms::Ctl box = C("txtReturn");
+    if (box.IsModified())
+        forms::CopyToClipboard(box.Text());
+    else
+        forms::CopyToClipboard(presented_);
+}
 
-bool frmReturn::txtReturn_KeyDown(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
+bool frmReturn::txtReturn_KeyDown(forms::Key key) {
+    if (key.code == forms::kKeyEscape) {
         Unload();
         return true;
     }
     // Enter held down for 編集 goes on repeating into this box once it opens: a result not
     // yet touched takes no repeated line break, so the copy stays the converted text.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    return enter && event->isAutoRepeat() && !txtReturn->document()->isModified();
+    return key.code == forms::kKeyReturn && key.repeat && !C("txtReturn").IsModified();
 }

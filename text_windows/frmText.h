@@ -3,35 +3,25 @@
 
 #include <string>
 
-#include "Form.h"
-
-class QAction;
-class QKeyEvent;
-class QPlainTextEdit;
+#include "forms/Form.h"
 
 class frmText : public forms::Form {
-    Q_OBJECT
   public:
     // main is the window this one docks beside and belongs to.
     explicit frmText(forms::Form* main);
 
     // The text as typed, with CR LF line ends.
-    std::u16string Text() const;
+    std::u16string Text() const { return C("txtText").Text(); }
 
   protected:
     void Form_Load() override;
     void Form_Resize() override;
-    bool Form_KeyDown(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    bool Form_KeyDown(forms::Key key) override;
 
   private:
     void DockBesideMain();
     void FitTextBox();
     void ClearText();
-    bool txtText_KeyDown(QKeyEvent* event);
+    bool txtText_KeyDown(forms::Key key);
     void mnuClear_Click();
-
-    forms::Form* main_;
-    QPlainTextEdit* txtText;
-    QAction* mnuClear;
 };

@@ -1,26 +1,23 @@
-#include <QApplication>
-#include <QClipboard>
-#include <QFontInfo>
+// The forms runtime on its own: twips, a form's life, the text boxes' own behaviour, the
+// message box, large texts, fonts and application information.
+#include <QFileInfo>
 #include <QFontMetrics>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
 
-#include "../ModalScript.h"
-#include "Form.h"
-#include "Services.h"
-#include "Twips.h"
+#include "Session.h"
 
 namespace {
 
-// A form that counts its load and unload steps and reports its own destruction.
-class ProbeForm : public forms::Form {
-    Q_OBJECT
+constexpr forms::Window kProbe{"frmProbe", u"Probe", forms::Border::SizableModal, 3000, 1500};
+constexpr forms::Control kProbeControls[] = {
+    {"txtLine", forms::Kind::TextBox, {0, 0, 1500, 270}, u"abc"},
+    {"txtBox", forms::Kind::MultiLineBox, {0, 300, 3000, 1200}, u""},
+};
+
+class Probe : public forms::Form {
   public:
-    explicit ProbeForm(int* loads, int* unloads)
-        : forms::Form(nullptr, Qt::Window), loads_(loads), unloads_(unloads) {
-        SetClientSize(3000, 1500, false);
-    }
+    explicit Probe(int* loads, int* unloads)
+        : forms::Form(kProbe, kProbeControls, {}), loads_(loads), unloads_(unloads) {}
+    forms::Ctl Box() const { return C("txtBox"); }
 
   protected:
     void Form_Load() override { ++*loads_; }
@@ -36,121 +33,99 @@ class ProbeForm : public forms::Form {
 class FormsTest : public QObject {
     Q_OBJECT
   private slots:
-    void cleanup() { modal_.Reset(); }
-
-    void twipsConvertAtFifteenPerPixel() {
+    void twipsRoundHalfAwayFromZero() {
         QCOMPARE(forms::Px(4710), 314);
-        QCOMPARE(forms::Px(0), 0);
         QCOMPARE(forms::Px(7), 0);
-        QCOMPARE(forms::Px(8), 1);     // half a pixel rounds up
-        QCOMPARE(forms::Px(308), 21);  // 20.53 pixels
+        QCOMPARE(forms::Px(8), 1);
         QCOMPARE(forms::Px(-8), -1);
-        QCOMPARE(forms::Twips(forms::Px(2565)), 2565);
-        QCOMPARE(forms::PxRect(120, 240, 975, 165), QRect(8, 16, 65, 11));
+        QCOMPARE(forms::Px(308), 21);
     }
 
-    void slotCreatesOnceAndAfreshAfterClose() {
+    void aFormLivesFromFirstUseUntilClosed() {
         int loads = 0, unloads = 0;
-        forms::FormSlot<ProbeForm> slot;
-        QVERIFY(!slot.Existing());
-        ProbeForm* first = slot.Get(&loads, &unloads);
+        forms::FormSlot<Probe> slot;
+        Probe* first = slot.Get(&loads, &unloads);
         QCOMPARE(slot.Get(&loads, &unloads), first);
         QCOMPARE(loads, 1);
-        QVERIFY(!first->isVisible());  // a use loads the form without showing it
-
-        first->resize(600, 400);
-        first->ShowModeless();
-        first->Unload();
+        QVERIFY(!Find("frmProbe"));  // loaded, not shown
+        QObject scope;
+        WhenModal<QWidget>(&scope, "frmProbe", [](QWidget* w) { w->close(); });
+        first->ShowModal();  // returns once closed
         QCOMPARE(unloads, 1);
-        QTRY_VERIFY(!slot.Existing());
-
-        ProbeForm* second = slot.Get(&loads, &unloads);
+        QVERIFY(!slot.Existing());
+        slot.Get(&loads, &unloads);
         QCOMPARE(loads, 2);
-        QCOMPARE(second->ScaleWidth(), 3000);  // design size again, not the user's
-        QCOMPARE(second->ScaleHeight(), 1500);
-        second->Unload();
     }
 
-    void modalShowReturnsOnceClosedAndBlocksOthers() {
-        int loads = 0, unloads = 0;
-        QWidget other;
-        other.show();
-        forms::FormSlot<ProbeForm> slot;
-        bool blockedWhileShown = false;
-        modal_.When<ProbeForm>([&](ProbeForm* form) {
-            blockedWhileShown = form->windowModality() == Qt::ApplicationModal &&
-                                QApplication::activeModalWidget() == form;
-            form->Unload();
+    void singleLineBoxTakesTheFirstLineOfAPaste() {
+        int n = 0;
+        Probe probe(&n, &n);
+        probe.ShowModeless();
+        auto* line = Find<QLineEdit>("frmProbe", "txtLine");
+        line->setCursorPosition(2);
+        QGuiApplication::clipboard()->setText(QStringLiteral("H1\r\nH2"));
+        QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(line->text(), QStringLiteral("abH1c"));
+    }
+
+    // Ctrl+Z brings back a page cleared by mistake, but the history does not keep every page
+    // of a day's clearing and pasting.
+    void undoBringsBackTheClearedPageOnly() {
+        int n = 0;
+        Probe probe(&n, &n);
+        probe.ShowModeless();
+        auto* box = Find<QPlainTextEdit>("frmProbe", "txtBox");
+        box->setFocus();
+        for (const char* page : {"one", "two", "three"}) {
+            probe.Box().Clear();
+            QGuiApplication::clipboard()->setText(QString::fromLatin1(page));
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        }
+        QVERIFY(box->document()->availableUndoSteps() <= 2);
+        probe.Box().Clear();
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), QStringLiteral("three"));
+    }
+
+    void aLargeTextFillsTheBoxOnceShownAndReadsBackExactly() {
+        int n = 0;
+        Probe probe(&n, &n);
+        forms::LargeText text;
+        QVERIFY(!text.Resize(std::size_t(1) << 31));  // more than a text box holds
+        char16_t* at = text.Resize(5);
+        std::copy_n(u"a\rb\r\n", 5, at);
+        probe.Box().Fill(text);
+        probe.ShowModeless();
+        QTRY_COMPARE(Find<QPlainTextEdit>("frmProbe", "txtBox")->blockCount(), 3);
+        QVERIFY(!probe.Box().IsModified());
+        QVERIFY(text.View() == u"a\rb\r\n");
+    }
+
+    void messageBoxWarnsWithOkOnly() {
+        QObject scope;
+        WhenModal<QMessageBox>(&scope, nullptr, [](QMessageBox* box) {
+            QCOMPARE(box->icon(), QMessageBox::Warning);
+            QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+            QCOMPARE(box->windowTitle(), QStringLiteral("題"));
+            QCOMPARE(box->text(), QStringLiteral("文"));
+            box->accept();
         });
-        slot.Get(&loads, &unloads)->ShowModal();
-        QVERIFY(blockedWhileShown);
-        QCOMPARE(unloads, 1);
-        QTRY_VERIFY(!slot.Existing());
+        forms::MsgBox(nullptr, u"文", u"題");
     }
 
-    void outerGeometryRoundTripsInTwips() {
-        int loads = 0, unloads = 0;
-        forms::FormSlot<ProbeForm> slot;
-        ProbeForm* form = slot.Get(&loads, &unloads);
-        form->Move(1500, 750, 4500, 3000);
-        QCOMPARE(form->Left(), 1500);
-        QCOMPARE(form->Top(), 750);
-        QCOMPARE(form->Width(), 4500);
-        QCOMPARE(form->Height(), 3000);
-        form->Unload();
+    void fixedPitchFaceDrawsDoubleWidthAsTwoCells() {
+        const QFontMetrics metrics(forms::JapaneseFont(forms::Face::Gothic, 9));
+        QCOMPARE(metrics.horizontalAdvance(u'あ'), 2 * metrics.horizontalAdvance(u'x'));
+        QCOMPARE(metrics.horizontalAdvance(u'W'), metrics.horizontalAdvance(u'i'));
     }
 
-    void messageBoxIsExclamationWithOkOnly() {
-        QString title, text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        int buttons = 0;
-        modal_.When<QMessageBox>([&](QMessageBox* box) {
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
-            buttons = box->buttons().size();
-            box->button(QMessageBox::Ok)->click();
-        });
-        forms::MsgBox(nullptr, QStringLiteral("prompt"), QStringLiteral("title"));
-        QCOMPARE(title, QStringLiteral("title"));
-        QCOMPARE(text, QStringLiteral("prompt"));
-        QCOMPARE(icon, QMessageBox::Warning);
-        QCOMPARE(buttons, 1);
+    void appInfoNamesTheExecutableWholeAndTheVersion() {
+        const forms::AppInfo app = forms::App();
+        QCOMPARE(QString::fromStdU16String(app.exeName),
+                 QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+        QCOMPARE(QString("%1.%2.%3").arg(app.major).arg(app.minor).arg(app.revision), "1.1.0");
     }
-
-    void clipboardIsReplacedEvenByEmptyText() {
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        clipboard->setText(QStringLiteral("sentinel"));
-        forms::CopyToClipboard(QStringLiteral("a\r\nb"));
-        QCOMPARE(clipboard->text(), QStringLiteral("a\r\nb"));
-        forms::CopyToClipboard(QString());
-        QCOMPARE(clipboard->text(), QString());
-    }
-
-    void appInfoNamesTheExecutableAndVersion() {
-        const forms::AppInfo info = forms::App();
-        QCOMPARE(info.exeName, QStringLiteral("forms_test"));
-        QCOMPARE(QStringLiteral("%1.%2.%3").arg(info.major).arg(info.minor).arg(info.revision),
-                 QStringLiteral("1.1.0"));
-        QVERIFY(!info.legalCopyright.isEmpty());
-        QVERIFY(QFileInfo(info.path).isDir());
-    }
-
-    // Column alignment on screen relies on a double-width character being two cells.
-    void fixedPitchFaceHasDoubleWidthCells() {
-        const QFont font = forms::JapaneseFont(forms::Face::Gothic, 9);
-        const QFontMetrics metrics(font);
-        const int cell = metrics.horizontalAdvance(QLatin1Char('A'));
-        QVERIFY(cell > 0);
-        QCOMPARE(metrics.horizontalAdvance(QStringLiteral("あ")), 2 * cell);
-        QCOMPARE(metrics.horizontalAdvance(QStringLiteral("漢字")), 4 * cell);
-        QCOMPARE(metrics.horizontalAdvance(QStringLiteral("ｱ")), cell);
-        QCOMPARE(metrics.horizontalAdvance(QStringLiteral("iW")), 2 * cell);
-    }
-
-  private:
-    ModalScript modal_;
 };
 
-QTEST_MAIN(FormsTest)
+KALVEX_TEST_MAIN(FormsTest)
 #include "forms_test.moc"

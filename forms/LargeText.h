@@ -1,0 +1,30 @@
+// A text in the toolkit's own string type, written in place: a result of hundreds of
+// megabytes goes from the engine to the text box without a copy.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+namespace forms {
+
+struct NativeText;
+
+class LargeText {
+  public:
+    LargeText();
+    ~LargeText();
+    LargeText(const LargeText& other);  // shares the text
+    LargeText& operator=(const LargeText& other);
+
+    // Makes room for size units and returns where they go; null when a text box could not
+    // hold that many. May throw std::bad_alloc.
+    char16_t* Resize(std::size_t size);
+    std::u16string_view View() const;
+    NativeText& Native() const { return *native_; }
+
+  private:
+    std::unique_ptr<NativeText> native_;
+};
+
+}  // namespace forms

@@ -1,0 +1,133 @@
+// The program around the windows on Qt: start-up, application information, the shell, the
+// message box, the clipboard, the end, fonts and large texts.
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+#include <limits>
+
+#include "AppIcon.h"
+#include "forms/App.h"
+#include "forms/qt/NativeForm.h"
+#include "version.h"
+
+namespace forms {
+
+namespace {
+
+QStringList Families(Face face) {
+    // The design faces first, then faces with the same metrics, then what every Japanese
+    // desktop has.
+    if (face == Face::Gothic) {
+        return {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("monospace")};
+    }
+    return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+            QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+            QStringLiteral("Noto Sans CJK JP"), QStringLiteral("sans-serif")};
+}
+
+QWidget* WidgetOf(const Form* form) { return form ? form->Native() : nullptr; }
+
+// A text box counts its characters in an int, its closing line end among them.
+constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
+
+}  // namespace
+
+QFont JapaneseFont(Face face, double points, bool bold) {
+    QFont font;
+    font.setFamilies(Families(face));
+    font.setStyleHint(face == Face::Gothic ? QFont::Monospace : QFont::SansSerif);
+    if (face == Face::Gothic) font.setFixedPitch(true);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+struct Application::Native {
+    // The toolkit gets the program's path only: its own options (-style, -stylesheet,
+    // -platform, -reverse) would otherwise change the program.
+    explicit Native(const char* programPath) : argv{const_cast<char*>(programPath), nullptr} {}
+    int argc = 1;
+    char* argv[2];
+    QApplication app{argc, argv};
+};
+
+Application::Application(const char* programPath)
+    : native_(std::make_unique<Native>(programPath)) {
+    QApplication::setApplicationName(ToQString(App().exeName));
+    // The windows' default font, as on a Japanese desktop.
+    QApplication::setFont(JapaneseFont(Face::PGothic, 9));
+    QApplication::setWindowIcon(KalvexIcon());
+}
+
+Application::~Application() = default;
+
+int Application::Exec() { return QApplication::exec(); }
+
+AppInfo App() {
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    AppInfo info;
+    // Only a Windows executable's name ends in an extension (".exe"); a name may hold other
+    // dots, which belong to it.
+    info.exeName = exe.fileName().toStdU16String();
+    info.major = KALVEX_VERSION_MAJOR;
+    info.minor = KALVEX_VERSION_MINOR;
+    info.revision = KALVEX_VERSION_REVISION;
+    info.legalCopyright = QString::fromUtf8(KALVEX_LEGAL_COPYRIGHT).toStdU16String();
+    info.path = QDir::toNativeSeparators(exe.absolutePath()).toStdU16String();
+    return info;
+}
+
+void ShellOpen(const Form*, std::u16string_view address) {
+    QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(address), ToQString(App().path)));
+}
+
+void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view title) {
+    QMessageBox box(QMessageBox::Warning, ToQString(title), ToQString(prompt), QMessageBox::Ok,
+                    WidgetOf(owner));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+namespace {
+void PutOnClipboard(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+}  // namespace
+
+void CopyToClipboard(std::u16string_view text) { PutOnClipboard(ToQString(text)); }
+void CopyToClipboard(const LargeText& text) { PutOnClipboard(text.Native().text); }
+
+void End() {
+    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+    QCoreApplication::exit(0);
+}
+
+LargeText::LargeText() : native_(std::make_unique<NativeText>()) {}
+LargeText::~LargeText() = default;
+LargeText::LargeText(const LargeText& other)
+    : native_(std::make_unique<NativeText>(*other.native_)) {}
+LargeText& LargeText::operator=(const LargeText& other) {
+    *native_ = *other.native_;
+    return *this;
+}
+
+char16_t* LargeText::Resize(std::size_t size) {
+    if (size > kMostShownUnits) return nullptr;
+    native_->text.resize(qsizetype(size));
+    return reinterpret_cast<char16_t*>(native_->text.data());
+}
+
+std::u16string_view LargeText::View() const {
+    return {reinterpret_cast<const char16_t*>(native_->text.utf16()),
+            std::size_t(native_->text.size())};
+}
+
+}  // namespace forms

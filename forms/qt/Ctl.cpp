@@ -1,0 +1,82 @@
+// forms::Ctl on Qt Widgets. A control whose window has closed does nothing.
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+
+#include "forms/qt/NativeForm.h"
+#include "forms/qt/TextBoxes.h"
+
+namespace forms {
+
+namespace {
+template <class T>
+T* As(const NativeControl* control) {
+    return control ? qobject_cast<T*>(control->object.data()) : nullptr;
+}
+}  // namespace
+
+std::u16string Ctl::Text() const {
+    if (auto* box = As<MultiLineBox>(native_)) return box->Text();
+    if (auto* line = As<QLineEdit>(native_)) return line->text().toStdU16String();
+    if (auto* label = As<QLabel>(native_)) return label->text().toStdU16String();
+    if (auto* button = As<QAbstractButton>(native_)) return button->text().toStdU16String();
+    if (auto* frame = As<QGroupBox>(native_)) return frame->title().toStdU16String();
+    return {};
+}
+
+void Ctl::SetText(std::u16string_view text) {
+    const QString q = ToQString(text);
+    if (auto* box = As<MultiLineBox>(native_)) box->setPlainText(q);
+    if (auto* line = As<QLineEdit>(native_)) line->setText(q);
+    if (auto* label = As<QLabel>(native_)) {
+        label->setText(q);
+        label->setAccessibleName(q);
+    }
+    if (auto* button = As<QAbstractButton>(native_)) button->setText(q);
+}
+
+void Ctl::Clear() {
+    if (auto* box = As<MultiLineBox>(native_)) box->ClearUndoably();
+    if (auto* line = As<QLineEdit>(native_)) line->clear();
+}
+
+void Ctl::Fill(const LargeText& text) {
+    if (auto* box = As<MultiLineBox>(native_)) box->Fill(text.Native().text);
+}
+
+bool Ctl::IsModified() const {
+    auto* box = As<MultiLineBox>(native_);
+    return box && box->document()->isModified();
+}
+
+void Ctl::SetEnabled(bool enabled) {
+    if (QWidget* widget = native_ ? native_->Widget() : nullptr) widget->setEnabled(enabled);
+}
+
+void Ctl::SetFocus() {
+    if (QWidget* widget = native_ ? native_->Widget() : nullptr; widget && widget->isEnabled())
+        widget->setFocus();
+}
+
+void Ctl::SetToolTip(std::u16string_view tip) {
+    if (QWidget* widget = native_ ? native_->Widget() : nullptr) {
+        widget->setToolTip(ToQString(tip));
+        widget->setAccessibleName(widget->toolTip());
+    }
+}
+
+bool Ctl::Value() const {
+    auto* option = As<QRadioButton>(native_);
+    return option && option->isChecked();
+}
+
+void Ctl::SetValue(bool selected) {
+    if (auto* option = As<QRadioButton>(native_)) option->setChecked(selected);
+}
+
+void Ctl::Move(int left, int top, int width, int height) {
+    if (QWidget* widget = native_ ? native_->Widget() : nullptr)
+        widget->setGeometry(PxRect({left, top, width, height}));
+}
+
+}  // namespace forms

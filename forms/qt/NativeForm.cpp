@@ -1,0 +1,453 @@
+// forms::Form on Qt Widgets: each form is a NativeForm window whose controls are built from
+// the window's design table.
+#include "forms/qt/NativeForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+
+#include "forms/qt/TextBoxes.h"
+
+namespace forms {
+
+namespace {
+
+class EventFilter : public QObject {
+  public:
+    EventFilter(QObject* parent, std::function<bool(QEvent*)> handler)
+        : QObject(parent), handler_(std::move(handler)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override { return handler_(event); }
+
+  private:
+    std::function<bool(QEvent*)> handler_;
+};
+
+Qt::WindowFlags FlagsOf(Border border) {
+    const Qt::WindowFlags titled = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    const Qt::WindowFlags closable = titled | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    switch (border) {
+        case Border::FixedMain:
+        case Border::SizableModal:
+            return Qt::Window | closable | Qt::WindowMinimizeButtonHint;
+        case Border::SizableTool:
+            return Qt::Tool | titled;
+        case Border::FixedDialog:
+            return Qt::Window | closable;
+    }
+    return Qt::Window;
+}
+
+bool IsFixed(Border border) { return border == Border::FixedMain || border == Border::FixedDialog; }
+
+bool TakesFocus(Kind kind) { return kind != Kind::Label && kind != Kind::Frame; }
+
+QString Name(std::string_view name) { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
+
+QFont FontOf(const Font& font) {
+    if (font.face != Face::Window) return JapaneseFont(font.face, font.points, font.bold);
+    // Set outright, so that a frame's own font does not pass on to it.
+    QFont own = QApplication::font();
+    own.setResolveMask(QFont::AllPropertiesResolved);
+    return own;
+}
+
+// The design heights of labels and option buttons are a little short for the fallback faces;
+// grow them so no text is cut off.
+void GrowToText(QWidget* control, int height, bool keepTop) {
+    const QRect at = control->geometry();
+    if (at.height() >= height) return;
+    const int top = keepTop ? at.top() : at.top() - (height - at.height()) / 2;
+    control->setGeometry(at.left(), top, at.width(), height);
+}
+
+QWidget* NewWidget(const Control& design, QWidget* parent) {
+    const QString caption = ToQString(design.caption);
+    switch (design.kind) {
+        case Kind::Frame:
+            return new QGroupBox(caption, parent);
+        case Kind::Label: {
+            auto* label = new QLabel(caption, parent);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setTextFormat(Qt::PlainText);
+            return label;
+        }
+        case Kind::TextBox:
+        case Kind::ColumnBox: {
+            auto* box = new SingleLineBox(parent);
+            box->setText(caption);
+            if (design.kind == Kind::ColumnBox) {
+                // Three half-width digits at most, so the input method stays off.
+                box->setMaxLength(3);
+                box->setAlignment(Qt::AlignRight);
+                box->setAttribute(Qt::WA_InputMethodEnabled, false);
+            }
+            return box;
+        }
+        case Kind::MultiLineBox: {
+            auto* box = new MultiLineBox(parent);
+            box->setPlainText(caption);
+            return box;
+        }
+        case Kind::Button: {
+            auto* button = new QPushButton(caption, parent);
+            button->setAutoDefault(true);  // a focused button takes Enter
+            return button;
+        }
+        case Kind::Option:
+            return new QRadioButton(caption, parent);
+    }
+    return nullptr;
+}
+
+void Style(QWidget* widget, const Control& design) {
+    widget->setObjectName(Name(design.name));
+    widget->setGeometry(PxRect(design.at));
+    widget->setFont(FontOf(design.font));
+    widget->setToolTip(ToQString(design.tip));
+    widget->setAccessibleName(ToQString(design.tip.empty() ? design.caption : design.tip));
+    if (design.colour != kDefaultColour) {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::WindowText, QColor::fromRgb(QRgb(design.colour)));
+        widget->setPalette(palette);
+    }
+    if (design.kind == Kind::Label) GrowToText(widget, widget->fontMetrics().height(), true);
+    // Options stand 16 pixels apart; taller would overlap the next one.
+    if (design.kind == Kind::Option)
+        GrowToText(widget, std::min(widget->sizeHint().height(), 16), false);
+}
+
+}  // namespace
+
+void Filter(QObject* control, std::function<bool(QEvent*)> handler) {
+    control->installEventFilter(new EventFilter(control, std::move(handler)));
+}
+
+int VirtualKey(const QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Escape) return kKeyEscape;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return kKeyReturn;
+    return key < 0x80 ? key : 0;
+}
+
+NativeForm::NativeForm(Form& form, const Window& design, std::span<const Control> controls,
+                       std::span<const MenuItem> menus)
+    : QMainWindow(form.Owner() ? form.Owner()->Native() : nullptr, FlagsOf(design.border)),
+      form_(&form),
+      border_(design.border) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    // A tool window appears beside its owner and leaves it the keyboard.
+    setAttribute(Qt::WA_ShowWithoutActivating, border_ == Border::SizableTool);
+    setObjectName(Name(design.name));
+    setWindowTitle(ToQString(design.caption));
+    setCentralWidget(new QWidget(this));
+    controls_.reserve(controls.size() + menus.size());
+    AddMenus(menus);
+    AddControls(controls);
+    ChainTabOrder(controls);
+    if (std::any_of(menus.begin(), menus.end(), [](auto& m) { return m.shortcut == Shortcut::Copy; }))
+        YieldCopyToWindow();
+    if (NativeControl* button = Find(design.defaultButton)) {
+        defaultButton_ = qobject_cast<QPushButton*>(button->Widget());
+        defaultButton_->setDefault(true);
+    }
+    const QSize client(Px(design.clientWidth), Px(design.clientHeight) + MenuHeight());
+    if (IsFixed(border_))
+        setFixedSize(client);
+    else
+        resize(client);
+}
+
+NativeForm::~NativeForm() {
+    if (form_) form_->native_ = nullptr;
+}
+
+NativeControl* NativeForm::Find(std::string_view name) const {
+    for (const NativeControl& control : controls_)
+        if (!name.empty() && control.name == name) return const_cast<NativeControl*>(&control);
+    return nullptr;
+}
+
+void NativeForm::AddMenus(std::span<const MenuItem> menus) {
+    for (const MenuItem& item : menus) {
+        const QString caption = ToQString(item.caption);
+        QObject* made = nullptr;
+        if (std::any_of(menus.begin(), menus.end(), [&](auto& m) { return m.menu == item.name; })) {
+            made = menuBar()->addMenu(caption);
+        } else {
+            NativeControl* menu = Find(item.menu);
+            QAction* action = menu ? qobject_cast<QMenu*>(menu->object)->addAction(caption)
+                                   : menuBar()->addAction(caption);
+            if (item.shortcut == Shortcut::Copy) action->setShortcut(QKeySequence::Copy);
+            made = action;
+        }
+        made->setObjectName(Name(item.name));
+        controls_.push_back({std::string(item.name), Kind::Label, made});
+    }
+}
+
+// A text box claims the common edit shortcuts before the window sees them; for the window's
+// own copy it declines, so Ctrl+C copies the whole text, not the selection.
+void NativeForm::YieldCopyToWindow() {
+    for (const NativeControl& control : controls_) {
+        if (control.kind != Kind::MultiLineBox) continue;
+        Filter(control.object, [](QEvent* event) {
+            if (event->type() != QEvent::ShortcutOverride ||
+                !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
+                return false;
+            event->ignore();
+            return true;
+        });
+    }
+}
+
+void NativeForm::AddControls(std::span<const Control> controls) {
+    for (const Control& design : controls) {
+        NativeControl* frame = Find(design.frame);
+        QWidget* widget = NewWidget(design, frame ? frame->Widget() : centralWidget());
+        Style(widget, design);
+        controls_.push_back({std::string(design.name), design.kind, widget});
+    }
+}
+
+void NativeForm::ChainTabOrder(std::span<const Control> controls) {
+    std::vector<const Control*> order;
+    for (const Control& design : controls)
+        if (TakesFocus(design.kind)) order.push_back(&design);
+    std::stable_sort(order.begin(), order.end(),
+                     [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+    QWidget* previous = nullptr;
+    for (const Control* design : order) {
+        QWidget* widget = Find(design->name)->Widget();
+        if (previous)
+            setTabOrder(previous, widget);
+        else
+            widget->setFocus();  // the first in the order has the focus when the window opens
+        previous = widget;
+    }
+}
+
+void NativeForm::ShowModeless() {
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    if (!testAttribute(Qt::WA_ShowWithoutActivating)) activateWindow();
+}
+
+void NativeForm::ShowModal() {
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    const QPointer<NativeForm> self(this);
+    ShowModeless();
+    if (self && isVisible()) loop.exec(QEventLoop::DialogExec);
+}
+
+void NativeForm::closeEvent(QCloseEvent* event) {
+    // A window without a close box ignores the window manager's close.
+    if (event->spontaneous() && border_ == Border::SizableTool) {
+        event->ignore();
+        return;
+    }
+    if (form_) form_->Form_Unload();
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted() && form_) form_->closed_ = true;
+}
+
+void NativeForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (form_) form_->Form_Resize();
+}
+
+void NativeForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    // No window has a maximize button; where the window manager maximizes all the same, the
+    // window goes back to its size.
+    if (isMaximized() || isFullScreen())
+        showNormal();
+    else if (form_)
+        form_->Form_Resize();
+}
+
+void NativeForm::keyPressEvent(QKeyEvent* event) {
+    // The default button takes Enter from every control that leaves it unused.
+    if (defaultButton_ && VirtualKey(event) == kKeyReturn) {
+        if (defaultButton_->isEnabled()) defaultButton_->click();
+        return;
+    }
+    // Keys that a control ignored also arrive here; those are not the window's.
+    QWidget* focus = focusWidget();
+    const bool controlHasFocus = focus && focus != this && focus->hasFocus();
+    if (!controlHasFocus && form_ && form_->Form_KeyDown({VirtualKey(event), event->isAutoRepeat()}))
+        return;
+    QMainWindow::keyPressEvent(event);
+}
+
+QMargins NativeForm::FrameMargins() const {
+    if (const QWindow* w = windowHandle(); w && isVisible()) return w->frameMargins();
+    // Not framed yet: assume the frame of the window it belongs to.
+    if (const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr) {
+        if (const QWindow* w = owner->windowHandle(); w && owner->isVisible())
+            return w->frameMargins();
+    }
+    return {};
+}
+
+int NativeForm::MenuHeight() const {
+    const QWidget* menu = menuWidget();
+    return menu && !menu->isHidden() ? menu->sizeHint().height() : 0;
+}
+
+// A hidden window has not laid out its client area yet; its size follows from the window's.
+int NativeForm::ClientWidth() const { return isVisible() ? centralWidget()->width() : width(); }
+int NativeForm::ClientHeight() const {
+    return isVisible() ? centralWidget()->height() : height() - MenuHeight();
+}
+
+QRect NativeForm::Outer() const { return geometry().marginsAdded(FrameMargins()); }
+
+void NativeForm::SetOuter(const QRect& outer) {
+    setGeometry(outer.marginsRemoved(FrameMargins()));
+    if (!onScreen_) pendingOuter_ = outer;
+}
+
+// Only the place: the client keeps its size whatever frame the window manager gives it.
+void NativeForm::CentreOver(const QRect& area) {
+    QRect outer = Outer();
+    outer.moveCenter(area.center());
+    setGeometry(outer.marginsRemoved(FrameMargins()));
+    if (!onScreen_) pendingCentre_ = area.center();
+}
+
+void NativeForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!onScreen_ && windowHandle()) windowHandle()->installEventFilter(this);
+}
+
+// The window manager places and frames a window only once it is mapped; until then its outer
+// geometry, and any asked for, is a guess. The first exposure settles both.
+bool NativeForm::eventFilter(QObject* watched, QEvent* event) {
+    QWindow* window = windowHandle();
+    if (watched == window && event->type() == QEvent::Expose && window->isExposed() && !onScreen_) {
+        onScreen_ = true;
+        window->removeEventFilter(this);
+        if (pendingOuter_) SetOuter(*pendingOuter_);
+        if (pendingCentre_) CentreOver(QRect(*pendingCentre_, QSize(1, 1)));
+        pendingOuter_.reset();
+        pendingCentre_.reset();
+        if (form_) form_->Form_OnScreen();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- Form ---
+
+Form::Form(const Window& design, std::span<const Control> controls,
+           std::span<const MenuItem> menus, Form* owner)
+    : owner_(owner), native_(new NativeForm(*this, design, controls, menus)) {}
+
+Form::~Form() {
+    if (!native_) return;
+    native_->form_ = nullptr;
+    delete native_;
+}
+
+void Form::Load() {
+    if (loaded_) return;
+    loaded_ = true;
+    Form_Load();
+}
+
+void Form::ShowModeless() {
+    if (native_) native_->ShowModeless();
+}
+void Form::ShowModal() {
+    if (native_) native_->ShowModal();
+}
+void Form::Unload() {
+    if (native_) native_->close();
+}
+bool Form::IsClosed() const { return closed_ || !native_; }
+
+int Form::Left() const { return ToTwips(native_->Outer().left()); }
+int Form::Top() const { return ToTwips(native_->Outer().top()); }
+int Form::Width() const { return ToTwips(native_->Outer().width()); }
+int Form::Height() const { return ToTwips(native_->Outer().height()); }
+void Form::Move(int left, int top, int width, int height) {
+    native_->SetOuter(PxRect({left, top, width, height}));
+}
+
+void Form::CentreOver(const Form* other) {
+    if (other && other->native_)
+        native_->CentreOver(other->native_->Outer());
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        native_->CentreOver(screen->availableGeometry());
+}
+
+int Form::ScaleWidth() const { return ToTwips(native_->ClientWidth()); }
+int Form::ScaleHeight() const { return ToTwips(native_->ClientHeight()); }
+
+WindowState Form::State() const {
+    return native_ && native_->isMinimized() ? kMinimized : kNormal;
+}
+
+void Form::SetState(WindowState state) {
+    if (!native_ || state == State()) return;
+    if (state == kMinimized)
+        native_->showMinimized();
+    else
+        native_->showNormal();
+}
+
+Ctl Form::C(std::string_view name) const { return Ctl(native_ ? native_->Find(name) : nullptr); }
+
+void Form::OnClick(std::string_view name, std::function<void()> handler) {
+    QObject* object = native_->Find(name)->object;
+    if (auto* action = qobject_cast<QAction*>(object)) {
+        QObject::connect(action, &QAction::triggered, action, handler);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(object)) {
+        QObject::connect(button, &QAbstractButton::clicked, button, handler);
+    } else if (auto* label = qobject_cast<QLabel*>(object)) {
+        label->setCursor(Qt::PointingHandCursor);
+        // A click: the left button pressed and released over the label.
+        Filter(label, [label, handler](QEvent* event) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+                label->rect().contains(mouse->position().toPoint()))
+                handler();
+            return false;
+        });
+    }
+}
+
+void Form::OnChange(std::string_view name, std::function<void()> handler) {
+    QObject* object = native_->Find(name)->object;
+    if (auto* line = qobject_cast<QLineEdit*>(object))
+        QObject::connect(line, &QLineEdit::textChanged, line, handler);
+    else if (auto* box = qobject_cast<QPlainTextEdit*>(object))
+        QObject::connect(box, &QPlainTextEdit::textChanged, box, handler);
+}
+
+void Form::OnKeyDown(std::string_view name, std::function<bool(Key)> handler) {
+    Filter(native_->Find(name)->object, [handler](QEvent* event) {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        return handler({VirtualKey(key), key->isAutoRepeat()});
+    });
+}
+
+}  // namespace forms

@@ -1,0 +1,93 @@
+// The Qt side of forms/Form.h: a form's window, its controls, and the one conversion between
+// twips and Qt's logical pixels.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "forms/Form.h"
+
+namespace forms {
+
+// 1440 twips per inch at 96 dots per inch: one Qt logical pixel is a 96-DPI pixel whatever the
+// screen's scale, so 15 twips are one pixel. Rounded half away from zero, as the platform does.
+constexpr int Px(int twips) { return (twips + (twips >= 0 ? 7 : -7)) / 15; }
+constexpr int ToTwips(int pixels) { return pixels * 15; }
+constexpr QRect PxRect(const Twips& at) {
+    return QRect(Px(at.left), Px(at.top), Px(at.width), Px(at.height));
+}
+
+inline QString ToQString(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
+}
+
+QFont JapaneseFont(Face face, double points, bool bold = false);
+
+struct NativeText {
+    QString text;
+};
+
+struct NativeControl {
+    std::string name;
+    Kind kind;
+    QPointer<QObject> object;  // a widget, or a menu or menu item
+    QWidget* Widget() const { return qobject_cast<QWidget*>(object.data()); }
+};
+
+class NativeForm : public QMainWindow {
+    Q_OBJECT
+  public:
+    NativeForm(Form& form, const Window& design, std::span<const Control> controls,
+               std::span<const MenuItem> menus);
+    ~NativeForm() override;
+
+    NativeControl* Find(std::string_view name) const;
+    Border GetBorder() const { return border_; }
+    void ShowModeless();
+    void ShowModal();
+    QRect Outer() const;
+    void SetOuter(const QRect& outer);
+    void CentreOver(const QRect& area);
+    int ClientWidth() const;
+    int ClientHeight() const;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    friend class Form;
+    void AddMenus(std::span<const MenuItem> menus);
+    void AddControls(std::span<const Control> controls);
+    void ChainTabOrder(std::span<const Control> controls);
+    void YieldCopyToWindow();
+    QMargins FrameMargins() const;
+    int MenuHeight() const;
+
+    Form* form_;  // null once the form has gone
+    Border border_;
+    std::vector<NativeControl> controls_;
+    QPointer<QPushButton> defaultButton_;
+    bool onScreen_ = false;
+    // Asked for before the window manager framed the window: applied again once the real
+    // frame is known.
+    std::optional<QRect> pendingOuter_;
+    std::optional<QPoint> pendingCentre_;
+};
+
+// The virtual-key code of a key event: Esc 27, Enter 13, letters and digits as in ASCII.
+int VirtualKey(const QKeyEvent* event);
+
+// Runs handler on the control's events; an event it returns true for goes no further.
+void Filter(QObject* control, std::function<bool(QEvent*)> handler);
+
+}  // namespace forms

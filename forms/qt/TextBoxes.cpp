@@ -1,0 +1,154 @@
+#include "forms/qt/TextBoxes.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QValidator>
+#include <algorithm>
+#include <limits>
+
+namespace forms {
+
+namespace {
+
+qsizetype FirstBreak(const QString& text) {
+    const auto at = std::find_if(text.begin(), text.end(),
+                                 [](QChar c) { return c == u'\r' || c == u'\n'; });
+    return at == text.end() ? -1 : at - text.begin();
+}
+
+// Cuts a pasted text at its first line break: the break and everything after it up to the
+// cursor, the end of what was inserted, go; what stood after the cursor stays.
+class FirstLineOnly : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        const qsizetype cut = FirstBreak(input);
+        if (cut < 0) return Acceptable;
+        QString rest = input.mid(std::max<qsizetype>(pos, cut));
+        if (FirstBreak(rest) >= 0) rest.clear();
+        input = input.left(cut) + rest;
+        pos = int(cut);
+        return Acceptable;
+    }
+};
+
+// The document's raw text, its paragraph separators made CR LF in one pass into a string
+// sized once. Its plain text would turn no-break spaces into spaces; replacing the separators
+// in place moves the rest of the text once per thousand lines; walking it block by block
+// looks each block up again.
+std::u16string JoinLines(const QTextDocument* document) {
+    const QString raw = document->toRawText();
+    // Sized from the separators themselves, not from the document's count of its blocks:
+    // what is written can never pass what was allocated.
+    const qsizetype size = raw.size() + raw.count(QChar::ParagraphSeparator);
+    std::u16string out;
+    out.resize(size);
+    auto* at = reinterpret_cast<char16_t*>(out.data());
+    const char16_t* from = reinterpret_cast<const char16_t*>(raw.utf16());
+    const char16_t* end = from + raw.size();
+    for (;;) {
+        const char16_t* stop = std::find(from, end, u'\u2029');
+        at = std::copy(from, stop, at);
+        if (stop == end) break;
+        *at++ = u'\r';
+        *at++ = u'\n';
+        from = stop + 1;
+    }
+    return out;
+}
+
+// The toolkit measures a line's width in 26.6 fixed point: past 2^25 pixels the width
+// overflows, and the box can no longer scroll along the line.
+bool HasLineTooWideToScroll(const QPlainTextEdit* box, const QString& text) {
+    constexpr qsizetype kWidestPixels = std::numeric_limits<int>::max() / 64;
+    // Every unit counted as double width, the widest this fixed-pitch face draws.
+    const int cell = std::max(1, box->fontMetrics().horizontalAdvance(u'x'));
+    const qsizetype longest = kWidestPixels / (2 * cell);
+    if (text.size() <= longest) return false;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0) end = text.size();
+        if (end - start > longest) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+SingleLineBox::SingleLineBox(QWidget* parent) : QLineEdit(parent) {
+    setValidator(new FirstLineOnly(this));
+}
+
+MultiLineBox::MultiLineBox(QWidget* parent) : QPlainTextEdit(parent) {
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(false);
+}
+
+void MultiLineBox::Fill(const QString& text) {
+    pending_ = text;
+    hasPending_ = true;
+    if (isVisible()) FillNow();
+}
+
+// A box that gets its first size with a text in it makes a layout object for every line of
+// it (hundreds of megabytes for a large text); filled once it has its size, it lays out only
+// the lines in view.
+void MultiLineBox::showEvent(QShowEvent* event) {
+    QPlainTextEdit::showEvent(event);
+    if (hasPending_) FillNow();
+}
+
+void MultiLineBox::FillNow() {
+    hasPending_ = false;
+    // Rather wrapped than cut: a line too wide to scroll along could not be read to its end.
+    if (HasLineTooWideToScroll(this, pending_)) setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Into the document itself: the box's own setPlainText would go over the whole text
+    // again to give it the cursor's character format.
+    document()->setPlainText(pending_);
+    document()->setModified(false);
+    moveCursor(QTextCursor::Start);
+    pending_ = QString();
+}
+
+// The undo history reaches back to the last clear or paste: it keeps the page just cleared
+// and the paste just made, not every page of a day's work.
+void MultiLineBox::DropUndoHistory() { document()->clearUndoRedoStacks(); }
+
+void MultiLineBox::ClearUndoably() {
+    DropUndoHistory();
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    justCleared_ = true;
+}
+
+// Straight into the document: the toolkit's paste first builds a second document from the
+// text and then copies that in, twice the time and memory for a large text.
+void MultiLineBox::insertFromMimeData(const QMimeData* source) {
+    if (!source || !source->hasText()) return;
+    if (!justCleared_) DropUndoHistory();
+    insertPlainText(source->text());
+    justCleared_ = false;
+    ensureCursorVisible();
+}
+
+void MultiLineBox::keyPressEvent(QKeyEvent* event) {
+    if (!event->matches(QKeySequence::Paste)) justCleared_ = false;
+    // Shift+Enter would insert a soft line separator that looks like a line break but is
+    // not one; every visible line break is a real one.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & Qt::ShiftModifier)) {
+        insertPlainText(QStringLiteral("\n"));
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+std::u16string MultiLineBox::Text() const { return JoinLines(document()); }
+
+}  // namespace forms

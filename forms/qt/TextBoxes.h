@@ -1,0 +1,45 @@
+// The two kinds of text box, with what the plain Qt widgets lack for them.
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QString>
+#include <string>
+
+namespace forms {
+
+// A single-line box keeps only the first line of a pasted text.
+class SingleLineBox : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit SingleLineBox(QWidget* parent);
+};
+
+// Both scroll bars, no wrapping; holds texts of hundreds of megabytes.
+class MultiLineBox : public QPlainTextEdit {
+    Q_OBJECT
+  public:
+    explicit MultiLineBox(QWidget* parent);
+
+    // Shows text; a box not yet on screen takes it once it has its size.
+    void Fill(const QString& text);
+    // Empties the box as an edit the user can undo.
+    void ClearUndoably();
+    // The text with CR LF between lines, every character kept as typed.
+    std::u16string Text() const;
+
+  protected:
+    void insertFromMimeData(const QMimeData* source) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void FillNow();
+    void DropUndoHistory();
+
+    QString pending_;
+    bool hasPending_ = false;
+    bool justCleared_ = false;  // the last change was ClearUndoably
+};
+
+}  // namespace forms
