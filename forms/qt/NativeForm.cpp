@@ -425,9 +425,9 @@ void Form::OnClick(std::string_view name, std::function<void()> handler) {
         label->setCursor(Qt::PointingHandCursor);
         // A click: the left button pressed and released over the label.
         Filter(label, [label, handler](QEvent* event) {
+            if (event->type() != QEvent::MouseButtonRelease) return false;
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
-                label->rect().contains(mouse->position().toPoint()))
+            if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint()))
                 handler();
             return false;
         });
