@@ -349,7 +349,10 @@ bool NativeForm::eventFilter(QObject* watched, QEvent* event) {
         if (pendingCentre_) CentreOver(QRect(*pendingCentre_, QSize(1, 1)));
         pendingOuter_.reset();
         pendingCentre_.reset();
-        if (form_) form_->Form_OnScreen();
+        // After the window system's events already queued, the window manager's placement of
+        // this window among them, so that the form sees where the window really stands.
+        QMetaObject::invokeMethod(
+            this, [this] { if (form_) form_->Form_OnScreen(); }, Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
 }
