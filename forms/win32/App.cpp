@@ -1,0 +1,272 @@
+// The program around the windows on the Win32 API: start-up and the message loop, application
+// information from the module and its version resource, the shell, the message box, the
+// clipboard, the end, fonts and large texts.
+#include "forms/win32/Native.h"
+// After <windows.h>, which the headers below assume.
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <tuple>
+
+#include "forms/App.h"
+
+namespace forms {
+
+namespace {
+
+// An edit control counts its characters in an int, its closing NUL among them.
+constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
+
+HWND clipboardOwner = nullptr;
+int loopDepth = 0;
+
+struct FaceProbe {
+    bool fixedPitch;
+    bool found = false;
+};
+
+// A face is taken only with the pitch asked for: where a proportional face is missing the
+// system may stand a fixed one in under its name (wine does), which would not be the face.
+bool HasFace(const wchar_t* name, bool fixedPitch) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpynW(wanted.lfFaceName, name, LF_FACESIZE);
+    FaceProbe probe{fixedPitch};
+    HDC dc = GetDC(nullptr);
+    EnumFontFamiliesExW(
+        dc, &wanted,
+        [](const LOGFONTW*, const TEXTMETRICW* metrics, DWORD, LPARAM data) -> int {
+            auto* probe = reinterpret_cast<FaceProbe*>(data);
+            // The bit, despite its name, is set for a variable pitch.
+            const bool fixed = !(metrics->tmPitchAndFamily & TMPF_FIXED_PITCH);
+            probe->found = fixed == probe->fixedPitch;
+            return probe->found ? 0 : 1;
+        },
+        reinterpret_cast<LPARAM>(&probe), 0);
+    ReleaseDC(nullptr, dc);
+    return probe.found;
+}
+
+// The design faces first, then faces with the same metrics, then what a Japanese system has.
+const wchar_t* FaceName(Face face) {
+    static const wchar_t* gothic = nullptr;
+    static const wchar_t* pGothic = nullptr;
+    const wchar_t*& found = face == Face::Gothic ? gothic : pGothic;
+    if (found) return found;
+    static const wchar_t* const kGothic[] = {L"ＭＳ ゴシック", L"MS Gothic", L"IPAGothic",
+                                             L"IPAゴシック", L"Noto Sans Mono CJK JP"};
+    static const wchar_t* const kPGothic[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic",
+                                              L"IPA Pゴシック", L"Noto Sans CJK JP"};
+    const bool fixed = face == Face::Gothic;
+    found = L"";  // the system's own choice for the pitch and character set
+    for (const wchar_t* name : fixed ? kGothic : kPGothic) {
+        if (HasFace(name, fixed)) {
+            found = name;
+            break;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+int ScreenDpi() {
+    static const int dpi = [] {
+        HDC dc = GetDC(nullptr);
+        const int perInch = GetDeviceCaps(dc, LOGPIXELSY);
+        ReleaseDC(nullptr, dc);
+        return perInch > 0 ? perInch : 96;
+    }();
+    return dpi;
+}
+
+HFONT JapaneseFont(Face face, double points, bool bold) {
+    static std::map<std::tuple<Face, int, bool>, HFONT> made;
+    const int height = -int(std::lround(points * ScreenDpi() / 72.0));
+    HFONT& font = made[{face, height, bold}];
+    if (font) return font;
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = face == Face::Gothic ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS;
+    lstrcpynW(lf.lfFaceName, FaceName(face), LF_FACESIZE);
+    font = CreateFontIndirectW(&lf);
+    return font;
+}
+
+// The windows' default font, as on a Japanese desktop.
+HFONT FontOf(const Font& font) {
+    if (font.face == Face::Window) return JapaneseFont(Face::PGothic, 9);
+    return JapaneseFont(font.face, font.points, font.bold);
+}
+
+std::optional<int> RunMessages(const std::function<bool()>& done) {
+    ++loopDepth;
+    std::optional<int> exitCode;
+    MSG msg;
+    while (!(done && done())) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            exitCode = got == 0 ? int(msg.wParam) : 1;
+            break;
+        }
+        if (!NativeForm::PreviewKey(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        // Only the outermost loop runs where no form's handler is on the way back.
+        if (loopDepth == 1) NativeForm::DeleteClosed();
+    }
+    --loopDepth;
+    // An inner loop leaves the end to the loops around it.
+    if (exitCode && loopDepth > 0) PostQuitMessage(*exitCode);
+    return exitCode;
+}
+
+struct Application::Native {};
+
+Application::Application(const char*) : native_(std::make_unique<Native>()) {
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    // The clipboard wants an owner window for its data; this one lives as long as the program.
+    clipboardOwner = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+}
+
+Application::~Application() { NativeForm::DeleteClosed(); }
+
+int Application::Exec() { return RunMessages({}).value_or(0); }
+
+namespace {
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD got = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (got < path.size()) {
+            path.resize(got);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::u16string Units(std::wstring_view text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
+}
+
+// The version numbers and the copyright, as the executable's version resource holds them.
+void ReadVersion(const std::wstring& module, AppInfo& info) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(module.c_str(), &ignored);
+    if (size == 0) return;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoW(module.c_str(), 0, size, block.data())) return;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+        info.major = HIWORD(fixed->dwFileVersionMS);
+        info.minor = LOWORD(fixed->dwFileVersionMS);
+        info.revision = HIWORD(fixed->dwFileVersionLS);
+    }
+    wchar_t* copyright = nullptr;
+    if (VerQueryValueW(block.data(), L"\\StringFileInfo\\041104b0\\LegalCopyright",
+                       reinterpret_cast<void**>(&copyright), &length) &&
+        copyright && length > 0)
+        info.legalCopyright = Units(std::wstring_view(copyright, length - 1));
+}
+
+}  // namespace
+
+AppInfo App() {
+    const std::wstring module = ModulePath();
+    const std::size_t slash = module.find_last_of(L"\\/");
+    const std::wstring_view folder(module.data(), slash == std::wstring::npos ? 0 : slash);
+    std::wstring_view name(module);
+    name.remove_prefix(slash == std::wstring::npos ? 0 : slash + 1);
+    AppInfo info;
+    info.exeName = Units(name.substr(0, name.rfind(L'.')));
+    info.path = Units(folder);
+    ReadVersion(module, info);
+    return info;
+}
+
+namespace {
+HWND HwndOf(const Form* form) { return form && form->Native() ? form->Native()->Hwnd() : nullptr; }
+}  // namespace
+
+void ShellOpen(const Form* owner, std::u16string_view address) {
+    const std::u16string file(address);
+    const std::u16string folder = App().path;
+    ShellExecuteW(HwndOf(owner), L"Open", Wide(file), nullptr, Wide(folder), SW_SHOWNORMAL);
+}
+
+// The message box disables its owner; the program's other windows wait with it.
+void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view title) {
+    const HWND ownerHwnd = HwndOf(owner);
+    std::vector<HWND> disabled;
+    for (HWND hwnd = GetTopWindow(nullptr); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(hwnd, &process);
+        if (process != GetCurrentProcessId() || hwnd == ownerHwnd || !IsWindowVisible(hwnd) ||
+            !IsWindowEnabled(hwnd))
+            continue;
+        EnableWindow(hwnd, FALSE);
+        disabled.push_back(hwnd);
+    }
+    const std::u16string text(prompt), caption(title);
+    MessageBoxW(ownerHwnd, Wide(text), Wide(caption), MB_OK | MB_ICONEXCLAMATION);
+    for (HWND hwnd : disabled)
+        if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+}
+
+void CopyToClipboard(std::u16string_view text) {
+    // Another program may hold the clipboard for a moment.
+    bool open = false;
+    for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(clipboardOwner)); ++attempt) Sleep(10);
+    if (!open) return;
+    EmptyClipboard();
+    if (HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t))) {
+        auto* units = static_cast<char16_t*>(GlobalLock(data));
+        std::copy(text.begin(), text.end(), units);
+        units[text.size()] = u'\0';
+        GlobalUnlock(data);
+        if (!SetClipboardData(CF_UNICODETEXT, data)) GlobalFree(data);
+    }
+    CloseClipboard();
+}
+
+void CopyToClipboard(const LargeText& text) { CopyToClipboard(text.View()); }
+
+void End() {
+    NativeForm::HideAll();
+    PostQuitMessage(0);
+}
+
+LargeText::LargeText() : native_(std::make_unique<NativeText>()) {}
+LargeText::~LargeText() = default;
+LargeText::LargeText(const LargeText& other)
+    : native_(std::make_unique<NativeText>(*other.native_)) {}
+LargeText& LargeText::operator=(const LargeText& other) {
+    *native_ = *other.native_;
+    return *this;
+}
+
+char16_t* LargeText::Resize(std::size_t size) {
+    if (size > kMostShownUnits) return nullptr;
+    auto text = std::make_shared<std::u16string>();
+    // Not filled first: the caller writes every unit.
+    text->resize_and_overwrite(size, [](char16_t*, std::size_t n) { return n; });
+    native_->text = text;
+    return text->data();
+}
+
+std::u16string_view LargeText::View() const { return *native_->text; }
+
+}  // namespace forms

@@ -1,0 +1,91 @@
+// forms::Ctl on the Win32 API. A control whose window has closed does nothing.
+#include "forms/win32/Native.h"
+
+namespace forms {
+
+namespace {
+
+HWND HwndOf(const NativeControl* control) {
+    return control && control->hwnd && IsWindow(control->hwnd) ? control->hwnd : nullptr;
+}
+
+bool IsTextBox(const NativeControl* control) {
+    return control->kind == Kind::TextBox || control->kind == Kind::ColumnBox ||
+           control->kind == Kind::MultiLineBox;
+}
+
+}  // namespace
+
+std::u16string Ctl::Text() const {
+    HWND hwnd = HwndOf(native_);
+    return hwnd ? BoxText(hwnd) : std::u16string();
+}
+
+void Ctl::SetText(std::u16string_view text) {
+    HWND hwnd = HwndOf(native_);
+    if (!hwnd) return;
+    const std::u16string value(text);
+    // Setting the text it already holds raises no Change.
+    if (IsTextBox(native_) && native_->kind != Kind::MultiLineBox && BoxText(hwnd) == value) return;
+    SetWindowTextW(hwnd, Wide(value));
+    if (native_->kind == Kind::MultiLineBox) SendMessageW(hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
+// Selected and replaced, so that Ctrl+Z brings the text back.
+void Ctl::Clear() {
+    HWND hwnd = HwndOf(native_);
+    if (!hwnd || !IsTextBox(native_)) return;
+    SendMessageW(hwnd, EM_SETSEL, 0, -1);
+    SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+}
+
+void Ctl::Fill(const LargeText& text) {
+    HWND hwnd = HwndOf(native_);
+    if (!hwnd || native_->kind != Kind::MultiLineBox) return;
+    SetWindowTextW(hwnd, Wide(*text.Native().text));
+    SendMessageW(hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(hwnd, EM_SETMODIFY, FALSE, 0);
+}
+
+bool Ctl::IsModified() const {
+    HWND hwnd = HwndOf(native_);
+    return hwnd && native_->kind == Kind::MultiLineBox && SendMessageW(hwnd, EM_GETMODIFY, 0, 0);
+}
+
+void Ctl::SetEnabled(bool enabled) {
+    HWND hwnd = HwndOf(native_);
+    if (!hwnd) return;
+    // A control that loses the focus this way leaves it with its window, not with nothing.
+    if (!enabled && GetFocus() == hwnd) ::SetFocus(GetParent(hwnd));
+    EnableWindow(hwnd, enabled);
+}
+
+void Ctl::SetFocus() {
+    if (HWND hwnd = HwndOf(native_); hwnd && IsWindowEnabled(hwnd)) ::SetFocus(hwnd);
+}
+
+void Ctl::SetToolTip(std::u16string_view tip) {
+    if (HwndOf(native_)) native_->form->SetTip(*native_, tip);
+}
+
+bool Ctl::Value() const {
+    HWND hwnd = HwndOf(native_);
+    return hwnd && native_->kind == Kind::Option &&
+           SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Ctl::SetValue(bool selected) {
+    HWND hwnd = HwndOf(native_);
+    if (!hwnd || native_->kind != Kind::Option) return;
+    if (!selected) {
+        SendMessageW(hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
+        return;
+    }
+    native_->form->SelectOption(*native_);
+}
+
+void Ctl::Move(int left, int top, int width, int height) {
+    if (HWND hwnd = HwndOf(native_)) MoveWindow(hwnd, Px(left), Px(top), Px(width), Px(height), TRUE);
+}
+
+}  // namespace forms
