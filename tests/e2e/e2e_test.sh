@@ -53,6 +53,12 @@ xdotool key Left ctrl+v
 xdotool key Tab Tab Tab
 xdotool type --delay 20 '");'
 xdotool key Tab Tab Tab Down Down
+# The desktop entry finds the windows by their class; they show the program's icon.
+for w in "$main" "$input"; do
+  xprop -id "$w" WM_CLASS | grep -q '"Kalvex"$' || fail "window class $(xprop -id "$w" WM_CLASS)"
+  icons=$(xprop -id "$w" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+  [[ $icons == *"(16 x 16)"*"(32 x 32)"*"(48 x 48)"* ]] || fail "window icons: $icons"
+done
 
 # The input window stands against the main window's right edge, same top, width and height.
 # Outer frame: the client's geometry grown by the frame extents the window manager reports.
