@@ -56,14 +56,17 @@ std::u16string CaseText(const Case& c) {
 
 double Ms(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
 
-// Peak resident memory of this process so far, in kB.
-long PeakKb() {
+// A memory figure of this process, in kB: "VmHWM" the peak resident memory so far, "VmRSS" the
+// resident memory now.
+long StatusKb(const QByteArray& key) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(key + ':'))
+            return line.mid(key.size() + 1).trimmed().split(' ').value(0).toLong();
     return -1;
 }
+long PeakKb() { return StatusKb("VmHWM"); }
 
 void Report(const char* key, double value) {
     std::printf("%s %.3f\n", key, value);
@@ -233,6 +236,40 @@ int RunChild(char** argv, const Case& c) {
     return 0;
 }
 
+// A day's use in one process: rounds of Esc in the input box, Ctrl+V of a 1 MB page, 編集 and
+// Esc in the result window. The resident memory after 5 and after 30 rounds shows whether the
+// program keeps something of every round.
+int RunRounds(char** argv) {
+    forms::Application app(argv[0]);
+    forms::FormSlot<frmKalvex> mainWindow;
+    mainWindow.Get();
+    WaitFor([] { return Exposed("frmKalvex") && Exposed("frmText"); });
+    QGuiApplication::clipboard()->setText(
+        QString::fromStdU16String(kalvex_bench::MakeSampleText(1'000'000)));
+    auto* input = Find<QPlainTextEdit>("frmText", "txtText");
+    // Esc closes the result window as soon as its box exists.
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = Find<QPlainTextEdit>("frmReturn", "txtReturn")) {
+            closer.stop();
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    for (int round = 1; round <= 30; ++round) {
+        input->setFocus();
+        QTest::keyClick(input, Qt::Key_Escape);
+        QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+        closer.start();
+        QTest::mouseClick(Find<QWidget>("frmKalvex", "cmdAdd"), Qt::LeftButton);
+        // The closed result window goes as it would in the program's event loop.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (round == 5) Report("rss_after_5_mb", StatusKb("VmRSS") / 1024.0);
+    }
+    Report("rss_after_30_mb", StatusKb("VmRSS") / 1024.0);
+    return 0;
+}
+
 // Parent side: one child per case and run; the start time is measured from here.
 std::map<std::string, double> RunOnce(const QString& self, const Case& c) {
     QProcess child;
@@ -303,6 +340,7 @@ int RunAll(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--rounds") return RunRounds(argv);
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string_view(argv[i]) != "--case") continue;
         for (const Case& c : kCases)

@@ -275,10 +275,12 @@ void NativeForm::resizeEvent(QResizeEvent* event) {
 void NativeForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) return;
-    // No window has a maximize button; where the window manager maximizes all the same, the
-    // window goes back to its size.
-    if (isMaximized() || isFullScreen())
-        showNormal();
+    // No window has a maximize button, and one without a minimize button is minimized only
+    // with the window it belongs to; where the window manager does either all the same, the
+    // window goes back to normal once that change is over.
+    const bool minimizable = windowFlags().testFlag(Qt::WindowMinimizeButtonHint) || parentWidget();
+    if (isMaximized() || isFullScreen() || (isMinimized() && !minimizable))
+        QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
     else if (form_)
         form_->Form_Resize();
 }

@@ -87,6 +87,11 @@ MultiLineBox::MultiLineBox(QWidget* parent) : QPlainTextEdit(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(false);
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int, int removed, int) {
+                removed_ += removed;
+                justCleared_ = false;
+            });
 }
 
 void MultiLineBox::Fill(const QString& text) {
@@ -111,20 +116,38 @@ void MultiLineBox::FillNow() {
     // again to give it the cursor's character format.
     document()->setPlainText(pending_);
     document()->setModified(false);
+    removed_ = 0;
     moveCursor(QTextCursor::Start);
     pending_ = QString();
 }
 
 // The undo history reaches back to the last clear or paste: it keeps the page just cleared
-// and the paste just made, not every page of a day's work.
-void MultiLineBox::DropUndoHistory() { document()->clearUndoRedoStacks(); }
+// and the paste just made, not every page of a day's work. While undo is on, the document also
+// keeps every text it ever held in one buffer, removed text included: once the removed text
+// outgrows what the box holds, the document is set anew with its text alone, the cursor and
+// selection where they were.
+void MultiLineBox::DropUndoHistory() {
+    QTextDocument* doc = document();
+    doc->clearUndoRedoStacks();
+    if (removed_ <= doc->characterCount()) return;
+    const QTextCursor cursor = textCursor();
+    const int anchor = cursor.anchor(), position = cursor.position();
+    const bool modified = doc->isModified();
+    doc->setPlainText(doc->toRawText());
+    doc->setModified(modified);
+    removed_ = 0;
+    QTextCursor restored(doc);
+    restored.setPosition(anchor);
+    restored.setPosition(position, QTextCursor::KeepAnchor);
+    setTextCursor(restored);
+}
 
 void MultiLineBox::ClearUndoably() {
     DropUndoHistory();
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
-    justCleared_ = true;
+    justCleared_ = true;  // until the next change
 }
 
 // Straight into the document: the toolkit's paste first builds a second document from the
@@ -133,12 +156,10 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
     if (!source || !source->hasText()) return;
     if (!justCleared_) DropUndoHistory();
     insertPlainText(source->text());
-    justCleared_ = false;
     ensureCursorVisible();
 }
 
 void MultiLineBox::keyPressEvent(QKeyEvent* event) {
-    if (!event->matches(QKeySequence::Paste)) justCleared_ = false;
     // Shift+Enter would insert a soft line separator that looks like a line break but is
     // not one; every visible line break is a real one.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&

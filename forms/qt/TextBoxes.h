@@ -40,6 +40,7 @@ class MultiLineBox : public QPlainTextEdit {
     QString pending_;
     bool hasPending_ = false;
     bool justCleared_ = false;  // the last change was ClearUndoably
+    qint64 removed_ = 0;        // characters removed since the document was last set anew
 };
 
 }  // namespace forms

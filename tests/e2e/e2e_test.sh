@@ -35,13 +35,30 @@ for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 
 sleep 1  # openbox loses windows mapped while it is still starting
 
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
-"$kalvex" >"$work/kalvex.log" 2>&1 &
+printf '(\r\nignored' | xclip -selection clipboard -i
+# The program takes no command line: a toolkit option given on it (here one that would hide
+# every window) changes nothing.
+"$kalvex" -platform offscreen >"$work/kalvex.log" 2>&1 &
 app=$!
 pids+=($app)
 
 find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n1; }
 main=$(find_window '^Kalvex$') || fail "no main window"
 input=$(find_window '^Text\(') || fail "no input window"
+# Keys typed at once, before anything is clicked, go to the main window's head string, which
+# keeps the first line of a text pasted into it; Tab walks head column, Tab button, tail
+# string, then on to the escape options, and down to the backslash style for Java.
+xdotool type --delay 20 'out.println"'
+xdotool key Left ctrl+v
+xdotool key Tab Tab Tab
+xdotool type --delay 20 '");'
+xdotool key Tab Tab Tab Down Down
+# The desktop entry finds the windows by their class; they show the program's icon.
+for w in "$main" "$input"; do
+  xprop -id "$w" WM_CLASS | grep -q '"Kalvex"$' || fail "window class $(xprop -id "$w" WM_CLASS)"
+  icons=$(xprop -id "$w" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+  [[ $icons == *"(16 x 16)"*"(32 x 32)"*"(48 x 48)"* ]] || fail "window icons: $icons"
+done
 
 # The input window stands against the main window's right edge, same top, width and height.
 # Outer frame: the client's geometry grown by the frame extents the window manager reports.
@@ -56,6 +73,33 @@ read -r mx my mw mh < <(geometry "$main")
 read -r ix iy iw ih < <(geometry "$input")
 (( ix == mx + mw && iy == my && iw == mw && ih == mh )) ||
   fail "input window at $ix,$iy ${iw}x$ih, main at $mx,$my ${mw}x$mh"
+# Client areas, 15 twips a pixel: main 4710 x 2625 and result 4305 x 2805 under menu bars of
+# one height, the About box 3885 x 2715 without one; the input window's is what docking gave.
+size() { xwininfo -id "$1" | awk '/Width/{w=$NF} /Height/{h=$NF} END{print w, h}'; }
+read -r w h < <(size "$main")
+menu=$(( h - 175 ))
+(( w == 314 && menu > 0 )) || fail "main window ${w}x$h"
+
+# Frame hints: the Motif functions a window asks for (minimize 8, maximize 16, close 32) and a
+# fixed size (least size = greatest size).
+frame() {
+  local f
+  f=$(xprop -id "$1" _MOTIF_WM_HINTS | awk -F', ' '{print $2}')
+  (( f & 8 )) && printf ' min'
+  (( f & 16 )) && printf ' max'
+  (( f & 32 )) && printf ' close'
+  xprop -id "$1" WM_NORMAL_HINTS |
+    awk '/minimum size/{a=$(NF-2) $NF} /maximum size/{b=$(NF-2) $NF} END{if (a == b) printf " fixed"}'
+}
+expect_frame() { [[ $(frame "$1") == "$2" ]] || fail "$3 asks for:$(frame "$1"), not:$2"; }
+expect_frame "$main" " min close fixed" "main window"
+expect_frame "$input" "" "input window"
+# openbox lets a sizable window maximize all the same (a double click on its title): the
+# window returns to normal.
+xdotool mousemove $(( ix + 40 )) $(( iy + 8 )) click --repeat 2 --delay 80 1
+sleep 0.5
+for _ in $(seq 50); do [[ $(geometry "$input") == "$ix $iy $iw $ih" ]] && break; sleep 0.1; done
+[[ $(geometry "$input") == "$ix $iy $iw $ih" ]] || fail "input window maximized: $(geometry "$input")"
 
 # Minimizing the main window takes the input window along; restoring brings it back.
 wm_state() { xprop -id "$1" WM_STATE 2>/dev/null | awk '/window state/{print $NF}'; }
@@ -73,13 +117,6 @@ printf '%s\n%s' '<p class="x">こんにちは</p>' '<a href="c:\dir">リンク</
 xdotool windowactivate --sync "$input"
 xdotool key --clearmodifiers ctrl+v
 xdotool windowactivate --sync "$main"
-sleep 0.2
-# The focus starts in the head string; Tab walks head column, Tab button, tail string.
-xdotool type --delay 20 'out.println("'
-xdotool key Tab Tab Tab
-xdotool type --delay 20 '");'
-# On to the escape options, and down to the backslash style for Java.
-xdotool key Tab Tab Tab Down Down
 shot main
 xdotool key Return
 
@@ -87,6 +124,12 @@ result=$(find_window '^編集結果') || fail "no result window after Enter"
 xdotool windowactivate --sync "$result" 2>/dev/null || true
 sleep 0.2
 shot result
+read -r w h < <(size "$result")
+(( w == 287 && h == menu + 187 )) || fail "result window ${w}x$h, menu bar $menu"
+expect_frame "$result" " min close" "result window"
+read -r rx ry rw rh < <(geometry "$result")
+(( (2 * rx + rw - 2 * mx - mw) ** 2 <= 4 && (2 * ry + rh - 2 * my - mh) ** 2 <= 4 )) ||
+  fail "result window at $rx,$ry ${rw}x$rh is not centred over the main window"
 xdotool key ctrl+c
 expected=$(printf '%s\r\n%s\r\n' 'out.println("<p class=\"x\">こんにちは</p>");' \
   'out.println("<a href=\"c:\\dir\">リンク</a>");' | od -An -tx1)
@@ -101,10 +144,22 @@ xdotool key Escape
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^編集結果' >/dev/null || break; sleep 0.1; done
 ! xdotool search --onlyvisible --name '^編集結果' >/dev/null || fail "Esc left the result window open"
 
+xdotool windowactivate --sync "$main"
+xdotool key alt+h Return
+about=$(for _ in $(seq 50); do
+  xdotool search --onlyvisible --name '^Kalvex$' | grep -vx "$main" && break; sleep 0.1
+done | head -n1)
+[[ -n $about ]] || fail "no About box"
+read -r w h < <(size "$about")
+(( w == 259 && h == 181 )) || fail "About box ${w}x$h"
+expect_frame "$about" " close fixed" "About box"
+xdotool windowminimize --sync "$about"
+wait_state "$about" Normal || fail "About box stays minimized"
+xdotool windowactivate --sync "$about"
+xdotool key Return
+
 # "終了" ends the program at once.
 xdotool windowactivate --sync "$main"
-read -r _ _ cw ch < <(xwininfo -id "$main" | awk '/Width/{w=$NF} /Height/{h=$NF} END{print 0, 0, w, h}')
-menu=$(( ch - 175 ))  # the client area under the menu bar is 175 pixels high
 xdotool mousemove --window "$main" 256 $(( menu + 156 )) click 1
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the program still runs after 終了"

@@ -149,6 +149,20 @@ TEST(AppendConverted, KeepsWhatIsThereAndCountsAnEmptyTextAsOneLine) {
     EXPECT_EQ(out, u"kept<\"\">\r\n <  >\r\n");
 }
 
+TEST(ConvertInto, DecliningTheRoomWritesNothing) {
+    // A billion units, measured and never allocated: each empty line is padded to column 999.
+    std::u16string text;
+    for (int i = 0; i < 1'100'000; ++i) text += u"\r\n";
+    std::size_t asked = 0;
+    ConvertInto(
+        [&asked](std::size_t size) -> char16_t* {
+            asked = size;
+            return nullptr;
+        },
+        kEscapeBackslash, text, u"h", u"t", 0, 999);
+    EXPECT_EQ(asked, (1'100'000 + 1) * std::size_t(1 + 997 + 1 + 2));  // h, pad, t, CR LF
+}
+
 TEST(HasNonDigit, IsFalseOnlyForAsciiDigits) {
     EXPECT_FALSE(HasNonDigit(u""));
     EXPECT_FALSE(HasNonDigit(u"007"));

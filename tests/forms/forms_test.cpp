@@ -68,23 +68,33 @@ class FormsTest : public QObject {
         QCOMPARE(line->text(), QStringLiteral("abH1c"));
     }
 
-    // Ctrl+Z brings back a page cleared by mistake, but the history does not keep every page
-    // of a day's clearing and pasting.
+    // Ctrl+Z brings back a page cleared by mistake, but the box does not keep every page of a
+    // day's clearing and pasting; a paste still goes where the cursor stands.
     void undoBringsBackTheClearedPageOnly() {
         int n = 0;
         Probe probe(&n, &n);
         probe.ShowModeless();
         auto* box = Find<QPlainTextEdit>("frmProbe", "txtBox");
         box->setFocus();
-        for (const char* page : {"one", "two", "three"}) {
-            probe.Box().Clear();
-            QGuiApplication::clipboard()->setText(QString::fromLatin1(page));
+        auto paste = [box](const char* text) {
+            QGuiApplication::clipboard()->setText(QString::fromLatin1(text));
             QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        };
+        for (const char* page : {"one", "two", "ab"}) {
+            probe.Box().Clear();
+            paste(page);
         }
         QVERIFY(box->document()->availableUndoSteps() <= 2);
+        QTextCursor cursor = box->textCursor();
+        cursor.setPosition(1);
+        box->setTextCursor(cursor);
+        paste("X");
+        QCOMPARE(box->toPlainText(), QStringLiteral("aXb"));
         probe.Box().Clear();
+        paste("new");
         QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(box->toPlainText(), QStringLiteral("three"));
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), QStringLiteral("aXb"));
     }
 
     void aLargeTextFillsTheBoxOnceShownAndReadsBackExactly() {

@@ -57,18 +57,6 @@ class ResourcesTest : public QObject {
         }
         QCOMPARE(found, (QList<int>{16, 24, 32, 48, 64, 256}));
     }
-
-    // Every PNG is of the size its name says, with a transparent background around the page.
-    void pngsHaveTheirSizeAndATransparentBackground() {
-        for (int size : kSizes) {
-            const QImage image = CommittedPng(size);
-            QCOMPARE(image.size(), QSize(size, size));
-            QVERIFY(image.hasAlphaChannel());
-            QCOMPARE(qAlpha(image.pixel(size - 1, 0)), 0);           // beyond the folded corner
-            QCOMPARE(qAlpha(image.pixel(0, size - 1)), 0);           // left of the page
-            QCOMPARE(qAlpha(image.pixel(size / 2, size / 2)), 255);  // on the page
-        }
-    }
 };
 
 QTEST_MAIN(ResourcesTest)

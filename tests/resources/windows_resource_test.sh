@@ -31,27 +31,26 @@ expect_utf16() {  # key value
 
 IFS=. read -r major minor patch <<<"$version"
 text_version=$(printf '%d.%02d' "$major" "$minor")  # the version as the program writes it
-expect_utf16 Comments "ServletやASP、JSPのHTML部分の書き出しなんかに使える"
-expect_utf16 CompanyName "$company"
-expect_utf16 FileVersion "$text_version"
-expect_utf16 InternalName "Kalvex"
-expect_utf16 LegalCopyright "$copyright"
-expect_utf16 OriginalFilename "Kalvex.exe"
-expect_utf16 ProductName "Kalvex"
-expect_utf16 ProductVersion "$text_version"
+while IFS='|' read -r key value; do expect_utf16 "$key" "$value"; done <<STRINGS
+Comments|ServletやASP、JSPのHTML部分の書き出しなんかに使える
+CompanyName|$company
+FileVersion|$text_version
+InternalName|Kalvex
+LegalCopyright|$copyright
+OriginalFilename|Kalvex.exe
+ProductName|Kalvex
+ProductVersion|$text_version
+STRINGS
 [[ $res_hex == *" $(hex_utf16 041104b0) 00 00 "* ]] || fail "no string block 041104b0"
 
 # The compiler's own reading of the binary resource for the numeric parts.
 "$windres" --input "$work/Kalvex.res" --input-format=res --output-format=rc >"$work/decompiled.rc"
 decompiled=$(tr -s ' \t' '  ' <"$work/decompiled.rc")
 expect_decompiled() { [[ $decompiled == *"$1"* ]] || fail "decompiled resource lacks: $1"; }
-expect_decompiled "FILEVERSION $major, $minor, $patch, 0"
-expect_decompiled "PRODUCTVERSION $major, $minor, $patch, 0"
-expect_decompiled 'BLOCK "041104b0"'
-expect_decompiled 'VALUE "Translation", 0x411, 1200'
-expect_decompiled 'VALUE "FileVersion", "'"$text_version"'"'
-expect_decompiled "LANGUAGE 17, 1"
-expect_decompiled "FILETYPE 0x1"
+for line in "FILEVERSION $major, $minor, $patch, 0" "PRODUCTVERSION $major, $minor, $patch, 0" \
+  'BLOCK "041104b0"' 'VALUE "Translation", 0x411, 1200' "LANGUAGE 17, 1" "FILETYPE 0x1"; do
+  expect_decompiled "$line"
+done
 # One icon group with the six classic sizes (a 256-pixel image is written as size 0).
 expect_decompiled "RT_GROUP_ICON"
 expect_decompiled "Has 6 elements"

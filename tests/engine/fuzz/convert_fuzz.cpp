@@ -123,5 +123,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     KALVEX_CHECK(TerminatorIntact(aligned));
     CheckLayout(aligned, lines, mode, head.view(), tail.view(), hStart, tStart);
     CheckAppendedLineByLine(aligned, lines, mode, head.view(), tail.view(), hStart, tStart);
+
+    // Into a caller's storage: room asked for once, exactly the result's, nothing written past it.
+    std::u16string storage(aligned.size() + 1, u'#');
+    int asked = 0;
+    auto room = [&](std::size_t size) {
+        KALVEX_CHECK(++asked == 1 && size == aligned.size());
+        return storage.data();
+    };
+    ConvertInto(room, mode, text.view(), head.view(), tail.view(), hStart, tStart);
+    KALVEX_CHECK(asked == 1 && storage == aligned + u'#');
     return 0;
 }
