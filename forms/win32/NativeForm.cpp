@@ -325,8 +325,9 @@ LRESULT NativeForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_SYSCOMMAND:
-            // The input window has no close box; no window can be maximized.
+            // No window has a maximize button.
             if ((wParam & 0xFFF0) == SC_MAXIMIZE) return 0;
+            // The input window has no close box.
             if ((wParam & 0xFFF0) == SC_CLOSE && border_ == Border::SizableTool) return 0;
             break;
         case WM_CLOSE:
@@ -642,6 +643,9 @@ WindowState Form::State() const {
 
 void Form::SetState(WindowState state) {
     if (!native_ || state == State()) return;
+    // The system hides an owned window while its owner is minimized and shows it again with
+    // the owner: minimized on its own as well, it would come back iconic and elsewhere.
+    if (owner_ && !IsWindowVisible(native_->Hwnd())) return;
     if (state == kMinimized)
         ShowWindow(native_->Hwnd(), SW_SHOWMINNOACTIVE);
     else

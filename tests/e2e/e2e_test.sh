@@ -3,13 +3,27 @@
 # paste a text, type head and tail, choose escaping, press Enter, copy the result with
 # Ctrl+C, read the X clipboard, close the result with Esc, then end with the "終了" button.
 # Usage: e2e_test.sh KALVEX_EXECUTABLE [SCREENSHOT_DIR]
+#        e2e_test.sh --wine WINE_RUN PREFIX KALVEX_EXE [SCREENSHOT_DIR]   (the Windows build)
 set -euo pipefail
+wine=()
+if [[ $1 == --wine ]]; then wine=("$2" "$3"); shift 3; fi
 kalvex=$1
 shots=${2:-}
+# Where wine shows through: it names the window class after the executable and hands the
+# window manager two icon sizes; it offers a close to every enabled window; it counts its own
+# frame sizes into the outer geometry while openbox draws others (and pulls a title bar above
+# the screen back onto it), so docking and centring are exact in wine's terms only; it gives
+# the clipboard's CR LF to X as LF. Windows hides an owned window, as the input window is,
+# with its owner, where Qt minimizes it.
+class=Kalvex icon_sizes="16 32 48" input_frame="" slack=0 eol=$'\r\n' input_away=Iconic
+if ((${#wine[@]})); then
+  class=kalvex.exe icon_sizes="16 32" input_frame=" close" slack=12 eol=$'\n' input_away=""
+fi
 work=$(mktemp -d)
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  ((${#wine[@]} == 0)) || "${wine[@]}" --end
   pkill -f "xclip.*-display ${DISPLAY:-none}" 2>/dev/null || true
   [[ -n ${KEEP:-} ]] || rm -rf "$work"
 }
@@ -35,10 +49,12 @@ for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 
 sleep 1  # openbox loses windows mapped while it is still starting
 
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
+# A wine server left from an earlier test would keep the clipboard on that test's display.
+((${#wine[@]} == 0)) || "${wine[@]}" --end
 printf '(\r\nignored' | xclip -selection clipboard -i
 # The program takes no command line: a toolkit option given on it (here one that would hide
 # every window) changes nothing.
-"$kalvex" -platform offscreen >"$work/kalvex.log" 2>&1 &
+"${wine[@]}" "$kalvex" -platform offscreen >"$work/kalvex.log" 2>&1 &
 app=$!
 pids+=($app)
 
@@ -55,9 +71,9 @@ xdotool type --delay 20 '");'
 xdotool key Tab Tab Tab Down Down
 # The desktop entry finds the windows by their class; they show the program's icon.
 for w in "$main" "$input"; do
-  xprop -id "$w" WM_CLASS | grep -q '"Kalvex"$' || fail "window class $(xprop -id "$w" WM_CLASS)"
+  xprop -id "$w" WM_CLASS | grep -q "\"$class\"$" || fail "window class $(xprop -id "$w" WM_CLASS)"
   icons=$(xprop -id "$w" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
-  [[ $icons == *"(16 x 16)"*"(32 x 32)"*"(48 x 48)"* ]] || fail "window icons: $icons"
+  for s in $icon_sizes; do [[ $icons == *"($s x $s)"* ]] || fail "window icons: $icons"; done
 done
 
 # The input window stands against the main window's right edge, same top, width and height.
@@ -71,7 +87,8 @@ geometry() {
 }
 read -r mx my mw mh < <(geometry "$main")
 read -r ix iy iw ih < <(geometry "$input")
-(( ix == mx + mw && iy == my && iw == mw && ih == mh )) ||
+near() { (( ($1 - $2) ** 2 <= slack ** 2 )); }
+near "$ix" $((mx + mw)) && near "$iy" "$my" && near "$iw" "$mw" && near "$ih" "$mh" ||
   fail "input window at $ix,$iy ${iw}x$ih, main at $mx,$my ${mw}x$mh"
 # Client areas, 15 twips a pixel: main 4710 x 2625 and result 4305 x 2805 under menu bars of
 # one height, the About box 3885 x 2715 without one; the input window's is what docking gave.
@@ -89,14 +106,14 @@ frame() {
   (( f & 16 )) && printf ' max'
   (( f & 32 )) && printf ' close'
   xprop -id "$1" WM_NORMAL_HINTS |
-    awk '/minimum size/{a=$(NF-2) $NF} /maximum size/{b=$(NF-2) $NF} END{if (a == b) printf " fixed"}'
+    awk '/minimum size/{a=$(NF-2) $NF} /maximum size/{b=$(NF-2) $NF} END{if (a != "" && a == b) printf " fixed"}'
 }
 expect_frame() { [[ $(frame "$1") == "$2" ]] || fail "$3 asks for:$(frame "$1"), not:$2"; }
 expect_frame "$main" " min close fixed" "main window"
-expect_frame "$input" "" "input window"
+expect_frame "$input" "$input_frame" "input window"
 # openbox lets a sizable window maximize all the same (a double click on its title): the
-# window returns to normal.
-xdotool mousemove $(( ix + 40 )) $(( iy + 8 )) click --repeat 2 --delay 80 1
+# window returns to normal. (Under wine the program never hears of it.)
+((${#wine[@]})) || xdotool mousemove $(( ix + 40 )) $(( iy + 8 )) click --repeat 2 --delay 80 1
 sleep 0.5
 for _ in $(seq 50); do [[ $(geometry "$input") == "$ix $iy $iw $ih" ]] && break; sleep 0.1; done
 [[ $(geometry "$input") == "$ix $iy $iw $ih" ]] || fail "input window maximized: $(geometry "$input")"
@@ -108,7 +125,7 @@ wait_state() {
   return 1
 }
 xdotool windowminimize --sync "$main"
-wait_state "$input" Iconic || fail "input window not minimized with the main window"
+wait_state "$input" "$input_away" || fail "input window not minimized with the main window"
 xdotool windowactivate --sync "$main"
 wait_state "$input" Normal || fail "input window not restored with the main window"
 
@@ -128,10 +145,11 @@ read -r w h < <(size "$result")
 (( w == 287 && h == menu + 187 )) || fail "result window ${w}x$h, menu bar $menu"
 expect_frame "$result" " min close" "result window"
 read -r rx ry rw rh < <(geometry "$result")
-(( (2 * rx + rw - 2 * mx - mw) ** 2 <= 4 && (2 * ry + rh - 2 * my - mh) ** 2 <= 4 )) ||
+(( (2 * rx + rw - 2 * mx - mw) ** 2 <= (2 + slack) ** 2 &&
+   (2 * ry + rh - 2 * my - mh) ** 2 <= (2 + slack) ** 2 )) ||
   fail "result window at $rx,$ry ${rw}x$rh is not centred over the main window"
 xdotool key ctrl+c
-expected=$(printf '%s\r\n%s\r\n' 'out.println("<p class=\"x\">こんにちは</p>");' \
+expected=$(printf "%s$eol%s$eol" 'out.println("<p class=\"x\">こんにちは</p>");' \
   'out.println("<a href=\"c:\\dir\">リンク</a>");' | od -An -tx1)
 for _ in $(seq 50); do
   copied=$(xclip -selection clipboard -o 2>/dev/null | od -An -tx1)
@@ -154,7 +172,8 @@ read -r w h < <(size "$about")
 (( w == 259 && h == 181 )) || fail "About box ${w}x$h"
 expect_frame "$about" " close fixed" "About box"
 xdotool windowminimize --sync "$about"
-wait_state "$about" Normal || fail "About box stays minimized"
+# Nor does it hear of this under wine.
+((${#wine[@]})) || wait_state "$about" Normal || fail "About box stays minimized"
 xdotool windowactivate --sync "$about"
 xdotool key Return
 
@@ -166,7 +185,7 @@ kill -0 "$app" 2>/dev/null && fail "the program still runs after 終了"
 wait "$app" || fail "the program exited with status $?"
 # Closing the main window ends the program, even with a result window left hidden by a
 # failed Edit.
-"$kalvex" >>"$work/kalvex.log" 2>&1 &
+"${wine[@]}" "$kalvex" >>"$work/kalvex.log" 2>&1 &
 app=$!
 pids+=($app)
 main=$(find_window '^Kalvex$') || fail "no main window on the second start"
