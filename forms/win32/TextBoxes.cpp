@@ -6,6 +6,7 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <new>
 
 
 namespace forms {
@@ -15,14 +16,19 @@ namespace {
 std::u16string ClipboardText(HWND owner) {
     std::u16string text;
     if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* units = static_cast<const char16_t*>(GlobalLock(data))) {
-            const std::size_t most = GlobalSize(data) / sizeof(char16_t);
-            text.assign(units, std::find(units, units + most, u'\0'));
-            GlobalUnlock(data);
-        }
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* units = data ? static_cast<const char16_t*>(GlobalLock(data)) : nullptr;
+    auto release = [&] {
+        if (units) GlobalUnlock(data);
+        CloseClipboard();
+    };
+    try {
+        if (units) text.assign(units, std::find(units, units + GlobalSize(data) / 2, u'\0'));
+    } catch (...) {
+        release();  // the clipboard is not left open for everyone else
+        throw;
     }
-    CloseClipboard();
+    release();
     return text;
 }
 
@@ -55,9 +61,15 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, 
     switch (message) {
         case WM_PASTE: {
             if (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) return 0;
-            const std::u16string text = ClipboardText(hwnd);
-            const std::u16string pasted = multiLine ? WithCrLf(text) : FirstLine(text);
-            SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(pasted)));
+            // A text too large to copy beside what the program holds is not pasted; nothing
+            // may leave this window procedure by an exception.
+            try {
+                const std::u16string text = ClipboardText(hwnd);
+                const std::u16string pasted = multiLine ? WithCrLf(text) : FirstLine(text);
+                SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(pasted)));
+            } catch (const std::bad_alloc&) {
+                MessageBeep(MB_ICONEXCLAMATION);
+            }
             return 0;
         }
         case WM_KEYDOWN:
