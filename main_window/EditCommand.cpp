@@ -48,11 +48,9 @@ std::optional<forms::LargeText> Convert(const ConversionRequest& request, std::i
 
 }  // namespace
 
-EditCommand::EditCommand(ResultPresenter& result, ColumnFields& fields, const forms::Form* owner)
-    : result_(result), fields_(fields), owner_(owner) {}
-
 EditOutcome EditCommand::Run(ConversionRequest request) {
-    result_.Prepare();
+    frmReturn* result = result_.Get(owner_);
+    result->Clear();
     const std::u16string& hText = request.hStartText;
     const std::u16string& tText = request.tStartText;
 
@@ -69,13 +67,13 @@ EditOutcome EditCommand::Run(ConversionRequest request) {
         ReportTooLarge();
         return EditOutcome::TooLarge;
     }
-    result_.Present(*converted);
+    result->Present(*converted);
     return EditOutcome::Converted;
 }
 
 EditOutcome EditCommand::ReportInputError(ColumnField field) {
     forms::MsgBox(owner_, u"半角数字を入力してください", u"入力エラー");
-    fields_.FocusField(field);
+    focusField_(field);
     return field == ColumnField::HStart ? EditOutcome::HStartError : EditOutcome::TStartError;
 }
 

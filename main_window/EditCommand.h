@@ -2,14 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/modConvert.h"
-#include "forms/LargeText.h"
-
-namespace forms {
-class Form;
-}
+#include "forms/Form.h"
+#include "text_windows/frmReturn.h"
 
 struct ConversionRequest {
     std::u16string text;
@@ -21,23 +19,6 @@ struct ConversionRequest {
 };
 
 enum class ColumnField { HStart, TStart };
-
-// The result window as the command uses it.
-class ResultPresenter {
-  public:
-    virtual ~ResultPresenter() = default;
-    // Creates the window, hidden, if it does not exist, and empties it.
-    virtual void Prepare() = 0;
-    // Shows text modally; returns when the window has been closed.
-    virtual void Present(const forms::LargeText& text) = 0;
-};
-
-// The window that holds the column fields.
-class ColumnFields {
-  public:
-    virtual ~ColumnFields() = default;
-    virtual void FocusField(ColumnField field) = 0;
-};
 
 enum class EditOutcome {
     Converted,
@@ -54,17 +35,23 @@ std::int16_t ColumnValue(std::u16string_view digits);
 
 class EditCommand {
   public:
-    // owner is the window the messages belong to.
-    EditCommand(ResultPresenter& result, ColumnFields& fields, const forms::Form* owner);
+    // owner is the main window: the messages and the result window belong to it, and
+    // focusField puts its focus on a column field that failed the check.
+    EditCommand(forms::Form* owner, std::function<void(ColumnField)> focusField)
+        : owner_(owner), focusField_(std::move(focusField)) {}
     // Takes the request whole: its text is let go before the result is shown, for the memory.
     EditOutcome Run(ConversionRequest request);
     // Tells the user that the text is too large to edit.
     void ReportTooLarge();
+    // Closes the result window if it exists: a failed Edit leaves it hidden.
+    void Dispose() {
+        if (frmReturn* result = result_.Existing()) result->Unload();
+    }
 
   private:
     EditOutcome ReportInputError(ColumnField field);
 
-    ResultPresenter& result_;
-    ColumnFields& fields_;
-    const forms::Form* owner_;
+    forms::Form* owner_;
+    std::function<void(ColumnField)> focusField_;
+    forms::FormSlot<frmReturn> result_;
 };

@@ -54,7 +54,8 @@ constexpr forms::MenuItem kMenus[] = {
 }  // namespace
 
 frmKalvex::frmKalvex()
-    : forms::Form(kWindow, kControls, kMenus), result_(this), edit_(result_, *this, this) {
+    : forms::Form(kWindow, kControls, kMenus),
+      edit_(this, [this](ColumnField field) { FocusField(field); }) {
     for (int i = 0; i < 2; ++i) {
         OnChange(Member("txtAddText", i), [this, i] { txtAddText_Change(i); });
         OnClick(Member("cmdAddTab", i), [this, i] { cmdAddTab_Click(i); });
@@ -92,7 +93,7 @@ void frmKalvex::Form_Resize() {
 void frmKalvex::Form_Unload() {
     if (frmText* input = input_.Existing()) input->Unload();
     // Nothing of the program may stay behind once its main window is gone.
-    result_.Dispose();
+    edit_.Dispose();
     if (frmAbout* about = about_.Existing()) about->Unload();
 }
 

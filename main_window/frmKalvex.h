@@ -4,16 +4,14 @@
 #include "about/frmAbout.h"
 #include "forms/Form.h"
 #include "main_window/EditCommand.h"
-#include "main_window/ResultWindow.h"
 #include "text_windows/frmText.h"
 
-class frmKalvex : public forms::Form, public ColumnFields {
+class frmKalvex : public forms::Form {
   public:
     frmKalvex();
 
     // The request as the fields hold it now.
     ConversionRequest GatherRequest();
-    void FocusField(ColumnField field) override;
 
   protected:
     void Form_Load() override;
@@ -29,9 +27,9 @@ class frmKalvex : public forms::Form, public ColumnFields {
     void cmdEnd_Click();
     void mnuEnd_Click();
     void mnuKalvex_Click();
+    void FocusField(ColumnField field);
 
     forms::FormSlot<frmText> input_;
     forms::FormSlot<frmAbout> about_;
-    ResultWindow result_;
     EditCommand edit_;
 };

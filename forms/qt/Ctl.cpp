@@ -1,5 +1,4 @@
 // forms::Ctl on Qt Widgets. A control whose window has closed does nothing.
-#include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -20,7 +19,6 @@ std::u16string Ctl::Text() const {
     if (auto* line = As<QLineEdit>(native_)) return line->text().toStdU16String();
     if (auto* label = As<QLabel>(native_)) return label->text().toStdU16String();
     if (auto* button = As<QAbstractButton>(native_)) return button->text().toStdU16String();
-    if (auto* frame = As<QGroupBox>(native_)) return frame->title().toStdU16String();
     return {};
 }
 

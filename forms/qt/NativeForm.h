@@ -47,7 +47,6 @@ class NativeForm : public QMainWindow {
     ~NativeForm() override;
 
     NativeControl* Find(std::string_view name) const;
-    Border GetBorder() const { return border_; }
     void ShowModeless();
     void ShowModal();
     QRect Outer() const;

@@ -132,6 +132,8 @@ wait_state "$input" Normal || fail "input window not restored with the main wind
 printf '%s\n%s' '<p class="x">こんにちは</p>' '<a href="c:\dir">リンク</a>' |
   xclip -selection clipboard -i
 xdotool windowactivate --sync "$input"
+xdotool type --delay 20 'typed by mistake'
+xdotool key Escape  # empties the input box
 xdotool key --clearmodifiers ctrl+v
 xdotool windowactivate --sync "$main"
 shot main
