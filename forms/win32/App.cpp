@@ -93,7 +93,8 @@ HFONT JapaneseFont(Face face, double points, bool bold) {
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = SHIFTJIS_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
-    lf.lfPitchAndFamily = face == Face::Gothic ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS;
+    lf.lfPitchAndFamily =
+        face == Face::Gothic ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS;
     lstrcpynW(lf.lfFaceName, FaceName(face), LF_FACESIZE);
     font = CreateFontIndirectW(&lf);
     return font;
@@ -229,7 +230,8 @@ void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view t
 void CopyToClipboard(std::u16string_view text) {
     // Another program may hold the clipboard for a moment.
     bool open = false;
-    for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(clipboardOwner)); ++attempt) Sleep(10);
+    for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(clipboardOwner)); ++attempt)
+        Sleep(10);
     if (!open) return;
     EmptyClipboard();
     if (HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t))) {

@@ -85,7 +85,8 @@ void Ctl::SetValue(bool selected) {
 }
 
 void Ctl::Move(int left, int top, int width, int height) {
-    if (HWND hwnd = HwndOf(native_)) MoveWindow(hwnd, Px(left), Px(top), Px(width), Px(height), TRUE);
+    if (HWND hwnd = HwndOf(native_))
+        MoveWindow(hwnd, Px(left), Px(top), Px(width), Px(height), TRUE);
 }
 
 }  // namespace forms

@@ -2,10 +2,7 @@
 // conversion between twips and the screen's pixels.
 #pragma once
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include <windows.h>  // with NOMINMAX and UNICODE from the build
 
 #include <functional>
 #include <memory>
@@ -109,8 +106,8 @@ class NativeForm {
     NativeControl* defaultButton_ = nullptr;
     HACCEL shortcuts_ = nullptr;
     HWND tips_ = nullptr;
-    HWND focus_ = nullptr;  // the control that had the focus when the window was last active
-    SIZE fixedSize_{};      // the outer size of a window that cannot be resized
+    HWND focus_ = nullptr;        // the control that had the focus when the window was last active
+    SIZE fixedSize_{};            // the outer size of a window that cannot be resized
     std::vector<HWND> disabled_;  // the windows a modal showing disabled
     bool shown_ = false;
     bool loaded_ = false;  // events reach the form only once its load step has begun

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 
-
 namespace forms {
 
 namespace {
@@ -47,8 +46,8 @@ std::wstring WideOf(std::u16string_view text) {
 }
 
 HICON AppIcon(int size) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"IDI_ICON1", IMAGE_ICON,
-                                         size, size, LR_DEFAULTCOLOR | LR_SHARED));
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"IDI_ICON1", IMAGE_ICON, size,
+                                         size, LR_DEFAULTCOLOR | LR_SHARED));
 }
 
 void RegisterFormClass() {
@@ -99,7 +98,8 @@ ControlClass ClassOf(Kind kind) {
 
 int TextHeight(HWND control) {
     HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
@@ -136,8 +136,7 @@ NativeForm::NativeForm(Form& form, const Window& design, std::span<const Control
     AddControls(controls);
     AddToolTips(controls);
     defaultButton_ = Find(design.defaultButton);
-    if (defaultButton_)
-        SendMessageW(defaultButton_->hwnd, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    if (defaultButton_) SendMessageW(defaultButton_->hwnd, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
     SetClientSize(Px(design.clientWidth), Px(design.clientHeight));
     // The first in the tab order has the focus when the window opens.
     if (const auto stops = TabStops(); !stops.empty()) focus_ = stops.front()->hwnd;
@@ -185,7 +184,8 @@ void NativeForm::AddMenus(std::span<const MenuItem> menus) {
         if (isMenu) {
             HMENU popup = CreatePopupMenu();
             popups.emplace_back(item.name, popup);
-            AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+            AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
+                        caption.c_str());
         } else {
             if (item.shortcut == Shortcut::Copy) {
                 caption += L"\tCtrl+C";
@@ -243,16 +243,18 @@ void NativeForm::AddControls(std::span<const Control> controls) {
     }
     // Where controls overlap, the later one lies on top; a frame lies beneath all it holds.
     for (const NativeControl& control : controls_)
-        if (control.hwnd && control.kind != Kind::Frame) SetWindowPos(control.hwnd, HWND_TOP, 0, 0, 0, 0, kKeepPlace);
+        if (control.hwnd && control.kind != Kind::Frame)
+            SetWindowPos(control.hwnd, HWND_TOP, 0, 0, 0, 0, kKeepPlace);
     for (const NativeControl& control : controls_)
-        if (control.kind == Kind::Frame) SetWindowPos(control.hwnd, HWND_BOTTOM, 0, 0, 0, 0, kKeepPlace);
+        if (control.kind == Kind::Frame)
+            SetWindowPos(control.hwnd, HWND_BOTTOM, 0, 0, 0, 0, kKeepPlace);
 }
 
 void NativeForm::AddToolTips(std::span<const Control> controls) {
     tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+                            CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr),
+                            nullptr);
     for (const Control& design : controls) {
         // Every control gets a tool, so that a tip set later only needs its text.
         std::wstring tip = WideOf(design.tip);
@@ -359,7 +361,8 @@ LRESULT NativeForm::Colour(UINT message, WPARAM wParam, LPARAM lParam) {
     const NativeControl* control = Find(reinterpret_cast<HWND>(lParam));
     if (control && control->colour != kDefaultColour) {
         const int c = control->colour;
-        SetTextColor(reinterpret_cast<HDC>(wParam), RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+        SetTextColor(reinterpret_cast<HDC>(wParam),
+                     RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
     }
     return brush;
 }
@@ -367,7 +370,8 @@ LRESULT NativeForm::Colour(UINT message, WPARAM wParam, LPARAM lParam) {
 void NativeForm::SelectOption(NativeControl& option) {
     for (NativeControl& other : controls_)
         if (other.kind == Kind::Option && other.frame == option.frame)
-            SendMessageW(other.hwnd, BM_SETCHECK, &other == &option ? BST_CHECKED : BST_UNCHECKED, 0);
+            SendMessageW(other.hwnd, BM_SETCHECK, &other == &option ? BST_CHECKED : BST_UNCHECKED,
+                         0);
 }
 
 // The controls Tab visits, in tab-index order: enabled and visible, and of the option buttons
@@ -422,7 +426,8 @@ void NativeForm::MoveAmongOptions(NativeControl& from, bool backwards) {
     auto at = std::find(group.begin(), group.end(), &from);
     if (at == group.end()) return;
     const std::size_t i = std::size_t(at - group.begin());
-    NativeControl* next = group[backwards ? (i + group.size() - 1) % group.size() : (i + 1) % group.size()];
+    NativeControl* next =
+        group[backwards ? (i + group.size() - 1) % group.size() : (i + 1) % group.size()];
     SetFocus(next->hwnd);
     SelectOption(*next);
     if (next->click) next->click();
@@ -468,7 +473,8 @@ bool NativeForm::Key(MSG& msg) {
                 return true;
             }
             if (!defaultButton_) return false;
-            if (IsWindowEnabled(defaultButton_->hwnd) && defaultButton_->click) defaultButton_->click();
+            if (IsWindowEnabled(defaultButton_->hwnd) && defaultButton_->click)
+                defaultButton_->click();
             return true;
         case VK_UP:
         case VK_DOWN:
@@ -558,8 +564,8 @@ void NativeForm::SetOuter(const RECT& outer) {
 
 // --- Form ---
 
-Form::Form(const Window& design, std::span<const Control> controls,
-           std::span<const MenuItem> menus, Form* owner)
+Form::Form(const Window& design, std::span<const Control> controls, std::span<const MenuItem> menus,
+           Form* owner)
     : owner_(owner), native_(new NativeForm(*this, design, controls, menus)) {}
 
 Form::~Form() {
@@ -658,7 +664,8 @@ void Form::OnClick(std::string_view name, std::function<void()> handler) {
     NativeControl* control = native_ ? native_->Find(name) : nullptr;
     if (!control) return;
     if (control->kind == Kind::Label && control->hwnd) {
-        SetWindowLongW(control->hwnd, GWL_STYLE, GetWindowLongW(control->hwnd, GWL_STYLE) | SS_NOTIFY);
+        SetWindowLongW(control->hwnd, GWL_STYLE,
+                       GetWindowLongW(control->hwnd, GWL_STYLE) | SS_NOTIFY);
         MakeClickable(control->hwnd);
     }
     control->click = std::move(handler);

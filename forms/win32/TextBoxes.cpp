@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <new>
 
-
 namespace forms {
 
 namespace {
@@ -115,7 +114,8 @@ void MakeTextBox(NativeControl& box) {
 std::u16string BoxText(HWND box) {
     std::u16string text(std::size_t(GetWindowTextLengthW(box)), u'\0');
     if (!text.empty()) {
-        const int got = GetWindowTextW(box, reinterpret_cast<wchar_t*>(text.data()), int(text.size()) + 1);
+        const int got =
+            GetWindowTextW(box, reinterpret_cast<wchar_t*>(text.data()), int(text.size()) + 1);
         text.resize(std::size_t(std::max(got, 0)));
     }
     return text;
