@@ -73,6 +73,15 @@ const wchar_t* FaceName(Face face) {
 
 }  // namespace
 
+// Another program, or the system's own clipboard manager, may hold the clipboard for a moment.
+bool OpenClipboardWaiting(HWND owner) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (OpenClipboard(owner)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
 int ScreenDpi() {
     static const int dpi = [] {
         HDC dc = GetDC(nullptr);
@@ -228,11 +237,7 @@ void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view t
 }
 
 void CopyToClipboard(std::u16string_view text) {
-    // Another program may hold the clipboard for a moment.
-    bool open = false;
-    for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(clipboardOwner)); ++attempt)
-        Sleep(10);
-    if (!open) return;
+    if (!OpenClipboardWaiting(clipboardOwner)) return;
     EmptyClipboard();
     if (HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t))) {
         auto* units = static_cast<char16_t*>(GlobalLock(data));

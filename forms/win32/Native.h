@@ -116,6 +116,9 @@ class NativeForm {
 // Runs the messages until done() is true or the program ends; the exit code once it ends.
 std::optional<int> RunMessages(const std::function<bool()>& done);
 
+// Opens the clipboard, waiting a little while someone else has it open.
+bool OpenClipboardWaiting(HWND owner);
+
 // Text boxes: the edit control with what the program needs of it.
 void MakeTextBox(NativeControl& box);
 std::u16string BoxText(HWND box);

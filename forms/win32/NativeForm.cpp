@@ -651,7 +651,7 @@ void Form::SetState(WindowState state) {
     if (!native_ || state == State()) return;
     // The system hides an owned window while its owner is minimized and shows it again with
     // the owner: minimized on its own as well, it would come back iconic and elsewhere.
-    if (owner_ && !IsWindowVisible(native_->Hwnd())) return;
+    if (owner_ && state == kMinimized) return;
     if (state == kMinimized)
         ShowWindow(native_->Hwnd(), SW_SHOWMINNOACTIVE);
     else

@@ -14,7 +14,7 @@ namespace {
 
 std::u16string ClipboardText(HWND owner) {
     std::u16string text;
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return text;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboardWaiting(owner)) return text;
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     const auto* units = data ? static_cast<const char16_t*>(GlobalLock(data)) : nullptr;
     auto release = [&] {

@@ -59,8 +59,18 @@ app=$!
 pids+=($app)
 
 find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n1; }
+# Keys go where the X input focus is: a window is mapped a moment before it has the focus.
+focused() {
+  for _ in $(seq 100); do [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]] && return 0; sleep 0.02; done
+  return 1
+}
+activate() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || true
+  focused "$1" || fail "window $1 does not get the focus"
+}
 main=$(find_window '^Kalvex$') || fail "no main window"
 input=$(find_window '^Text\(') || fail "no input window"
+focused "$main" || fail "the main window does not get the focus"
 # Keys typed at once, before anything is clicked, go to the main window's head string, which
 # keeps the first line of a text pasted into it; Tab walks head column, Tab button, tail
 # string, then on to the escape options, and down to the backslash style for Java.
@@ -126,21 +136,23 @@ wait_state() {
 }
 xdotool windowminimize --sync "$main"
 wait_state "$input" "$input_away" || fail "input window not minimized with the main window"
-xdotool windowactivate --sync "$main"
+activate "$main"
 wait_state "$input" Normal || fail "input window not restored with the main window"
 
 printf '%s\n%s' '<p class="x">こんにちは</p>' '<a href="c:\dir">リンク</a>' |
   xclip -selection clipboard -i
-xdotool windowactivate --sync "$input"
+activate "$input"
 xdotool type --delay 20 'typed by mistake'
 xdotool key Escape  # empties the input box
+# Under wine a Ctrl+V that follows at once is now and then not taken (in about half the runs).
+((${#wine[@]} == 0)) || sleep 0.3
 xdotool key --clearmodifiers ctrl+v
-xdotool windowactivate --sync "$main"
+activate "$main"
 shot main
 xdotool key Return
 
 result=$(find_window '^編集結果') || fail "no result window after Enter"
-xdotool windowactivate --sync "$result" 2>/dev/null || true
+activate "$result"
 sleep 0.2
 shot result
 read -r w h < <(size "$result")
@@ -164,7 +176,7 @@ xdotool key Escape
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^編集結果' >/dev/null || break; sleep 0.1; done
 ! xdotool search --onlyvisible --name '^編集結果' >/dev/null || fail "Esc left the result window open"
 
-xdotool windowactivate --sync "$main"
+activate "$main"
 xdotool key alt+h Return
 about=$(for _ in $(seq 50); do
   xdotool search --onlyvisible --name '^Kalvex$' | grep -vx "$main" && break; sleep 0.1
@@ -176,11 +188,11 @@ expect_frame "$about" " close fixed" "About box"
 xdotool windowminimize --sync "$about"
 # Nor does it hear of this under wine.
 ((${#wine[@]})) || wait_state "$about" Normal || fail "About box stays minimized"
-xdotool windowactivate --sync "$about"
+activate "$about"
 xdotool key Return
 
 # "終了" ends the program at once.
-xdotool windowactivate --sync "$main"
+activate "$main"
 xdotool mousemove --window "$main" 256 $(( menu + 156 )) click 1
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the program still runs after 終了"
@@ -192,7 +204,7 @@ app=$!
 pids+=($app)
 main=$(find_window '^Kalvex$') || fail "no main window on the second start"
 find_window '^Text\(' >/dev/null || fail "no input window on the second start"
-xdotool windowactivate --sync "$main"
+activate "$main"
 xdotool type --delay 20 'x'
 xdotool key Tab
 xdotool type --delay 20 'z'
@@ -200,7 +212,7 @@ xdotool key Return
 find_window '^入力エラー$' >/dev/null || fail "no input-error message"
 xdotool key Return
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^入力エラー$' >/dev/null || break; sleep 0.1; done
-xdotool windowactivate --sync "$main"
+activate "$main"
 xdotool key alt+F4
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the program still runs after its main window was closed"
