@@ -109,24 +109,22 @@ inline __m128i Load(const char16_t* p) {
 inline void Store(char16_t* o, __m128i units) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(o), units);
 }
-#endif
 
-// Points at the first CR in [p, end), or at end.
-const char16_t* FindCR(const char16_t* p, const char16_t* end) {
-#if KALVEX_SSE2
-    const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
-    for (; end - p >= 8; p += 8) {
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(Load(p), cr)));
-        if (mask != 0) return p + std::countr_zero(mask) / 2;
-    }
-#endif
-    return std::find(p, end, kCR);
+// Bit i for each of the 32 units from p that equals c.
+inline std::uint32_t Mask32(const char16_t* p, char16_t c) {
+    const __m128i cs = _mm_set1_epi16(static_cast<short>(c));
+    const auto half = [&](int i) {
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(
+            _mm_cmpeq_epi16(Load(p + 8 * i), cs), _mm_cmpeq_epi16(Load(p + 8 * i + 8), cs))));
+    };
+    return half(0) | half(2) << 16;
 }
+#endif
 
 // Points at the CR of the first CR LF in [p, end), or at end.
 const char16_t* FindSeparator(const char16_t* p, const char16_t* end) {
     for (;;) {
-        p = FindCR(p, end);
+        p = std::find(p, end, kCR);
         if (p == end || (p + 1 != end && p[1] == kLF)) return p;
         ++p;
     }
@@ -433,16 +431,37 @@ std::uint16_t Pad(Escape e, const char16_t* p, const char16_t* end, std::int64_t
 
 std::vector<std::uint16_t> MeasurePads(Escape e, std::u16string_view text, std::size_t lines,
                                        std::int64_t prefixWidth, std::int64_t tailColumn) {
-    std::vector<std::uint16_t> pads;
-    pads.reserve(lines);
-    const char16_t* p = text.data();
+    std::vector<std::uint16_t> pads(lines);  // a line as wide as the tail column gets none
+    std::uint16_t* pad = pads.data();
+    const char16_t* line = text.data();
+    const char16_t* p = line;
     const char16_t* end = p + text.size();
-    for (;;) {
-        const char16_t* lineEnd = FindSeparator(p, end);
-        pads.push_back(Pad(e, p, lineEnd, prefixWidth, tailColumn));
-        if (lineEnd == end) break;
-        p = lineEnd + 2;
+    const auto isShort = [&](const char16_t* lineEnd) {
+        return prefixWidth + (lineEnd - line) < tailColumn;
+    };
+    const auto endLine = [&](const char16_t* lineEnd) {
+        if (isShort(lineEnd)) *pad = Pad(e, line, lineEnd, prefixWidth, tailColumn);
+        ++pad;
+        line = lineEnd + 2;
+    };
+#if KALVEX_SSE2
+    // Whether a block of 32 units holds a separator cannot be predicted, and a block seldom holds
+    // two, so the first one is taken without a branch on whether there is one.
+    for (; end - p > 32; p += 32) {
+        // Bit i: p[i] is the CR of a CR LF.
+        std::uint32_t seps = Mask32(p, kCR) & Mask32(p + 1, kLF);
+        const char16_t* first = p + std::countr_zero(seps);  // p + 32 when there is none
+        const bool found = seps != 0;
+        if (found & isShort(first)) *pad = Pad(e, line, first, prefixWidth, tailColumn);
+        pad += found;
+        line = found ? first + 2 : line;
+        for (seps &= seps - 1; seps != 0; seps &= seps - 1) endLine(p + std::countr_zero(seps));
     }
+#endif
+    for (; p != end; ++p) {
+        if (*p == kCR && p + 1 != end && p[1] == kLF) endLine(p);
+    }
+    if (isShort(end)) *pad = Pad(e, line, end, prefixWidth, tailColumn);
     return pads;
 }
 
