@@ -429,10 +429,22 @@ std::uint16_t Pad(Escape e, const char16_t* p, const char16_t* end, std::int64_t
     return width < tailColumn ? static_cast<std::uint16_t>(tailColumn - width - 1) : 0;
 }
 
-std::vector<std::uint16_t> MeasurePads(Escape e, std::u16string_view text, std::size_t lines,
-                                       std::int64_t prefixWidth, std::int64_t tailColumn) {
-    std::vector<std::uint16_t> pads(lines);  // a line as wide as the tail column gets none
-    std::uint16_t* pad = pads.data();
+#if KALVEX_SSE2
+// The sum of the eight 16-bit lanes.
+std::size_t SumLanes(__m128i v) {
+    std::uint16_t lanes[8];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), v);
+    return std::accumulate(std::begin(lanes), std::end(lanes), std::size_t{0});
+}
+#endif
+
+// The pads of every line, and the tally of the whole text on the way, so that the aligned form
+// reads the text once before the fill.
+std::vector<std::uint16_t> MeasurePads(Escape e, std::u16string_view text,
+                                       std::int64_t prefixWidth, std::int64_t tailColumn,
+                                       Tally& t) {
+    std::vector<std::uint16_t> pads(text.size() / 64 + 17);  // grown as needed; long lines keep 0
+    std::size_t n = 0;  // lines ended
     const char16_t* line = text.data();
     const char16_t* p = line;
     const char16_t* end = p + text.size();
@@ -440,28 +452,53 @@ std::vector<std::uint16_t> MeasurePads(Escape e, std::u16string_view text, std::
         return prefixWidth + (lineEnd - line) < tailColumn;
     };
     const auto endLine = [&](const char16_t* lineEnd) {
-        if (isShort(lineEnd)) *pad = Pad(e, line, lineEnd, prefixWidth, tailColumn);
-        ++pad;
+        if (isShort(lineEnd)) pads[n] = Pad(e, line, lineEnd, prefixWidth, tailColumn);
+        ++n;
         line = lineEnd + 2;
     };
 #if KALVEX_SSE2
-    // Whether a block of 32 units holds a separator cannot be predicted, and a block seldom holds
-    // two, so the first one is taken without a branch on whether there is one.
-    for (; end - p > 32; p += 32) {
+    const __m128i backslash = _mm_set1_epi16(static_cast<short>(kBackslash));
+    const __m128i quote = _mm_set1_epi16(static_cast<short>(kQuote));
+    __m128i backslashes = _mm_setzero_si128();  // per lane, at most 4 a block
+    __m128i quotes = _mm_setzero_si128();
+    for (std::size_t blocks = 1; end - p > 32; p += 32, ++blocks) {
+        if (pads.size() - n <= 17) pads.resize(2 * pads.size());  // a block ends 16 lines at most
+        for (int i = 0; i < 4; ++i) {
+            const __m128i units = Load(p + 8 * i);
+            backslashes = _mm_sub_epi16(backslashes, _mm_cmpeq_epi16(units, backslash));
+            quotes = _mm_sub_epi16(quotes, _mm_cmpeq_epi16(units, quote));
+        }
+        if (blocks % 8192 == 0) {  // 4 a block: a lane holds at most 32768
+            t.backslashes += SumLanes(backslashes);
+            t.quotes += SumLanes(quotes);
+            backslashes = quotes = _mm_setzero_si128();
+        }
+        // Whether a block of 32 units holds a separator cannot be predicted, and a block seldom
+        // holds two, so the first one is taken without a branch on whether there is one.
         // Bit i: p[i] is the CR of a CR LF.
         std::uint32_t seps = Mask32(p, kCR) & Mask32(p + 1, kLF);
         const char16_t* first = p + std::countr_zero(seps);  // p + 32 when there is none
         const bool found = seps != 0;
-        if (found & isShort(first)) *pad = Pad(e, line, first, prefixWidth, tailColumn);
-        pad += found;
+        if (found & isShort(first)) pads[n] = Pad(e, line, first, prefixWidth, tailColumn);
+        n += found;
         line = found ? first + 2 : line;
         for (seps &= seps - 1; seps != 0; seps &= seps - 1) endLine(p + std::countr_zero(seps));
     }
+    t.backslashes += SumLanes(backslashes);
+    t.quotes += SumLanes(quotes);
 #endif
+    const Tally rest = CountMarks(p, static_cast<std::size_t>(end - p));
+    t.backslashes += rest.backslashes;
+    t.quotes += rest.quotes;
     for (; p != end; ++p) {
-        if (*p == kCR && p + 1 != end && p[1] == kLF) endLine(p);
+        if (*p == kCR && p + 1 != end && p[1] == kLF) {
+            if (pads.size() - n <= 1) pads.resize(2 * pads.size());
+            endLine(p);
+        }
     }
-    if (isShort(end)) *pad = Pad(e, line, end, prefixWidth, tailColumn);
+    pads.resize(n + 1);
+    if (isShort(end)) pads[n] = Pad(e, line, end, prefixWidth, tailColumn);
+    t.separators = n;
     return pads;
 }
 
@@ -481,19 +518,20 @@ Plan MakePlan(EscapeMode mode, std::u16string_view text, std::u16string_view hea
               std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
     Plan plan{ToEscape(mode), MakeFrame(head, tail, NonNegative(hStart)), {}, 0};
     const Frame& f = plan.frame;
-    const Tally t = CountMarks(text.data(), text.size());
-    const std::size_t lines = t.separators + 1;
-    plan.size = text.size() - 2 * t.separators + EscapeGrowth(plan.escape, t) + f.first.size() +
-                (lines - 1) * f.between.size() + f.last.size();
-
     // Every line is at least as wide as the prefix, so a tail column at or before the prefix's
     // end pads nothing.
     const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
     const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
+    Tally t;
     if (tailColumn > prefixWidth + 1) {
-        plan.pads = MeasurePads(plan.escape, text, lines, prefixWidth, tailColumn);
-        plan.size += std::accumulate(plan.pads.begin(), plan.pads.end(), std::size_t{0});
+        plan.pads = MeasurePads(plan.escape, text, prefixWidth, tailColumn, t);
+    } else {
+        t = CountMarks(text.data(), text.size());
     }
+    const std::size_t lines = t.separators + 1;
+    plan.size = text.size() - 2 * t.separators + EscapeGrowth(plan.escape, t) + f.first.size() +
+                (lines - 1) * f.between.size() + f.last.size() +
+                std::accumulate(plan.pads.begin(), plan.pads.end(), std::size_t{0});
     return plan;
 }
 
