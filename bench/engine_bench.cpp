@@ -97,16 +97,25 @@ void BM_ConvertLines(benchmark::State& state, Kind kind) { ConvertText(state, ki
 void BM_ConvertLinesAligned(benchmark::State& state, Kind kind) { ConvertText(state, kind, true); }
 
 // The engine alone, writing into memory it has written before, as the streaming driver does.
-void BM_ConvertLinesReused(benchmark::State& state, Kind kind) {
+void ConvertReused(benchmark::State& state, Kind kind, bool aligned) {
     const std::u16string& text = Sample(kind, state.range(0));
+    const auto convert = [&](std::u16string& out) {
+        out.clear();
+        modConvert::AppendConverted(out, modConvert::kEscapeBackslash, text, kHead, kTail,
+                                    aligned ? kHStart : 0, aligned ? kTStart : 0);
+    };
     std::u16string result;
-    modConvert::AppendConverted(result, modConvert::kEscapeBackslash, text, kHead, kTail);
+    convert(result);
     for (auto _ : state) {
-        result.clear();
-        modConvert::AppendConverted(result, modConvert::kEscapeBackslash, text, kHead, kTail);
+        convert(result);
         benchmark::DoNotOptimize(result.data());
     }
     CountInput(state, text);
+}
+
+void BM_ConvertLinesReused(benchmark::State& state, Kind kind) { ConvertReused(state, kind, false); }
+void BM_ConvertLinesAlignedReused(benchmark::State& state, Kind kind) {
+    ConvertReused(state, kind, true);
 }
 
 // Fresh memory makes single runs vary by several percent: the summary takes the median of five.
@@ -125,6 +134,10 @@ BENCHMARK_CAPTURE(BM_ConvertLinesReused, realistic, Kind::kRealistic)
     ->Apply(Sizes)
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_ConvertLinesReused, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ConvertLinesAlignedReused, realistic, Kind::kRealistic)
+    ->Apply(Sizes)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ConvertLinesAlignedReused, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 
 // The console table, then the figures the goals are stated in, from the median of the
 // repetitions.

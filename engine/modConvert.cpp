@@ -12,6 +12,10 @@
 
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 #include <emmintrin.h>
+#include <tmmintrin.h>
+#endif
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
 #endif
 
 namespace modConvert {
@@ -97,23 +101,30 @@ std::size_t EscapeGrowth(Escape e, const Tally& t) {
 #define KALVEX_SSE2 0
 #endif
 
-// Points at the first CR in [p, end), or at end.
-const char16_t* FindCR(const char16_t* p, const char16_t* end) {
 #if KALVEX_SSE2
-    const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
-    for (; end - p >= 8; p += 8) {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, cr)));
-        if (mask != 0) return p + std::countr_zero(mask) / 2;
-    }
-#endif
-    return std::find(p, end, kCR);
+inline __m128i Load(const char16_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
+
+inline void Store(char16_t* o, __m128i units) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), units);
+}
+
+// Bit i for each of the 32 units from p that equals c.
+inline std::uint32_t Mask32(const char16_t* p, char16_t c) {
+    const __m128i cs = _mm_set1_epi16(static_cast<short>(c));
+    const auto half = [&](int i) {
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(
+            _mm_cmpeq_epi16(Load(p + 8 * i), cs), _mm_cmpeq_epi16(Load(p + 8 * i + 8), cs))));
+    };
+    return half(0) | half(2) << 16;
+}
+#endif
 
 // Points at the CR of the first CR LF in [p, end), or at end.
 const char16_t* FindSeparator(const char16_t* p, const char16_t* end) {
     for (;;) {
-        p = FindCR(p, end);
+        p = std::find(p, end, kCR);
         if (p == end || (p + 1 != end && p[1] == kLF)) return p;
         ++p;
     }
@@ -132,75 +143,12 @@ char16_t* PutEscaped(char16_t* o, const char16_t* p, const char16_t* end) {
     return o;
 }
 
-// The fill pass spends its time finding the next unit it must stop at (a CR or a unit to
-// escape) and copying the units before it, so it works a block of units at a time: 32 with SSE2,
-// which every x86-64 compiler has, else four to a 64-bit word in plain C++. A block is stored
-// whole before it is searched, and each escape moves the rest of the block along by one: the
-// output still to come is at least as long as the input still to read, so every store stays
-// inside the result, and whatever a store wrote past a stop is written again. Long blocks pay
-// off because whether a block holds a stop cannot be predicted in markup, while a stop costs
-// little once the block is at hand.
-#if KALVEX_SSE2
-constexpr std::ptrdiff_t kBlock = 32;
-constexpr std::ptrdiff_t kBlockRoom = 2 * kBlock;  // input a block step needs left to read
-
-inline __m128i Load(const char16_t* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-
-inline void Store(char16_t* o, __m128i units) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), units);
-}
-
-// One bit for each of the 32 units from p that equals c, or that the mode escapes.
-inline std::uint32_t UnitMask(const __m128i (&units)[4], __m128i c) {
-    const auto half = [&](int i) {
-        return static_cast<std::uint32_t>(_mm_movemask_epi8(
-            _mm_packs_epi16(_mm_cmpeq_epi16(units[i], c), _mm_cmpeq_epi16(units[i + 1], c))));
-    };
-    return half(0) | half(2) << 16;
-}
-
-template <Escape E>
-std::uint32_t MarkMask(const __m128i (&units)[4]) {
-    if constexpr (E == Escape::kBackslash) {
-        return UnitMask(units, _mm_set1_epi16(static_cast<short>(kBackslash))) |
-               UnitMask(units, _mm_set1_epi16(static_cast<short>(kQuote)));
-    }
-    if constexpr (E == Escape::kQuoteDoubling) {
-        return UnitMask(units, _mm_set1_epi16(static_cast<short>(kQuote)));
-    }
-    return 0;
-}
-
-// Copies up to the next CR, escaping on the way, while a whole block step fits.
-template <Escape E>
-void CopyToCR(const char16_t*& p, const char16_t* end, char16_t*& o) {
-    while (end - p >= kBlockRoom) {
-        __m128i units[4];
-        for (int i = 0; i < 4; ++i) {
-            units[i] = Load(p + 8 * i);
-            Store(o + 8 * i, units[i]);
-        }
-        const std::uint32_t crs = UnitMask(units, _mm_set1_epi16(static_cast<short>(kCR)));
-        for (std::uint32_t stops = crs | MarkMask<E>(units); stops != 0; stops &= stops - 1) {
-            const int k = std::countr_zero(stops);
-            if ((crs >> k) & 1) {
-                p += k;
-                o += k;
-                return;
-            }
-            o[k] = EscapeMark<E>();
-            for (int i = 0; i < 4; ++i) Store(o + k + 1 + 8 * i, Load(p + k + 8 * i));
-            ++o;
-        }
-        p += kBlock;
-        o += kBlock;
-    }
-}
-#else
-constexpr std::ptrdiff_t kBlockRoom = 8;  // input a word step needs left to read
-
+// The fill pass copies the units up to the next CR, putting a mark before each unit to escape.
+// Its stores may run ahead of the units they stand for: the output still to come is at least as
+// long as the input still to read, so a store stays inside the result while the input left is
+// as long as the store, and whatever it wrote past the units it stands for is written again.
+//
+// In plain C++ the pass reads four units to a 64-bit word and stops at each unit to escape.
 // ZeroLanes sets the high bit of each 16-bit lane that is zero; a borrow can also set it in a
 // lane above a zero one, so only the lowest set lane is sure, and only the lowest is used.
 constexpr std::uint64_t kLaneOnes = 0x0001000100010001u;
@@ -213,9 +161,9 @@ constexpr std::uint64_t LanesOf(std::uint64_t word, char16_t c) {
 }
 
 template <Escape E>
-void CopyToCR(const char16_t*& p, const char16_t* end, char16_t*& o) {
+void CopyToCRByWords(const char16_t*& p, const char16_t* end, char16_t*& o) {
     if constexpr (std::endian::native != std::endian::little) return;
-    while (end - p >= kBlockRoom) {
+    while (end - p >= 4) {
         std::uint64_t word;
         std::memcpy(&word, p, sizeof word);
         std::memcpy(o, &word, sizeof word);
@@ -237,28 +185,140 @@ void CopyToCR(const char16_t*& p, const char16_t* end, char16_t*& o) {
         *o++ = *p++;
     }
 }
+
+// With SSSE3, which nearly every x86-64 processor has (checked at run time), the pass does not
+// stop at escapes: a byte shuffle spreads eight units over sixteen places, a mark before each
+// unit to escape, chosen from a table by which of the eight are escaped. In escape-dense text
+// one unit in eight or nine is escaped, so a search that stops at each one stops about once per
+// eight units, mostly mispredicted.
+#if KALVEX_SSE2
+#define KALVEX_SPREAD 1
+#if defined(_MSC_VER) && !defined(__clang__)
+#define KALVEX_TARGET_SSSE3
+#define KALVEX_ALWAYS_INLINE __forceinline
+bool HasSsse3() {
+    int info[4];
+    __cpuid(info, 1);
+    return (info[2] >> 9) & 1;
+}
+#else
+#define KALVEX_TARGET_SSSE3 __attribute__((target("ssse3")))
+#define KALVEX_ALWAYS_INLINE [[gnu::always_inline]] inline
+bool HasSsse3() { return __builtin_cpu_supports("ssse3"); }
+#endif
+
+// For each set of escaped units among eight (bit i for unit i): the source byte of each of the
+// 32 output bytes, 0x80 where a mark goes (the shuffle gives zero there), and the output length.
+struct Spreads {
+    alignas(16) std::uint8_t bytes[256][32];
+    std::uint8_t length[256];
+};
+
+constexpr Spreads MakeSpreads() {
+    Spreads t{};
+    for (unsigned escapes = 0; escapes < 256; ++escapes) {
+        std::uint8_t* bytes = t.bytes[escapes];
+        unsigned out = 0;
+        const auto put = [&](std::uint8_t low, std::uint8_t high) {
+            bytes[2 * out] = low;
+            bytes[2 * out + 1] = high;
+            ++out;
+        };
+        for (unsigned i = 0; i < 8; ++i) {
+            if ((escapes >> i) & 1) put(0x80, 0x80);
+            put(static_cast<std::uint8_t>(2 * i), static_cast<std::uint8_t>(2 * i + 1));
+        }
+        t.length[escapes] = static_cast<std::uint8_t>(out);
+        while (out < 16) put(0x80, 0x80);
+    }
+    return t;
+}
+
+constexpr Spreads kSpreads = MakeSpreads();
+
+template <Escape E>
+KALVEX_TARGET_SSSE3 inline __m128i EscapeLanes(__m128i units) {
+    if constexpr (E == Escape::kBackslash) {
+        return _mm_or_si128(
+            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kBackslash))),
+            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote))));
+    }
+    if constexpr (E == Escape::kQuoteDoubling) {
+        return _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote)));
+    }
+    return _mm_setzero_si128();
+}
+
+// Stores the eight units with a mark before each escaped one: sixteen places, of which the
+// first eight and one per escape count.
+template <Escape E>
+KALVEX_TARGET_SSSE3 inline char16_t* Spread(char16_t* o, __m128i units, unsigned escapes) {
+    const __m128i zeroed = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i mark = _mm_set1_epi16(static_cast<short>(EscapeMark<E>()));
+    for (int half = 0; half < 2; ++half) {
+        const __m128i from = _mm_load_si128(
+            reinterpret_cast<const __m128i*>(kSpreads.bytes[escapes] + 16 * half));
+        const __m128i marks = _mm_and_si128(_mm_cmpeq_epi8(from, zeroed), mark);
+        Store(o + 8 * half, _mm_or_si128(_mm_shuffle_epi8(units, from), marks));
+    }
+    return o + kSpreads.length[escapes];
+}
+
+// Sixteen units a step: one well-predicted test for a CR, then two spreads.
+template <Escape E>
+KALVEX_TARGET_SSSE3 inline void CopyToCRBySpreads(const char16_t*& p, const char16_t* end,
+                                                  char16_t*& o) {
+    const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
+    while (end - p >= 32) {  // two spreads store 32 places
+        const __m128i a = Load(p);
+        const __m128i b = Load(p + 8);
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_packs_epi16(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(b, cr))));
+        const auto escapes = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_packs_epi16(EscapeLanes<E>(a), EscapeLanes<E>(b))));
+        if (crs == 0) {
+            o = Spread<E>(o, a, escapes & 0xff);
+            o = Spread<E>(o, b, escapes >> 8);
+            p += 16;
+            continue;
+        }
+        // Only the units before the CR count: spread both halves with the escapes before it,
+        // then step back over the places that stand for the sixteen - k units from the CR on.
+        const int k = std::countr_zero(crs);
+        const unsigned before = escapes & ((1u << k) - 1);
+        o = Spread<E>(o, a, before & 0xff);
+        o = Spread<E>(o, b, before >> 8);
+        o -= 16 - k;
+        p += k;
+        return;
+    }
+}
+#else
+#define KALVEX_SPREAD 0
+#define KALVEX_ALWAYS_INLINE inline
 #endif
 
 // A frame piece, stored with room to be copied in whole blocks of eight units.
 class Piece {
   public:
     explicit Piece(std::u16string units) : size_(units.size()), units_(std::move(units)) {
-        units_.append(kPieceBlock, u'\0');
+        units_.append(kBlock, u'\0');
     }
+    static constexpr std::size_t kBlock = 8;
+
     std::size_t size() const { return size_; }
     std::u16string_view view() const { return {units_.data(), size_}; }
 
-    // Block copies may write up to kPieceBlock - 1 units past the piece, so they are only used
-    // while that much output is still to come.
+    // Block copies may write up to kBlock - 1 units past the piece, so they are only used while
+    // that much output is still to come.
     char16_t* PutBlocks(char16_t* o) const {
-        for (std::size_t i = 0; i < size_; i += kPieceBlock) {
-            std::memcpy(o + i, units_.data() + i, kPieceBlock * sizeof(char16_t));
+        for (std::size_t i = 0; i < size_; i += kBlock) {
+            std::memcpy(o + i, units_.data() + i, kBlock * sizeof(char16_t));
         }
         return o + size_;
     }
 
   private:
-    static constexpr std::size_t kPieceBlock = 8;
     std::size_t size_;
     std::u16string units_;
 };
@@ -283,19 +343,23 @@ Frame MakeFrame(std::u16string_view head, std::u16string_view tail, std::size_t 
 // The fill pass: every line of [p, end) escaped and framed, with pads[k] spaces before the
 // tail of line k when pads is given. The output was sized beforehand, so it writes through a
 // raw pointer; a CR that does not start a CR LF is copied like any other unit.
-template <Escape E>
-char16_t* PutLines(char16_t* o, const char16_t* p, const char16_t* end, const Frame& f,
-                   const std::uint16_t* pads) {
+template <Escape E, bool kBySpreads>
+KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, const char16_t* end,
+                                            const Frame& f, const std::uint16_t* pads) {
     o = Put(o, f.first.view());
     for (;;) {
-        CopyToCR<E>(p, end, o);
+#if KALVEX_SPREAD
+        if constexpr (kBySpreads) CopyToCRBySpreads<E>(p, end, o);
+#endif
+        if constexpr (!kBySpreads) CopyToCRByWords<E>(p, end, o);
         if (p == end) break;
         const char16_t c = *p++;
         if (c == kCR && p != end && *p == kLF) {
             ++p;
             if (pads) o = PutSpaces(o, *pads++);
             // The output to come is at least the input to come: room for a block copy.
-            o = end - p >= kBlockRoom ? f.between.PutBlocks(o) : Put(o, f.between.view());
+            o = static_cast<std::size_t>(end - p) >= Piece::kBlock ? f.between.PutBlocks(o)
+                                                               : Put(o, f.between.view());
             continue;
         }
         if (NeedsEscape<E>(c)) *o++ = EscapeMark<E>();
@@ -303,6 +367,31 @@ char16_t* PutLines(char16_t* o, const char16_t* p, const char16_t* end, const Fr
     }
     if (pads) o = PutSpaces(o, *pads);
     return Put(o, f.last.view());
+}
+
+template <Escape E>
+char16_t* PutLinesByWords(char16_t* o, const char16_t* p, const char16_t* end, const Frame& f,
+                          const std::uint16_t* pads) {
+    return PutLinesWith<E, false>(o, p, end, f, pads);
+}
+
+#if KALVEX_SPREAD
+template <Escape E>
+KALVEX_TARGET_SSSE3 char16_t* PutLinesBySpreads(char16_t* o, const char16_t* p,
+                                                const char16_t* end, const Frame& f,
+                                                const std::uint16_t* pads) {
+    return PutLinesWith<E, true>(o, p, end, f, pads);
+}
+#endif
+
+template <Escape E>
+char16_t* PutLines(char16_t* o, const char16_t* p, const char16_t* end, const Frame& f,
+                   const std::uint16_t* pads) {
+#if KALVEX_SPREAD
+    static const bool bySpreads = HasSsse3();
+    if (bySpreads) return PutLinesBySpreads<E>(o, p, end, f, pads);
+#endif
+    return PutLinesByWords<E>(o, p, end, f, pads);
 }
 
 char16_t* PutLines(Escape e, char16_t* o, std::u16string_view text, const Frame& f,
@@ -340,18 +429,76 @@ std::uint16_t Pad(Escape e, const char16_t* p, const char16_t* end, std::int64_t
     return width < tailColumn ? static_cast<std::uint16_t>(tailColumn - width - 1) : 0;
 }
 
-std::vector<std::uint16_t> MeasurePads(Escape e, std::u16string_view text, std::size_t lines,
-                                       std::int64_t prefixWidth, std::int64_t tailColumn) {
-    std::vector<std::uint16_t> pads;
-    pads.reserve(lines);
-    const char16_t* p = text.data();
+#if KALVEX_SSE2
+// The sum of the eight 16-bit lanes.
+std::size_t SumLanes(__m128i v) {
+    std::uint16_t lanes[8];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), v);
+    return std::accumulate(std::begin(lanes), std::end(lanes), std::size_t{0});
+}
+#endif
+
+// The pads of every line, and the tally of the whole text on the way, so that the aligned form
+// reads the text once before the fill.
+std::vector<std::uint16_t> MeasurePads(Escape e, std::u16string_view text,
+                                       std::int64_t prefixWidth, std::int64_t tailColumn,
+                                       Tally& t) {
+    std::vector<std::uint16_t> pads(text.size() / 64 + 17);  // grown as needed; long lines keep 0
+    std::size_t n = 0;  // lines ended
+    const char16_t* line = text.data();
+    const char16_t* p = line;
     const char16_t* end = p + text.size();
-    for (;;) {
-        const char16_t* lineEnd = FindSeparator(p, end);
-        pads.push_back(Pad(e, p, lineEnd, prefixWidth, tailColumn));
-        if (lineEnd == end) break;
-        p = lineEnd + 2;
+    const auto isShort = [&](const char16_t* lineEnd) {
+        return prefixWidth + (lineEnd - line) < tailColumn;
+    };
+    const auto endLine = [&](const char16_t* lineEnd) {
+        if (isShort(lineEnd)) pads[n] = Pad(e, line, lineEnd, prefixWidth, tailColumn);
+        ++n;
+        line = lineEnd + 2;
+    };
+#if KALVEX_SSE2
+    const __m128i backslash = _mm_set1_epi16(static_cast<short>(kBackslash));
+    const __m128i quote = _mm_set1_epi16(static_cast<short>(kQuote));
+    __m128i backslashes = _mm_setzero_si128();  // per lane, at most 4 a block
+    __m128i quotes = _mm_setzero_si128();
+    for (std::size_t blocks = 1; end - p > 32; p += 32, ++blocks) {
+        if (pads.size() - n <= 17) pads.resize(2 * pads.size());  // a block ends 16 lines at most
+        for (int i = 0; i < 4; ++i) {
+            const __m128i units = Load(p + 8 * i);
+            backslashes = _mm_sub_epi16(backslashes, _mm_cmpeq_epi16(units, backslash));
+            quotes = _mm_sub_epi16(quotes, _mm_cmpeq_epi16(units, quote));
+        }
+        if (blocks % 8192 == 0) {  // 4 a block: a lane holds at most 32768
+            t.backslashes += SumLanes(backslashes);
+            t.quotes += SumLanes(quotes);
+            backslashes = quotes = _mm_setzero_si128();
+        }
+        // Whether a block of 32 units holds a separator cannot be predicted, and a block seldom
+        // holds two, so the first one is taken without a branch on whether there is one.
+        // Bit i: p[i] is the CR of a CR LF.
+        std::uint32_t seps = Mask32(p, kCR) & Mask32(p + 1, kLF);
+        const char16_t* first = p + std::countr_zero(seps);  // p + 32 when there is none
+        const bool found = seps != 0;
+        if (found & isShort(first)) pads[n] = Pad(e, line, first, prefixWidth, tailColumn);
+        n += found;
+        line = found ? first + 2 : line;
+        for (seps &= seps - 1; seps != 0; seps &= seps - 1) endLine(p + std::countr_zero(seps));
     }
+    t.backslashes += SumLanes(backslashes);
+    t.quotes += SumLanes(quotes);
+#endif
+    const Tally rest = CountMarks(p, static_cast<std::size_t>(end - p));
+    t.backslashes += rest.backslashes;
+    t.quotes += rest.quotes;
+    for (; p != end; ++p) {
+        if (*p == kCR && p + 1 != end && p[1] == kLF) {
+            if (pads.size() - n <= 1) pads.resize(2 * pads.size());
+            endLine(p);
+        }
+    }
+    pads.resize(n + 1);
+    if (isShort(end)) pads[n] = Pad(e, line, end, prefixWidth, tailColumn);
+    t.separators = n;
     return pads;
 }
 
@@ -371,19 +518,20 @@ Plan MakePlan(EscapeMode mode, std::u16string_view text, std::u16string_view hea
               std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
     Plan plan{ToEscape(mode), MakeFrame(head, tail, NonNegative(hStart)), {}, 0};
     const Frame& f = plan.frame;
-    const Tally t = CountMarks(text.data(), text.size());
-    const std::size_t lines = t.separators + 1;
-    plan.size = text.size() - 2 * t.separators + EscapeGrowth(plan.escape, t) + f.first.size() +
-                (lines - 1) * f.between.size() + f.last.size();
-
     // Every line is at least as wide as the prefix, so a tail column at or before the prefix's
     // end pads nothing.
     const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
     const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
+    Tally t;
     if (tailColumn > prefixWidth + 1) {
-        plan.pads = MeasurePads(plan.escape, text, lines, prefixWidth, tailColumn);
-        plan.size += std::accumulate(plan.pads.begin(), plan.pads.end(), std::size_t{0});
+        plan.pads = MeasurePads(plan.escape, text, prefixWidth, tailColumn, t);
+    } else {
+        t = CountMarks(text.data(), text.size());
     }
+    const std::size_t lines = t.separators + 1;
+    plan.size = text.size() - 2 * t.separators + EscapeGrowth(plan.escape, t) + f.first.size() +
+                (lines - 1) * f.between.size() + f.last.size() +
+                std::accumulate(plan.pads.begin(), plan.pads.end(), std::size_t{0});
     return plan;
 }
 

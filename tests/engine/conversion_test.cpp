@@ -142,6 +142,19 @@ TEST(ConvertLinesAligned, IndentsAndPutsTheTailAtItsColumn) {
     }
 }
 
+// The aligned form counts escapes in 16-bit lanes, emptied every so many blocks: a text far
+// longer than such a stretch, all escapes, must still be sized exactly.
+TEST(ConvertLinesAligned, CountsEveryEscapeOfALongText) {
+    std::u16string text;
+    std::u16string line;
+    for (int i = 0; i < 300000; ++i) {
+        text += u"\\\"";
+        line += u"\\\\\\\"";
+    }
+    EXPECT_EQ(ConvertLinesAligned(kEscapeBackslash, text + u"\r\na", u"", u"|", 0, 5),
+              line + u"|\r\na   |\r\n");
+}
+
 TEST(AppendConverted, KeepsWhatIsThereAndCountsAnEmptyTextAsOneLine) {
     std::u16string out = u"kept";
     AppendConverted(out, kEscapeQuoteDoubling, u"\"", u"<", u">");
