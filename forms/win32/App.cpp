@@ -268,8 +268,9 @@ LargeText& LargeText::operator=(const LargeText& other) {
 char16_t* LargeText::Resize(std::size_t size) {
     if (size > kMostShownUnits) return nullptr;
     auto text = std::make_shared<std::u16string>();
-    // Not filled first: the caller writes every unit.
-    text->resize_and_overwrite(size, [](char16_t*, std::size_t n) { return n; });
+    // Not filled first: the caller writes every unit. The size given back is the one asked
+    // for: GCC 12's library passes the grown capacity when it allocates.
+    text->resize_and_overwrite(size, [size](char16_t*, std::size_t) { return size; });
     native_->text = text;
     return text->data();
 }
