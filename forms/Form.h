@@ -32,7 +32,7 @@ class Ctl {
   public:
     explicit Ctl(NativeControl* native) : native_(native) {}
 
-    // A text box's text (multi-line boxes with CR LF line ends), a label's or button's caption.
+    // A text box's text (multi-line boxes with CR LF line ends), a label's caption.
     std::u16string Text() const;
     void SetText(std::u16string_view text);
     // Empties a text box as an edit the user can undo.
@@ -48,7 +48,7 @@ class Ctl {
     // An option button's state.
     bool Value() const;
     void SetValue(bool selected);
-    void Move(int left, int top, int width, int height);  // twips
+    void Move(const Twips& at);
 
   private:
     NativeControl* native_;
@@ -74,19 +74,12 @@ class Form {
     bool IsClosed() const;
 
     // Outer frame, in twips.
-    int Left() const;
-    int Top() const;
-    int Width() const;
-    int Height() const;
-    void Move(int left, int top, int width, int height);
+    Twips Frame() const;
+    void Move(const Twips& frame);
     // Centres the window over another one's frame, or over the screen.
     void CentreOver(const Form* other);
-
     // Client area under the menu bar, in twips; its origin is always 0, 0.
-    int ScaleLeft() const { return 0; }
-    int ScaleTop() const { return 0; }
-    int ScaleWidth() const;
-    int ScaleHeight() const;
+    Twips Client() const;
 
     WindowState State() const;
     void SetState(WindowState state);
@@ -120,7 +113,6 @@ class Form {
     friend class NativeForm;
     Form* owner_;
     NativeForm* native_;
-    bool loaded_ = false;
     bool closed_ = false;
 };
 

@@ -1,17 +1,16 @@
 #include "main_window/EditCommand.h"
 
+#include <cstdint>
 #include <limits>
 #include <new>
 #include <optional>
 
 #include "forms/App.h"
 
-modConvert::EscapeMode ModeFromOption(int option) {
-    if (option == 1) return modConvert::kEscapeQuoteDoubling;
-    if (option == 2) return modConvert::kEscapeBackslash;
-    return modConvert::kEscapeNone;
-}
+namespace {
 
+// The value of a digits-only column text; empty is 0 and a value past the 16-bit range
+// stops at its top.
 std::int16_t ColumnValue(std::u16string_view digits) {
     constexpr int kTop = std::numeric_limits<std::int16_t>::max();
     int value = 0;
@@ -21,8 +20,6 @@ std::int16_t ColumnValue(std::u16string_view digits) {
     }
     return static_cast<std::int16_t>(value);
 }
-
-namespace {
 
 // Converted straight into the text the result window shows, so a result of hundreds of
 // megabytes is written once and never copied. Nothing, when the result would not fit in the
@@ -37,7 +34,7 @@ std::optional<forms::LargeText> Convert(const ConversionRequest& request, std::i
         return at;
     };
     try {
-        modConvert::ConvertInto(room, ModeFromOption(request.option), request.text, request.head,
+        modConvert::ConvertInto(room, request.mode, request.text, request.head,
                                 request.tail, hStart, tStart);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
@@ -51,17 +48,11 @@ std::optional<forms::LargeText> Convert(const ConversionRequest& request, std::i
 EditOutcome EditCommand::Run(ConversionRequest request) {
     frmReturn* result = result_.Get(owner_);
     result->Clear();
-    const std::u16string& hText = request.hStartText;
-    const std::u16string& tText = request.tStartText;
-
-    std::optional<forms::LargeText> converted;
-    if (hText.empty() && tText.empty()) {
-        converted = Convert(request, 0, 0);
-    } else {
-        if (modConvert::HasNonDigit(hText)) return ReportInputError(ColumnField::HStart);
-        if (modConvert::HasNonDigit(tText)) return ReportInputError(ColumnField::TStart);
-        converted = Convert(request, ColumnValue(hText), ColumnValue(tText));
-    }
+    // Empty fields pass the checks and count as 0: with both empty, the plain conversion.
+    if (modConvert::HasNonDigit(request.hStartText)) return ReportInputError(ColumnField::HStart);
+    if (modConvert::HasNonDigit(request.tStartText)) return ReportInputError(ColumnField::TStart);
+    const std::optional<forms::LargeText> converted =
+        Convert(request, ColumnValue(request.hStartText), ColumnValue(request.tStartText));
     std::u16string().swap(request.text);
     if (!converted) {
         ReportTooLarge();

@@ -1,7 +1,6 @@
 // The Edit command: checks the column fields, converts the text and presents the result.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -13,25 +12,15 @@ struct ConversionRequest {
     std::u16string text;
     std::u16string head;
     std::u16string tail;
-    int option = 0;  // index of the selected escape option button
+    modConvert::EscapeMode mode = modConvert::kEscapeNone;
     std::u16string hStartText;
     std::u16string tStartText;
 };
 
 enum class ColumnField { HStart, TStart };
 
-enum class EditOutcome {
-    Converted,
-    HStartError,  // the head column holds more than half-width digits
-    TStartError,
-    TooLarge,  // the result would not fit in the result window or in memory
-};
-
-modConvert::EscapeMode ModeFromOption(int option);
-
-// The value of a digits-only column text; empty is 0 and a value past the 16-bit range
-// stops at its top.
-std::int16_t ColumnValue(std::u16string_view digits);
+// TooLarge: the result would not fit in the result window or in memory.
+enum class EditOutcome { Converted, HStartError, TStartError, TooLarge };
 
 class EditCommand {
   public:

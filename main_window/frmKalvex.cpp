@@ -76,10 +76,8 @@ void frmKalvex::Form_Load() {
 void frmKalvex::Form_OnScreen() { input_.Get(this)->ShowModeless(); }
 
 void frmKalvex::InitControls() {
-    C("txtAddText", 0).SetText(u"");
-    C("txtAddText", 1).SetText(u"");
-    C("txtHStart").SetText(u"");
-    C("txtTStart").SetText(u"");
+    for (const char* field : {"txtAddText_0", "txtAddText_1", "txtHStart", "txtTStart"})
+        C(field).SetText(u"");
     C("txtHStart").SetEnabled(false);
     C("txtTStart").SetEnabled(false);
     C("optDblCote", 0).SetValue(true);
@@ -87,7 +85,7 @@ void frmKalvex::InitControls() {
 
 void frmKalvex::Form_Resize() {
     if (frmText* input = input_.Existing())
-        input->SetState(State() == forms::kMinimized ? forms::kMinimized : forms::kNormal);
+        input->SetState(State());
 }
 
 void frmKalvex::Form_Unload() {
@@ -103,9 +101,9 @@ ConversionRequest frmKalvex::GatherRequest() {
     request.head = C("txtAddText", 0).Text();
     request.tail = C("txtAddText", 1).Text();
     if (C("optDblCote", 1).Value())
-        request.option = 1;
+        request.mode = modConvert::kEscapeQuoteDoubling;
     else if (C("optDblCote", 2).Value())
-        request.option = 2;
+        request.mode = modConvert::kEscapeBackslash;
     request.hStartText = C("txtHStart").Text();
     request.tStartText = C("txtTStart").Text();
     return request;
@@ -129,7 +127,6 @@ void frmKalvex::cmdAdd_Click() {
 }
 
 void frmKalvex::cmdAddTab_Click(int index) {
-    if (index < 0 || index > 1) return;
     forms::Ctl box = C("txtAddText", index);
     box.SetText(box.Text() + u'\t');
 }
@@ -139,7 +136,6 @@ void frmKalvex::txtAddText_Change(int index) {
 }
 
 void frmKalvex::cmdEnd_Click() { forms::End(); }
-
 void frmKalvex::mnuEnd_Click() { forms::End(); }
 
 void frmKalvex::mnuKalvex_Click() { about_.Get()->ShowModeless(); }

@@ -10,9 +10,6 @@ class frmKalvex : public forms::Form {
   public:
     frmKalvex();
 
-    // The request as the fields hold it now.
-    ConversionRequest GatherRequest();
-
   protected:
     void Form_Load() override;
     void Form_OnScreen() override;
@@ -21,6 +18,7 @@ class frmKalvex : public forms::Form {
 
   private:
     void InitControls();
+    ConversionRequest GatherRequest();  // as the fields hold it now
     void cmdAdd_Click();
     void cmdAddTab_Click(int index);
     void txtAddText_Change(int index);

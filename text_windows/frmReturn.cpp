@@ -37,9 +37,7 @@ void frmReturn::Form_Resize() {
 }
 
 // The box fills the client area under the menu bar.
-void frmReturn::FitResultBox() {
-    C("txtReturn").Move(ScaleLeft(), ScaleTop(), ScaleWidth(), ScaleHeight());
-}
+void frmReturn::FitResultBox() { C("txtReturn").Move(Client()); }
 
 void frmReturn::Clear() {
     presented_ = forms::LargeText();

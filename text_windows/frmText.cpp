@@ -32,19 +32,16 @@ void frmText::Form_Resize() {
     if (State() == forms::kNormal) FitTextBox();
 }
 
-bool frmText::Form_KeyDown(forms::Key key) {
-    if (key.code != forms::kKeyEscape) return false;
-    ClearText();
-    return true;
-}
+// Esc clears whether or not the box has the focus.
+bool frmText::Form_KeyDown(forms::Key key) { return txtText_KeyDown(key); }
 
 void frmText::DockBesideMain() {
-    const forms::Form* main = Owner();
-    Move(main->Left() + main->Width(), main->Top(), main->Width(), main->Height());
+    const forms::Twips main = Owner()->Frame();
+    Move({main.left + main.width, main.top, main.width, main.height});
     FitTextBox();
 }
 
-void frmText::FitTextBox() { C("txtText").Move(ScaleLeft(), ScaleTop(), ScaleWidth(), ScaleHeight()); }
+void frmText::FitTextBox() { C("txtText").Move(Client()); }
 
 // Undoable, so that Ctrl+Z brings back a text cleared by mistake.
 void frmText::ClearText() { C("txtText").Clear(); }

@@ -18,23 +18,23 @@ namespace forms {
 
 namespace {
 
+// The design faces first, then faces with the same metrics, then what every Japanese desktop has.
 QStringList Families(Face face) {
-    // The design faces first, then faces with the same metrics, then what every Japanese
-    // desktop has.
-    if (face == Face::Gothic) {
-        return {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-                QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
-                QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("monospace")};
-    }
-    return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-            QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
-            QStringLiteral("Noto Sans CJK JP"), QStringLiteral("sans-serif")};
+    if (face == Face::Gothic)
+        return {"ＭＳ ゴシック", "MS Gothic", "IPAGothic", "IPAゴシック", "Noto Sans Mono CJK JP",
+                "monospace"};
+    return {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPA Pゴシック", "Noto Sans CJK JP",
+            "sans-serif"};
 }
-
-QWidget* WidgetOf(const Form* form) { return form ? form->Native() : nullptr; }
 
 // A text box counts its characters in an int, its closing line end among them.
 constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
+
+void PutOnClipboard(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
 
 }  // namespace
 
@@ -71,16 +71,11 @@ int Application::Exec() { return QApplication::exec(); }
 
 AppInfo App() {
     const QFileInfo exe(QCoreApplication::applicationFilePath());
-    AppInfo info;
     // Only a Windows executable's name ends in an extension (".exe"); a name may hold other
     // dots, which belong to it.
-    info.exeName = exe.fileName().toStdU16String();
-    info.major = KALVEX_VERSION_MAJOR;
-    info.minor = KALVEX_VERSION_MINOR;
-    info.revision = KALVEX_VERSION_REVISION;
-    info.legalCopyright = QString::fromUtf8(KALVEX_LEGAL_COPYRIGHT).toStdU16String();
-    info.path = QDir::toNativeSeparators(exe.absolutePath()).toStdU16String();
-    return info;
+    return {exe.fileName().toStdU16String(), KALVEX_VERSION_MAJOR, KALVEX_VERSION_MINOR,
+            KALVEX_VERSION_REVISION, QString::fromUtf8(KALVEX_LEGAL_COPYRIGHT).toStdU16String(),
+            QDir::toNativeSeparators(exe.absolutePath()).toStdU16String()};
 }
 
 void ShellOpen(const Form*, std::u16string_view address) {
@@ -89,18 +84,10 @@ void ShellOpen(const Form*, std::u16string_view address) {
 
 void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view title) {
     QMessageBox box(QMessageBox::Warning, ToQString(title), ToQString(prompt), QMessageBox::Ok,
-                    WidgetOf(owner));
+                    owner ? owner->Native() : nullptr);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
-
-namespace {
-void PutOnClipboard(const QString& text) {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(text);
-}
-}  // namespace
 
 void CopyToClipboard(std::u16string_view text) { PutOnClipboard(ToQString(text)); }
 void CopyToClipboard(const LargeText& text) { PutOnClipboard(text.Native().text); }

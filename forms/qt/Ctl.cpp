@@ -8,7 +8,7 @@
 namespace forms {
 
 namespace {
-template <class T>
+template <class T = QWidget>
 T* As(const NativeControl* control) {
     return control ? qobject_cast<T*>(control->object.data()) : nullptr;
 }
@@ -18,7 +18,6 @@ std::u16string Ctl::Text() const {
     if (auto* box = As<MultiLineBox>(native_)) return box->Text();
     if (auto* line = As<QLineEdit>(native_)) return line->text().toStdU16String();
     if (auto* label = As<QLabel>(native_)) return label->text().toStdU16String();
-    if (auto* button = As<QAbstractButton>(native_)) return button->text().toStdU16String();
     return {};
 }
 
@@ -30,7 +29,6 @@ void Ctl::SetText(std::u16string_view text) {
         label->setText(q);
         label->setAccessibleName(q);
     }
-    if (auto* button = As<QAbstractButton>(native_)) button->setText(q);
 }
 
 void Ctl::Clear() {
@@ -48,16 +46,15 @@ bool Ctl::IsModified() const {
 }
 
 void Ctl::SetEnabled(bool enabled) {
-    if (QWidget* widget = native_ ? native_->Widget() : nullptr) widget->setEnabled(enabled);
+    if (QWidget* widget = As(native_)) widget->setEnabled(enabled);
 }
 
 void Ctl::SetFocus() {
-    if (QWidget* widget = native_ ? native_->Widget() : nullptr; widget && widget->isEnabled())
-        widget->setFocus();
+    if (QWidget* widget = As(native_); widget && widget->isEnabled()) widget->setFocus();
 }
 
 void Ctl::SetToolTip(std::u16string_view tip) {
-    if (QWidget* widget = native_ ? native_->Widget() : nullptr) {
+    if (QWidget* widget = As(native_)) {
         widget->setToolTip(ToQString(tip));
         widget->setAccessibleName(widget->toolTip());
     }
@@ -72,9 +69,8 @@ void Ctl::SetValue(bool selected) {
     if (auto* option = As<QRadioButton>(native_)) option->setChecked(selected);
 }
 
-void Ctl::Move(int left, int top, int width, int height) {
-    if (QWidget* widget = native_ ? native_->Widget() : nullptr)
-        widget->setGeometry(PxRect({left, top, width, height}));
+void Ctl::Move(const Twips& at) {
+    if (QWidget* widget = As(native_)) widget->setGeometry(PxRect(at));
 }
 
 }  // namespace forms

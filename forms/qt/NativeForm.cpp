@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 #include "forms/qt/TextBoxes.h"
 
@@ -26,13 +27,24 @@ class EventFilter : public QObject {
   public:
     EventFilter(QObject* parent, std::function<bool(QEvent*)> handler)
         : QObject(parent), handler_(std::move(handler)) {}
-
-  protected:
     bool eventFilter(QObject*, QEvent* event) override { return handler_(event); }
 
   private:
     std::function<bool(QEvent*)> handler_;
 };
+
+// Runs handler on the control's events; an event it returns true for goes no further.
+void Filter(QObject* control, std::function<bool(QEvent*)> handler) {
+    control->installEventFilter(new EventFilter(control, std::move(handler)));
+}
+
+// The virtual-key code of a key event: Esc 27, Enter 13, letters and digits as in ASCII.
+int VirtualKey(const QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Escape) return kKeyEscape;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return kKeyReturn;
+    return key < 0x80 ? key : 0;
+}
 
 Qt::WindowFlags FlagsOf(Border border) {
     const Qt::WindowFlags titled = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
@@ -48,10 +60,6 @@ Qt::WindowFlags FlagsOf(Border border) {
     }
     return Qt::Window;
 }
-
-bool IsFixed(Border border) { return border == Border::FixedMain || border == Border::FixedDialog; }
-
-bool TakesFocus(Kind kind) { return kind != Kind::Label && kind != Kind::Frame; }
 
 QString Name(std::string_view name) { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
 
@@ -85,8 +93,7 @@ QWidget* NewWidget(const Control& design, QWidget* parent) {
         }
         case Kind::TextBox:
         case Kind::ColumnBox: {
-            auto* box = new SingleLineBox(parent);
-            box->setText(caption);
+            auto* box = new SingleLineBox(caption, parent);
             if (design.kind == Kind::ColumnBox) {
                 // Three half-width digits at most, so the input method stays off.
                 box->setMaxLength(3);
@@ -95,11 +102,8 @@ QWidget* NewWidget(const Control& design, QWidget* parent) {
             }
             return box;
         }
-        case Kind::MultiLineBox: {
-            auto* box = new MultiLineBox(parent);
-            box->setPlainText(caption);
-            return box;
-        }
+        case Kind::MultiLineBox:
+            return new MultiLineBox(caption, parent);
         case Kind::Button: {
             auto* button = new QPushButton(caption, parent);
             button->setAutoDefault(true);  // a focused button takes Enter
@@ -130,17 +134,6 @@ void Style(QWidget* widget, const Control& design) {
 
 }  // namespace
 
-void Filter(QObject* control, std::function<bool(QEvent*)> handler) {
-    control->installEventFilter(new EventFilter(control, std::move(handler)));
-}
-
-int VirtualKey(const QKeyEvent* event) {
-    const int key = event->key();
-    if (key == Qt::Key_Escape) return kKeyEscape;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) return kKeyReturn;
-    return key < 0x80 ? key : 0;
-}
-
 NativeForm::NativeForm(Form& form, const Window& design, std::span<const Control> controls,
                        std::span<const MenuItem> menus)
     : QMainWindow(form.Owner() ? form.Owner()->Native() : nullptr, FlagsOf(design.border)),
@@ -153,17 +146,15 @@ NativeForm::NativeForm(Form& form, const Window& design, std::span<const Control
     setWindowTitle(ToQString(design.caption));
     setCentralWidget(new QWidget(this));
     controls_.reserve(controls.size() + menus.size());
-    AddMenus(menus);
     AddControls(controls);
+    AddMenus(menus);
     ChainTabOrder(controls);
-    if (std::any_of(menus.begin(), menus.end(), [](auto& m) { return m.shortcut == Shortcut::Copy; }))
-        YieldCopyToWindow();
     if (NativeControl* button = Find(design.defaultButton)) {
         defaultButton_ = qobject_cast<QPushButton*>(button->Widget());
         defaultButton_->setDefault(true);
     }
     const QSize client(Px(design.clientWidth), Px(design.clientHeight) + MenuHeight());
-    if (IsFixed(border_))
+    if (border_ == Border::FixedMain || border_ == Border::FixedDialog)
         setFixedSize(client);
     else
         resize(client);
@@ -189,7 +180,10 @@ void NativeForm::AddMenus(std::span<const MenuItem> menus) {
             NativeControl* menu = Find(item.menu);
             QAction* action = menu ? qobject_cast<QMenu*>(menu->object)->addAction(caption)
                                    : menuBar()->addAction(caption);
-            if (item.shortcut == Shortcut::Copy) action->setShortcut(QKeySequence::Copy);
+            if (item.shortcut == Shortcut::Copy) {
+                action->setShortcut(QKeySequence::Copy);
+                YieldCopyToWindow();
+            }
             made = action;
         }
         made->setObjectName(Name(item.name));
@@ -203,11 +197,10 @@ void NativeForm::YieldCopyToWindow() {
     for (const NativeControl& control : controls_) {
         if (control.kind != Kind::MultiLineBox) continue;
         Filter(control.object, [](QEvent* event) {
-            if (event->type() != QEvent::ShortcutOverride ||
-                !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
-                return false;
-            event->ignore();
-            return true;
+            const bool copy = event->type() == QEvent::ShortcutOverride &&
+                              static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy);
+            if (copy) event->ignore();
+            return copy;
         });
     }
 }
@@ -224,7 +217,7 @@ void NativeForm::AddControls(std::span<const Control> controls) {
 void NativeForm::ChainTabOrder(std::span<const Control> controls) {
     std::vector<const Control*> order;
     for (const Control& design : controls)
-        if (TakesFocus(design.kind)) order.push_back(&design);
+        if (design.kind != Kind::Label && design.kind != Kind::Frame) order.push_back(&design);
     std::stable_sort(order.begin(), order.end(),
                      [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     QWidget* previous = nullptr;
@@ -236,24 +229,6 @@ void NativeForm::ChainTabOrder(std::span<const Control> controls) {
             widget->setFocus();  // the first in the order has the focus when the window opens
         previous = widget;
     }
-}
-
-void NativeForm::ShowModeless() {
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-    if (!testAttribute(Qt::WA_ShowWithoutActivating)) activateWindow();
-}
-
-void NativeForm::ShowModal() {
-    setWindowModality(Qt::ApplicationModal);
-    QEventLoop loop;
-    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    const QPointer<NativeForm> self(this);
-    ShowModeless();
-    if (self && isVisible()) loop.exec(QEventLoop::DialogExec);
 }
 
 void NativeForm::closeEvent(QCloseEvent* event) {
@@ -315,16 +290,15 @@ int NativeForm::MenuHeight() const {
 }
 
 // A hidden window has not laid out its client area yet; its size follows from the window's.
-int NativeForm::ClientWidth() const { return isVisible() ? centralWidget()->width() : width(); }
-int NativeForm::ClientHeight() const {
-    return isVisible() ? centralWidget()->height() : height() - MenuHeight();
+QSize NativeForm::ClientSize() const {
+    return isVisible() ? centralWidget()->size() : size() - QSize(0, MenuHeight());
 }
 
 QRect NativeForm::Outer() const { return geometry().marginsAdded(FrameMargins()); }
 
 void NativeForm::SetOuter(const QRect& outer) {
     setGeometry(outer.marginsRemoved(FrameMargins()));
-    if (!onScreen_) pendingOuter_ = outer;
+    if (!onScreen_) settle_ = [this, outer] { SetOuter(outer); };
 }
 
 // Only the place: the client keeps its size whatever frame the window manager gives it.
@@ -332,7 +306,7 @@ void NativeForm::CentreOver(const QRect& area) {
     QRect outer = Outer();
     outer.moveCenter(area.center());
     setGeometry(outer.marginsRemoved(FrameMargins()));
-    if (!onScreen_) pendingCentre_ = area.center();
+    if (!onScreen_) settle_ = [this, area] { CentreOver(area); };
 }
 
 void NativeForm::showEvent(QShowEvent* event) {
@@ -347,10 +321,7 @@ bool NativeForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window && event->type() == QEvent::Expose && window->isExposed() && !onScreen_) {
         onScreen_ = true;
         window->removeEventFilter(this);
-        if (pendingOuter_) SetOuter(*pendingOuter_);
-        if (pendingCentre_) CentreOver(QRect(*pendingCentre_, QSize(1, 1)));
-        pendingOuter_.reset();
-        pendingCentre_.reset();
+        if (settle_) std::exchange(settle_, nullptr)();
         // After the window system's events already queued, the window manager's placement of
         // this window among them, so that the form sees where the window really stands.
         QMetaObject::invokeMethod(
@@ -371,30 +342,32 @@ Form::~Form() {
     delete native_;
 }
 
-void Form::Load() {
-    if (loaded_) return;
-    loaded_ = true;
-    Form_Load();
-}
+void Form::Load() { Form_Load(); }
 
 void Form::ShowModeless() {
-    if (native_) native_->ShowModeless();
+    if (!native_) return;
+    if (native_->isMinimized())
+        native_->showNormal();
+    else
+        native_->show();
+    native_->raise();
+    if (!native_->testAttribute(Qt::WA_ShowWithoutActivating)) native_->activateWindow();
 }
+
 void Form::ShowModal() {
-    if (native_) native_->ShowModal();
+    if (!native_) return;
+    native_->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    QObject::connect(native_, &QObject::destroyed, &loop, &QEventLoop::quit);
+    ShowModeless();
+    if (native_ && native_->isVisible()) loop.exec(QEventLoop::DialogExec);
 }
-void Form::Unload() {
-    if (native_) native_->close();
-}
+
+void Form::Unload() { if (native_) native_->close(); }
 bool Form::IsClosed() const { return closed_ || !native_; }
 
-int Form::Left() const { return ToTwips(native_->Outer().left()); }
-int Form::Top() const { return ToTwips(native_->Outer().top()); }
-int Form::Width() const { return ToTwips(native_->Outer().width()); }
-int Form::Height() const { return ToTwips(native_->Outer().height()); }
-void Form::Move(int left, int top, int width, int height) {
-    native_->SetOuter(PxRect({left, top, width, height}));
-}
+Twips Form::Frame() const { return TwipsOf(native_->Outer()); }
+void Form::Move(const Twips& frame) { native_->SetOuter(PxRect(frame)); }
 
 void Form::CentreOver(const Form* other) {
     if (other && other->native_)
@@ -403,12 +376,9 @@ void Form::CentreOver(const Form* other) {
         native_->CentreOver(screen->availableGeometry());
 }
 
-int Form::ScaleWidth() const { return ToTwips(native_->ClientWidth()); }
-int Form::ScaleHeight() const { return ToTwips(native_->ClientHeight()); }
+Twips Form::Client() const { return TwipsOf(QRect(QPoint(), native_->ClientSize())); }
 
-WindowState Form::State() const {
-    return native_ && native_->isMinimized() ? kMinimized : kNormal;
-}
+WindowState Form::State() const { return native_ && native_->isMinimized() ? kMinimized : kNormal; }
 
 void Form::SetState(WindowState state) {
     if (!native_ || state == State()) return;

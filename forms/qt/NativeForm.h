@@ -5,7 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
-#include <optional>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,6 +20,9 @@ constexpr int Px(int twips) { return (twips + (twips >= 0 ? 7 : -7)) / 15; }
 constexpr int ToTwips(int pixels) { return pixels * 15; }
 constexpr QRect PxRect(const Twips& at) {
     return QRect(Px(at.left), Px(at.top), Px(at.width), Px(at.height));
+}
+constexpr Twips TwipsOf(const QRect& r) {
+    return {ToTwips(r.left()), ToTwips(r.top()), ToTwips(r.width()), ToTwips(r.height())};
 }
 
 inline QString ToQString(std::u16string_view text) {
@@ -47,13 +50,10 @@ class NativeForm : public QMainWindow {
     ~NativeForm() override;
 
     NativeControl* Find(std::string_view name) const;
-    void ShowModeless();
-    void ShowModal();
     QRect Outer() const;
     void SetOuter(const QRect& outer);
     void CentreOver(const QRect& area);
-    int ClientWidth() const;
-    int ClientHeight() const;
+    QSize ClientSize() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,16 +77,9 @@ class NativeForm : public QMainWindow {
     std::vector<NativeControl> controls_;
     QPointer<QPushButton> defaultButton_;
     bool onScreen_ = false;
-    // Asked for before the window manager framed the window: applied again once the real
-    // frame is known.
-    std::optional<QRect> pendingOuter_;
-    std::optional<QPoint> pendingCentre_;
+    // The last place asked for before the window manager framed the window: asked for again
+    // once the real frame is known.
+    std::function<void()> settle_;
 };
-
-// The virtual-key code of a key event: Esc 27, Enter 13, letters and digits as in ASCII.
-int VirtualKey(const QKeyEvent* event);
-
-// Runs handler on the control's events; an event it returns true for goes no further.
-void Filter(QObject* control, std::function<bool(QEvent*)> handler);
 
 }  // namespace forms

@@ -2,21 +2,17 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QValidator>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace forms {
 
 namespace {
-
-qsizetype FirstBreak(const QString& text) {
-    const auto at = std::find_if(text.begin(), text.end(),
-                                 [](QChar c) { return c == u'\r' || c == u'\n'; });
-    return at == text.end() ? -1 : at - text.begin();
-}
 
 // Cuts a pasted text at its first line break: the break and everything after it up to the
 // cursor, the end of what was inserted, go; what stood after the cursor stays.
@@ -24,39 +20,31 @@ class FirstLineOnly : public QValidator {
   public:
     using QValidator::QValidator;
     State validate(QString& input, int& pos) const override {
-        const qsizetype cut = FirstBreak(input);
+        static const QRegularExpression lineBreak(QStringLiteral("[\r\n]"));
+        const qsizetype cut = input.indexOf(lineBreak);
         if (cut < 0) return Acceptable;
-        QString rest = input.mid(std::max<qsizetype>(pos, cut));
-        if (FirstBreak(rest) >= 0) rest.clear();
-        input = input.left(cut) + rest;
+        const QString rest = input.mid(std::max<qsizetype>(pos, cut));
+        input = input.left(cut) + (rest.contains(lineBreak) ? QString() : rest);
         pos = int(cut);
         return Acceptable;
     }
 };
 
-// The document's raw text, its paragraph separators made CR LF in one pass into a string
-// sized once. Its plain text would turn no-break spaces into spaces; replacing the separators
-// in place moves the rest of the text once per thousand lines; walking it block by block
-// looks each block up again.
+// The document's raw text with CR LF for its paragraph separators, in one pass into a string
+// sized once. Its plain text would turn no-break spaces into spaces; replacing the separators in
+// place would move the rest of the text once per thousand lines.
 std::u16string JoinLines(const QTextDocument* document) {
     const QString raw = document->toRawText();
-    // Sized from the separators themselves, not from the document's count of its blocks:
-    // what is written can never pass what was allocated.
-    const qsizetype size = raw.size() + raw.count(QChar::ParagraphSeparator);
+    const std::u16string_view text(reinterpret_cast<const char16_t*>(raw.utf16()), raw.size());
     std::u16string out;
-    out.resize(size);
-    auto* at = reinterpret_cast<char16_t*>(out.data());
-    const char16_t* from = reinterpret_cast<const char16_t*>(raw.utf16());
-    const char16_t* end = from + raw.size();
-    for (;;) {
-        const char16_t* stop = std::find(from, end, u'\u2029');
-        at = std::copy(from, stop, at);
-        if (stop == end) break;
-        *at++ = u'\r';
-        *at++ = u'\n';
+    out.reserve(text.size() + raw.count(QChar::ParagraphSeparator));
+    for (std::size_t from = 0;;) {
+        const std::size_t stop = text.find(u'\u2029', from);
+        out.append(text.substr(from, stop - from));
+        if (stop == text.npos) return out;
+        out += u"\r\n";
         from = stop + 1;
     }
-    return out;
 }
 
 // The toolkit measures a line's width in 26.6 fixed point: past 2^25 pixels the width
@@ -67,22 +55,18 @@ bool HasLineTooWideToScroll(const QPlainTextEdit* box, const QString& text) {
     const int cell = std::max(1, box->fontMetrics().horizontalAdvance(u'x'));
     const qsizetype longest = kWidestPixels / (2 * cell);
     if (text.size() <= longest) return false;
-    for (qsizetype start = 0; start < text.size();) {
-        qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0) end = text.size();
-        if (end - start > longest) return true;
-        start = end + 1;
-    }
+    for (const QStringView line : QStringView(text).tokenize(u'\n'))
+        if (line.size() > longest) return true;
     return false;
 }
 
 }  // namespace
 
-SingleLineBox::SingleLineBox(QWidget* parent) : QLineEdit(parent) {
+SingleLineBox::SingleLineBox(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
     setValidator(new FirstLineOnly(this));
 }
 
-MultiLineBox::MultiLineBox(QWidget* parent) : QPlainTextEdit(parent) {
+MultiLineBox::MultiLineBox(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -96,7 +80,6 @@ MultiLineBox::MultiLineBox(QWidget* parent) : QPlainTextEdit(parent) {
 
 void MultiLineBox::Fill(const QString& text) {
     pending_ = text;
-    hasPending_ = true;
     if (isVisible()) FillNow();
 }
 
@@ -105,20 +88,19 @@ void MultiLineBox::Fill(const QString& text) {
 // the lines in view.
 void MultiLineBox::showEvent(QShowEvent* event) {
     QPlainTextEdit::showEvent(event);
-    if (hasPending_) FillNow();
+    if (pending_) FillNow();
 }
 
 void MultiLineBox::FillNow() {
-    hasPending_ = false;
+    const QString text = *std::exchange(pending_, std::nullopt);
     // Rather wrapped than cut: a line too wide to scroll along could not be read to its end.
-    if (HasLineTooWideToScroll(this, pending_)) setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    if (HasLineTooWideToScroll(this, text)) setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Into the document itself: the box's own setPlainText would go over the whole text
     // again to give it the cursor's character format.
-    document()->setPlainText(pending_);
+    document()->setPlainText(text);
     document()->setModified(false);
     removed_ = 0;
     moveCursor(QTextCursor::Start);
-    pending_ = QString();
 }
 
 // The undo history reaches back to the last clear or paste: it keeps the page just cleared

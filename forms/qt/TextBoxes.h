@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QString>
+#include <optional>
 #include <string>
 
 namespace forms {
@@ -12,14 +13,14 @@ namespace forms {
 class SingleLineBox : public QLineEdit {
     Q_OBJECT
   public:
-    explicit SingleLineBox(QWidget* parent);
+    SingleLineBox(const QString& text, QWidget* parent);
 };
 
 // Both scroll bars, no wrapping; holds texts of hundreds of megabytes.
 class MultiLineBox : public QPlainTextEdit {
     Q_OBJECT
   public:
-    explicit MultiLineBox(QWidget* parent);
+    MultiLineBox(const QString& text, QWidget* parent);
 
     // Shows text; a box not yet on screen takes it once it has its size.
     void Fill(const QString& text);
@@ -37,8 +38,7 @@ class MultiLineBox : public QPlainTextEdit {
     void FillNow();
     void DropUndoHistory();
 
-    QString pending_;
-    bool hasPending_ = false;
+    std::optional<QString> pending_;
     bool justCleared_ = false;  // the last change was ClearUndoably
     qint64 removed_ = 0;        // characters removed since the document was last set anew
 };

@@ -84,9 +84,9 @@ void Ctl::SetValue(bool selected) {
     native_->form->SelectOption(*native_);
 }
 
-void Ctl::Move(int left, int top, int width, int height) {
+void Ctl::Move(const Twips& at) {
     if (HWND hwnd = HwndOf(native_))
-        MoveWindow(hwnd, Px(left), Px(top), Px(width), Px(height), TRUE);
+        MoveWindow(hwnd, Px(at.left), Px(at.top), Px(at.width), Px(at.height), TRUE);
 }
 
 }  // namespace forms

@@ -575,8 +575,6 @@ Form::~Form() {
 }
 
 void Form::Load() {
-    if (loaded_) return;
-    loaded_ = true;
     if (native_) native_->loaded_ = true;
     Form_Load();
 }
@@ -597,23 +595,16 @@ void Form::Unload() {
 
 bool Form::IsClosed() const { return closed_ || !native_; }
 
-int Form::Left() const { return native_ ? ToTwips(native_->Outer().left) : 0; }
-int Form::Top() const { return native_ ? ToTwips(native_->Outer().top) : 0; }
-int Form::Width() const {
-    if (!native_) return 0;
+Twips Form::Frame() const {
+    if (!native_) return {};
     const RECT r = native_->Outer();
-    return ToTwips(r.right - r.left);
-}
-int Form::Height() const {
-    if (!native_) return 0;
-    const RECT r = native_->Outer();
-    return ToTwips(r.bottom - r.top);
+    return {ToTwips(r.left), ToTwips(r.top), ToTwips(r.right - r.left), ToTwips(r.bottom - r.top)};
 }
 
-void Form::Move(int left, int top, int width, int height) {
+void Form::Move(const Twips& frame) {
     if (!native_) return;
-    const int x = Px(left), y = Px(top);
-    native_->SetOuter({x, y, x + Px(width), y + Px(height)});
+    const int x = Px(frame.left), y = Px(frame.top);
+    native_->SetOuter({x, y, x + Px(frame.width), y + Px(frame.height)});
 }
 
 // Only the place: the window keeps its size.
@@ -631,16 +622,10 @@ void Form::CentreOver(const Form* other) {
     native_->SetOuter({left, top, left + width, top + height});
 }
 
-int Form::ScaleWidth() const {
+Twips Form::Client() const {
     RECT client{};
     if (native_) GetClientRect(native_->Hwnd(), &client);
-    return ToTwips(client.right);
-}
-
-int Form::ScaleHeight() const {
-    RECT client{};
-    if (native_) GetClientRect(native_->Hwnd(), &client);
-    return ToTwips(client.bottom);
+    return {0, 0, ToTwips(client.right), ToTwips(client.bottom)};
 }
 
 WindowState Form::State() const {
