@@ -28,12 +28,6 @@ constexpr forms::Control kControls[] = {
     {"lblCopyright", Kind::Label, {480, 2400, 3255, 255}, u"", {}, 4},
 };
 
-std::u16string Decimal(int n) {
-    std::u16string digits;
-    for (char c : std::to_string(n)) digits += char16_t(c);
-    return digits;
-}
-
 }  // namespace
 
 frmAbout::frmAbout() : forms::Form(kWindow, kControls, {}) {
@@ -44,8 +38,9 @@ frmAbout::frmAbout() : forms::Form(kWindow, kControls, {}) {
 void frmAbout::Form_Load() {
     const forms::AppInfo app = forms::App();
     C("lblAPPName").SetText(app.exeName);
-    C("lblVer").SetText(u"Ver " + Decimal(app.major) + u"." + Decimal(app.minor) + u"." +
-                        Decimal(app.revision));
+    const std::string version = "Ver " + std::to_string(app.major) + "." +
+                                std::to_string(app.minor) + "." + std::to_string(app.revision);
+    C("lblVer").SetText(std::u16string(version.begin(), version.end()));
     C("lblCopyright").SetText(app.legalCopyright);
 }
 

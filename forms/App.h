@@ -27,9 +27,7 @@ class Application {
 
 struct AppInfo {
     std::u16string exeName;  // the executable's file name without folder or extension
-    int major = 0;
-    int minor = 0;
-    int revision = 0;
+    int major = 0, minor = 0, revision = 0;
     std::u16string legalCopyright;
     std::u16string path;  // the executable's folder
 };

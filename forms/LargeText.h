@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <string_view>
 
 namespace forms {
 
@@ -20,7 +19,6 @@ class LargeText {
     // Makes room for size units and returns where they go; null when a text box could not
     // hold that many. May throw std::bad_alloc.
     char16_t* Resize(std::size_t size);
-    std::u16string_view View() const;
     NativeText& Native() const { return *native_; }
 
   private:

@@ -1,5 +1,6 @@
 #include "main_window/EditCommand.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <new>
@@ -9,15 +10,14 @@
 
 namespace {
 
+using modConvert::HasNonDigit;
+
 // The value of a digits-only column text; empty is 0 and a value past the 16-bit range
 // stops at its top.
 std::int16_t ColumnValue(std::u16string_view digits) {
     constexpr int kTop = std::numeric_limits<std::int16_t>::max();
     int value = 0;
-    for (char16_t c : digits) {
-        value = value * 10 + (c - u'0');
-        if (value >= kTop) return kTop;
-    }
+    for (char16_t c : digits) value = std::min(value * 10 + (c - u'0'), kTop);
     return static_cast<std::int16_t>(value);
 }
 
@@ -49,8 +49,8 @@ EditOutcome EditCommand::Run(ConversionRequest request) {
     frmReturn* result = result_.Get(owner_);
     result->Clear();
     // Empty fields pass the checks and count as 0: with both empty, the plain conversion.
-    if (modConvert::HasNonDigit(request.hStartText)) return ReportInputError(ColumnField::HStart);
-    if (modConvert::HasNonDigit(request.tStartText)) return ReportInputError(ColumnField::TStart);
+    if (HasNonDigit(request.hStartText)) return ReportInputError(EditOutcome::HStartError);
+    if (HasNonDigit(request.tStartText)) return ReportInputError(EditOutcome::TStartError);
     const std::optional<forms::LargeText> converted =
         Convert(request, ColumnValue(request.hStartText), ColumnValue(request.tStartText));
     std::u16string().swap(request.text);
@@ -62,10 +62,9 @@ EditOutcome EditCommand::Run(ConversionRequest request) {
     return EditOutcome::Converted;
 }
 
-EditOutcome EditCommand::ReportInputError(ColumnField field) {
+EditOutcome EditCommand::ReportInputError(EditOutcome error) {
     forms::MsgBox(owner_, u"半角数字を入力してください", u"入力エラー");
-    focusField_(field);
-    return field == ColumnField::HStart ? EditOutcome::HStartError : EditOutcome::TStartError;
+    return error;
 }
 
 void EditCommand::ReportTooLarge() {

@@ -1,7 +1,6 @@
 // The Edit command: checks the column fields, converts the text and presents the result.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "engine/modConvert.h"
@@ -17,18 +16,15 @@ struct ConversionRequest {
     std::u16string tStartText;
 };
 
-enum class ColumnField { HStart, TStart };
-
 // TooLarge: the result would not fit in the result window or in memory.
 enum class EditOutcome { Converted, HStartError, TStartError, TooLarge };
 
 class EditCommand {
   public:
-    // owner is the main window: the messages and the result window belong to it, and
-    // focusField puts its focus on a column field that failed the check.
-    EditCommand(forms::Form* owner, std::function<void(ColumnField)> focusField)
-        : owner_(owner), focusField_(std::move(focusField)) {}
+    // owner is the main window: the messages and the result window belong to it.
+    explicit EditCommand(forms::Form* owner) : owner_(owner) {}
     // Takes the request whole: its text is let go before the result is shown, for the memory.
+    // An input error has been reported when it returns; the focus is the window's to move.
     EditOutcome Run(ConversionRequest request);
     // Tells the user that the text is too large to edit.
     void ReportTooLarge();
@@ -38,9 +34,8 @@ class EditCommand {
     }
 
   private:
-    EditOutcome ReportInputError(ColumnField field);
+    EditOutcome ReportInputError(EditOutcome error);
 
     forms::Form* owner_;
-    std::function<void(ColumnField)> focusField_;
     forms::FormSlot<frmReturn> result_;
 };

@@ -53,9 +53,7 @@ constexpr forms::MenuItem kMenus[] = {
 
 }  // namespace
 
-frmKalvex::frmKalvex()
-    : forms::Form(kWindow, kControls, kMenus),
-      edit_(this, [this](ColumnField field) { FocusField(field); }) {
+frmKalvex::frmKalvex() : forms::Form(kWindow, kControls, kMenus), edit_(this) {
     for (int i = 0; i < 2; ++i) {
         OnChange(Member("txtAddText", i), [this, i] { txtAddText_Change(i); });
         OnClick(Member("cmdAddTab", i), [this, i] { cmdAddTab_Click(i); });
@@ -109,11 +107,6 @@ ConversionRequest frmKalvex::GatherRequest() {
     return request;
 }
 
-// A disabled field cannot take the focus; the focus then stays where it is.
-void frmKalvex::FocusField(ColumnField field) {
-    C(field == ColumnField::HStart ? "txtHStart" : "txtTStart").SetFocus();
-}
-
 void frmKalvex::cmdAdd_Click() {
     ConversionRequest request;
     try {
@@ -123,7 +116,10 @@ void frmKalvex::cmdAdd_Click() {
         edit_.ReportTooLarge();
         return;
     }
-    edit_.Run(std::move(request));
+    // A disabled field cannot take the focus; the focus then stays where it is.
+    const EditOutcome outcome = edit_.Run(std::move(request));
+    if (outcome == EditOutcome::HStartError) C("txtHStart").SetFocus();
+    if (outcome == EditOutcome::TStartError) C("txtTStart").SetFocus();
 }
 
 void frmKalvex::cmdAddTab_Click(int index) {

@@ -25,7 +25,6 @@ class frmKalvex : public forms::Form {
     void cmdEnd_Click();
     void mnuEnd_Click();
     void mnuKalvex_Click();
-    void FocusField(ColumnField field);
 
     forms::FormSlot<frmText> input_;
     forms::FormSlot<frmAbout> about_;

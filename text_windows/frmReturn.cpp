@@ -36,7 +36,6 @@ void frmReturn::Form_Resize() {
     if (State() == forms::kNormal) FitResultBox();
 }
 
-// The box fills the client area under the menu bar.
 void frmReturn::FitResultBox() { C("txtReturn").Move(Client()); }
 
 void frmReturn::Clear() {

@@ -7,8 +7,7 @@ class frmReturn : public forms::Form {
   public:
     explicit frmReturn(forms::Form* owner = nullptr);
 
-    // Empties txtReturn.
-    void Clear();
+    void Clear();  // empties txtReturn
     // Puts text into txtReturn and shows the window modally, centred over its owner (or the
     // screen); returns once the window is closed.
     void Present(const forms::LargeText& text);

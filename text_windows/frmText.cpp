@@ -32,7 +32,7 @@ void frmText::Form_Resize() {
     if (State() == forms::kNormal) FitTextBox();
 }
 
-// Esc clears whether or not the box has the focus.
+// Esc clears the box from the window too, while the box does not have the focus.
 bool frmText::Form_KeyDown(forms::Key key) { return txtText_KeyDown(key); }
 
 void frmText::DockBesideMain() {

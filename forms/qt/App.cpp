@@ -112,9 +112,4 @@ char16_t* LargeText::Resize(std::size_t size) {
     return reinterpret_cast<char16_t*>(native_->text.data());
 }
 
-std::u16string_view LargeText::View() const {
-    return {reinterpret_cast<const char16_t*>(native_->text.utf16()),
-            std::size_t(native_->text.size())};
-}
-
 }  // namespace forms

@@ -1,5 +1,5 @@
-// forms::Form on Qt Widgets: each form is a NativeForm window whose controls are built from
-// the window's design table.
+// forms::Form and forms::Ctl on Qt Widgets: each form is a NativeForm window whose controls are
+// built from the window's design table.
 #include "forms/qt/NativeForm.h"
 
 #include <QAction>
@@ -33,6 +33,11 @@ class EventFilter : public QObject {
     std::function<bool(QEvent*)> handler_;
 };
 
+template <class T = QWidget>
+T* As(const NativeControl* control) {
+    return control ? qobject_cast<T*>(control->object.data()) : nullptr;
+}
+
 // Runs handler on the control's events; an event it returns true for goes no further.
 void Filter(QObject* control, std::function<bool(QEvent*)> handler) {
     control->installEventFilter(new EventFilter(control, std::move(handler)));
@@ -48,20 +53,11 @@ int VirtualKey(const QKeyEvent* event) {
 
 Qt::WindowFlags FlagsOf(Border border) {
     const Qt::WindowFlags titled = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    const Qt::WindowFlags closable = titled | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    switch (border) {
-        case Border::FixedMain:
-        case Border::SizableModal:
-            return Qt::Window | closable | Qt::WindowMinimizeButtonHint;
-        case Border::SizableTool:
-            return Qt::Tool | titled;
-        case Border::FixedDialog:
-            return Qt::Window | closable;
-    }
-    return Qt::Window;
+    if (border == Border::SizableTool) return Qt::Tool | titled;
+    const Qt::WindowFlags closable =
+        Qt::Window | titled | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    return border == Border::FixedDialog ? closable : closable | Qt::WindowMinimizeButtonHint;
 }
-
-QString Name(std::string_view name) { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
 
 QFont FontOf(const Font& font) {
     if (font.face != Face::Window) return JapaneseFont(font.face, font.points, font.bold);
@@ -93,7 +89,7 @@ QWidget* NewWidget(const Control& design, QWidget* parent) {
         }
         case Kind::TextBox:
         case Kind::ColumnBox: {
-            auto* box = new SingleLineBox(caption, parent);
+            QLineEdit* box = NewSingleLineBox(caption, parent);
             if (design.kind == Kind::ColumnBox) {
                 // Three half-width digits at most, so the input method stays off.
                 box->setMaxLength(3);
@@ -116,7 +112,7 @@ QWidget* NewWidget(const Control& design, QWidget* parent) {
 }
 
 void Style(QWidget* widget, const Control& design) {
-    widget->setObjectName(Name(design.name));
+    widget->setObjectName(QString::fromUtf8(design.name));
     widget->setGeometry(PxRect(design.at));
     widget->setFont(FontOf(design.font));
     widget->setToolTip(ToQString(design.tip));
@@ -142,17 +138,15 @@ NativeForm::NativeForm(Form& form, const Window& design, std::span<const Control
     setAttribute(Qt::WA_DeleteOnClose);
     // A tool window appears beside its owner and leaves it the keyboard.
     setAttribute(Qt::WA_ShowWithoutActivating, border_ == Border::SizableTool);
-    setObjectName(Name(design.name));
+    setObjectName(QString::fromUtf8(design.name));
     setWindowTitle(ToQString(design.caption));
     setCentralWidget(new QWidget(this));
     controls_.reserve(controls.size() + menus.size());
     AddControls(controls);
     AddMenus(menus);
     ChainTabOrder(controls);
-    if (NativeControl* button = Find(design.defaultButton)) {
-        defaultButton_ = qobject_cast<QPushButton*>(button->Widget());
-        defaultButton_->setDefault(true);
-    }
+    defaultButton_ = As<QPushButton>(Find(design.defaultButton));
+    if (defaultButton_) defaultButton_->setDefault(true);
     const QSize client(Px(design.clientWidth), Px(design.clientHeight) + MenuHeight());
     if (border_ == Border::FixedMain || border_ == Border::FixedDialog)
         setFixedSize(client);
@@ -177,17 +171,16 @@ void NativeForm::AddMenus(std::span<const MenuItem> menus) {
         if (std::any_of(menus.begin(), menus.end(), [&](auto& m) { return m.menu == item.name; })) {
             made = menuBar()->addMenu(caption);
         } else {
-            NativeControl* menu = Find(item.menu);
-            QAction* action = menu ? qobject_cast<QMenu*>(menu->object)->addAction(caption)
-                                   : menuBar()->addAction(caption);
+            QMenu* menu = As<QMenu>(Find(item.menu));
+            QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
             if (item.shortcut == Shortcut::Copy) {
                 action->setShortcut(QKeySequence::Copy);
                 YieldCopyToWindow();
             }
             made = action;
         }
-        made->setObjectName(Name(item.name));
-        controls_.push_back({std::string(item.name), Kind::Label, made});
+        made->setObjectName(QString::fromUtf8(item.name));
+        controls_.push_back({std::string(item.name), made});
     }
 }
 
@@ -195,7 +188,7 @@ void NativeForm::AddMenus(std::span<const MenuItem> menus) {
 // own copy it declines, so Ctrl+C copies the whole text, not the selection.
 void NativeForm::YieldCopyToWindow() {
     for (const NativeControl& control : controls_) {
-        if (control.kind != Kind::MultiLineBox) continue;
+        if (!As<MultiLineBox>(&control)) continue;
         Filter(control.object, [](QEvent* event) {
             const bool copy = event->type() == QEvent::ShortcutOverride &&
                               static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy);
@@ -207,10 +200,10 @@ void NativeForm::YieldCopyToWindow() {
 
 void NativeForm::AddControls(std::span<const Control> controls) {
     for (const Control& design : controls) {
-        NativeControl* frame = Find(design.frame);
-        QWidget* widget = NewWidget(design, frame ? frame->Widget() : centralWidget());
+        QWidget* frame = As(Find(design.frame));
+        QWidget* widget = NewWidget(design, frame ? frame : centralWidget());
         Style(widget, design);
-        controls_.push_back({std::string(design.name), design.kind, widget});
+        controls_.push_back({std::string(design.name), widget});
     }
 }
 
@@ -222,7 +215,7 @@ void NativeForm::ChainTabOrder(std::span<const Control> controls) {
                      [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     QWidget* previous = nullptr;
     for (const Control* design : order) {
-        QWidget* widget = Find(design->name)->Widget();
+        QWidget* widget = As(Find(design->name));
         if (previous)
             setTabOrder(previous, widget);
         else
@@ -269,7 +262,8 @@ void NativeForm::keyPressEvent(QKeyEvent* event) {
     // Keys that a control ignored also arrive here; those are not the window's.
     QWidget* focus = focusWidget();
     const bool controlHasFocus = focus && focus != this && focus->hasFocus();
-    if (!controlHasFocus && form_ && form_->Form_KeyDown({VirtualKey(event), event->isAutoRepeat()}))
+    if (!controlHasFocus && form_ &&
+        form_->Form_KeyDown({VirtualKey(event), event->isAutoRepeat()}))
         return;
     QMainWindow::keyPressEvent(event);
 }
@@ -277,11 +271,8 @@ void NativeForm::keyPressEvent(QKeyEvent* event) {
 QMargins NativeForm::FrameMargins() const {
     if (const QWindow* w = windowHandle(); w && isVisible()) return w->frameMargins();
     // Not framed yet: assume the frame of the window it belongs to.
-    if (const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr) {
-        if (const QWindow* w = owner->windowHandle(); w && owner->isVisible())
-            return w->frameMargins();
-    }
-    return {};
+    const auto* owner = qobject_cast<const NativeForm*>(parentWidget());
+    return owner ? owner->FrameMargins() : QMargins();
 }
 
 int NativeForm::MenuHeight() const {
@@ -363,7 +354,9 @@ void Form::ShowModal() {
     if (native_ && native_->isVisible()) loop.exec(QEventLoop::DialogExec);
 }
 
-void Form::Unload() { if (native_) native_->close(); }
+void Form::Unload() {
+    if (native_) native_->close();
+}
 bool Form::IsClosed() const { return closed_ || !native_; }
 
 Twips Form::Frame() const { return TwipsOf(native_->Outer()); }
@@ -402,8 +395,8 @@ void Form::OnClick(std::string_view name, std::function<void()> handler) {
         Filter(label, [label, handler](QEvent* event) {
             if (event->type() != QEvent::MouseButtonRelease) return false;
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint()))
-                handler();
+            const bool over = label->rect().contains(mouse->position().toPoint());
+            if (mouse->button() == Qt::LeftButton && over) handler();
             return false;
         });
     }
@@ -423,6 +416,67 @@ void Form::OnKeyDown(std::string_view name, std::function<bool(Key)> handler) {
         auto* key = static_cast<QKeyEvent*>(event);
         return handler({VirtualKey(key), key->isAutoRepeat()});
     });
+}
+
+// --- Ctl: a control whose window has closed does nothing ---
+
+std::u16string Ctl::Text() const {
+    if (auto* box = As<MultiLineBox>(native_)) return box->Text();
+    if (auto* line = As<QLineEdit>(native_)) return line->text().toStdU16String();
+    if (auto* label = As<QLabel>(native_)) return label->text().toStdU16String();
+    return {};
+}
+
+void Ctl::SetText(std::u16string_view text) {
+    const QString q = ToQString(text);
+    if (auto* box = As<MultiLineBox>(native_)) box->setPlainText(q);
+    if (auto* line = As<QLineEdit>(native_)) line->setText(q);
+    if (auto* label = As<QLabel>(native_)) {
+        label->setText(q);
+        label->setAccessibleName(q);
+    }
+}
+
+void Ctl::Clear() {
+    if (auto* box = As<MultiLineBox>(native_)) box->ClearUndoably();
+    if (auto* line = As<QLineEdit>(native_)) line->clear();
+}
+
+void Ctl::Fill(const LargeText& text) {
+    if (auto* box = As<MultiLineBox>(native_)) box->Fill(text.Native().text);
+}
+
+bool Ctl::IsModified() const {
+    auto* box = As<MultiLineBox>(native_);
+    return box && box->document()->isModified();
+}
+
+void Ctl::SetEnabled(bool enabled) {
+    if (QWidget* widget = As(native_)) widget->setEnabled(enabled);
+}
+
+void Ctl::SetFocus() {
+    if (QWidget* widget = As(native_); widget && widget->isEnabled()) widget->setFocus();
+}
+
+void Ctl::SetToolTip(std::u16string_view tip) {
+    if (QWidget* widget = As(native_)) {
+        widget->setToolTip(ToQString(tip));
+        widget->setAccessibleName(widget->toolTip());
+    }
+}
+
+bool Ctl::Value() const {
+    auto* option = As<QRadioButton>(native_);
+    return option && option->isChecked();
+}
+
+void Ctl::SetValue(bool selected) {
+    if (auto* option = As<QRadioButton>(native_)) option->setChecked(selected);
+}
+
+void Ctl::Move(const Twips& at) {
+    if (QWidget* widget = As(native_)) widget->setGeometry(PxRect(at));
 }
 
 }  // namespace forms

@@ -37,9 +37,7 @@ struct NativeText {
 
 struct NativeControl {
     std::string name;
-    Kind kind;
     QPointer<QObject> object;  // a widget, or a menu or menu item
-    QWidget* Widget() const { return qobject_cast<QWidget*>(object.data()); }
 };
 
 class NativeForm : public QMainWindow {

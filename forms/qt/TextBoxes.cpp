@@ -30,23 +30,6 @@ class FirstLineOnly : public QValidator {
     }
 };
 
-// The document's raw text with CR LF for its paragraph separators, in one pass into a string
-// sized once. Its plain text would turn no-break spaces into spaces; replacing the separators in
-// place would move the rest of the text once per thousand lines.
-std::u16string JoinLines(const QTextDocument* document) {
-    const QString raw = document->toRawText();
-    const std::u16string_view text(reinterpret_cast<const char16_t*>(raw.utf16()), raw.size());
-    std::u16string out;
-    out.reserve(text.size() + raw.count(QChar::ParagraphSeparator));
-    for (std::size_t from = 0;;) {
-        const std::size_t stop = text.find(u'\u2029', from);
-        out.append(text.substr(from, stop - from));
-        if (stop == text.npos) return out;
-        out += u"\r\n";
-        from = stop + 1;
-    }
-}
-
 // The toolkit measures a line's width in 26.6 fixed point: past 2^25 pixels the width
 // overflows, and the box can no longer scroll along the line.
 bool HasLineTooWideToScroll(const QPlainTextEdit* box, const QString& text) {
@@ -62,20 +45,20 @@ bool HasLineTooWideToScroll(const QPlainTextEdit* box, const QString& text) {
 
 }  // namespace
 
-SingleLineBox::SingleLineBox(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
-    setValidator(new FirstLineOnly(this));
+QLineEdit* NewSingleLineBox(const QString& text, QWidget* parent) {
+    auto* box = new QLineEdit(text, parent);
+    box->setValidator(new FirstLineOnly(box));
+    return box;
 }
 
 MultiLineBox::MultiLineBox(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setTabChangesFocus(false);
-    connect(document(), &QTextDocument::contentsChange, this,
-            [this](int, int removed, int) {
-                removed_ += removed;
-                justCleared_ = false;
-            });
+    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int) {
+        removed_ += removed;
+        justCleared_ = false;
+    });
 }
 
 void MultiLineBox::Fill(const QString& text) {
@@ -152,6 +135,21 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
-std::u16string MultiLineBox::Text() const { return JoinLines(document()); }
+// The document's raw text with CR LF for its paragraph separators, in one pass into a string
+// sized once. Its plain text would turn no-break spaces into spaces; replacing the separators in
+// place would move the rest of the text once per thousand lines.
+std::u16string MultiLineBox::Text() const {
+    const QString raw = document()->toRawText();
+    const std::u16string_view text(reinterpret_cast<const char16_t*>(raw.utf16()), raw.size());
+    std::u16string out;
+    out.reserve(text.size() + raw.count(QChar::ParagraphSeparator));
+    for (std::size_t from = 0;;) {
+        const std::size_t stop = text.find(u'\u2029', from);
+        out.append(text.substr(from, stop - from));
+        if (stop == text.npos) return out;
+        out += u"\r\n";
+        from = stop + 1;
+    }
+}
 
 }  // namespace forms

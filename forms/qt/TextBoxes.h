@@ -9,12 +9,8 @@
 
 namespace forms {
 
-// A single-line box keeps only the first line of a pasted text.
-class SingleLineBox : public QLineEdit {
-    Q_OBJECT
-  public:
-    SingleLineBox(const QString& text, QWidget* parent);
-};
+// A single-line box that keeps only the first line of a pasted text.
+QLineEdit* NewSingleLineBox(const QString& text, QWidget* parent);
 
 // Both scroll bars, no wrapping; holds texts of hundreds of megabytes.
 class MultiLineBox : public QPlainTextEdit {

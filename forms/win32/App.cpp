@@ -249,7 +249,7 @@ void CopyToClipboard(std::u16string_view text) {
     CloseClipboard();
 }
 
-void CopyToClipboard(const LargeText& text) { CopyToClipboard(text.View()); }
+void CopyToClipboard(const LargeText& text) { CopyToClipboard(*text.Native().text); }
 
 void End() {
     NativeForm::HideAll();
@@ -274,7 +274,5 @@ char16_t* LargeText::Resize(std::size_t size) {
     native_->text = text;
     return text->data();
 }
-
-std::u16string_view LargeText::View() const { return *native_->text; }
 
 }  // namespace forms
