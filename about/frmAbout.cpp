@@ -3,7 +3,7 @@
 #include <string>
 
 #include "forms/App.h"
-#include "version.h"
+#include "resources/version.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <QUrl>
 #include <limits>
 
-#include "AppIcon.h"
+#include "resources/AppIcon.h"
 #include "forms/App.h"
 #include "forms/qt/NativeForm.h"
-#include "version.h"
+#include "resources/version.h"
 
 namespace forms {
 

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "Session.h"
-#include "version.h"
+#include "tests/Session.h"
+#include "resources/version.h"
 
 class AboutTest : public QObject {
     Q_OBJECT

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 
-#include "Session.h"
+#include "tests/Session.h"
 
 namespace {
 

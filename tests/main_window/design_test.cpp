@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "Session.h"
-#include "version.h"
+#include "tests/Session.h"
+#include "resources/version.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // result with Ctrl+C; every outcome is the engine's own conversion or the one clear message.
 #include <QMainWindow>
 
-#include "Session.h"
+#include "tests/Session.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QImageReader>
 #include <QTest>
 
-#include "AppIcon.h"
+#include "resources/AppIcon.h"
 
 namespace {
 
