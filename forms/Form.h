@@ -73,10 +73,10 @@ class Form {
     void Unload();
     bool IsClosed() const;
 
-    // Outer frame, in twips.
-    Twips Frame() const;
-    void Move(const Twips& frame);
-    // Centres the window over another one's frame, or over the screen.
+    // The window's outer rectangle, title bar and borders included, in twips.
+    Twips Outer() const;
+    void Move(const Twips& outer);
+    // Centres the window over another one, or over the screen.
     void CentreOver(const Form* other);
     // Client area under the menu bar, in twips; its origin is always 0, 0.
     Twips Client() const;

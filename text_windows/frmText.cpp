@@ -36,7 +36,7 @@ void frmText::Form_Resize() {
 bool frmText::Form_KeyDown(forms::Key key) { return txtText_KeyDown(key); }
 
 void frmText::DockBesideMain() {
-    const forms::Twips main = Owner()->Frame();
+    const forms::Twips main = Owner()->Outer();
     Move({main.left + main.width, main.top, main.width, main.height});
     FitTextBox();
 }

@@ -359,8 +359,8 @@ void Form::Unload() {
 }
 bool Form::IsClosed() const { return closed_ || !native_; }
 
-Twips Form::Frame() const { return TwipsOf(native_->Outer()); }
-void Form::Move(const Twips& frame) { native_->SetOuter(PxRect(frame)); }
+Twips Form::Outer() const { return TwipsOf(native_->Outer()); }
+void Form::Move(const Twips& outer) { native_->SetOuter(PxRect(outer)); }
 
 void Form::CentreOver(const Form* other) {
     if (other && other->native_)

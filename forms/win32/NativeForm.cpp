@@ -595,16 +595,16 @@ void Form::Unload() {
 
 bool Form::IsClosed() const { return closed_ || !native_; }
 
-Twips Form::Frame() const {
+Twips Form::Outer() const {
     if (!native_) return {};
     const RECT r = native_->Outer();
     return {ToTwips(r.left), ToTwips(r.top), ToTwips(r.right - r.left), ToTwips(r.bottom - r.top)};
 }
 
-void Form::Move(const Twips& frame) {
+void Form::Move(const Twips& outer) {
     if (!native_) return;
-    const int x = Px(frame.left), y = Px(frame.top);
-    native_->SetOuter({x, y, x + Px(frame.width), y + Px(frame.height)});
+    const int x = Px(outer.left), y = Px(outer.top);
+    native_->SetOuter({x, y, x + Px(outer.width), y + Px(outer.height)});
 }
 
 // Only the place: the window keeps its size.
