@@ -110,15 +110,6 @@ inline void Store(char16_t* o, __m128i units) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(o), units);
 }
 
-// Bit i for each of the 32 units from p that equals c.
-inline std::uint32_t Mask32(const char16_t* p, char16_t c) {
-    const __m128i cs = _mm_set1_epi16(static_cast<short>(c));
-    const auto half = [&](int i) {
-        return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(
-            _mm_cmpeq_epi16(Load(p + 8 * i), cs), _mm_cmpeq_epi16(Load(p + 8 * i + 8), cs))));
-    };
-    return half(0) | half(2) << 16;
-}
 #endif
 
 // Points at the CR of the first CR LF in [p, end), or at end.
@@ -237,11 +228,10 @@ constexpr Spreads MakeSpreads() {
 constexpr Spreads kSpreads = MakeSpreads();
 
 template <Escape E>
-KALVEX_TARGET_SSSE3 inline __m128i EscapeLanes(__m128i units) {
+inline __m128i EscapeLanes(__m128i units) {
     if constexpr (E == Escape::kBackslash) {
-        return _mm_or_si128(
-            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kBackslash))),
-            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote))));
+        return _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kBackslash))),
+                            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote))));
     }
     if constexpr (E == Escape::kQuoteDoubling) {
         return _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote)));
@@ -256,8 +246,8 @@ KALVEX_TARGET_SSSE3 inline char16_t* Spread(char16_t* o, __m128i units, unsigned
     const __m128i zeroed = _mm_set1_epi8(static_cast<char>(0x80));
     const __m128i mark = _mm_set1_epi16(static_cast<short>(EscapeMark<E>()));
     for (int half = 0; half < 2; ++half) {
-        const __m128i from = _mm_load_si128(
-            reinterpret_cast<const __m128i*>(kSpreads.bytes[escapes] + 16 * half));
+        const __m128i from =
+            _mm_load_si128(reinterpret_cast<const __m128i*>(kSpreads.bytes[escapes] + 16 * half));
         const __m128i marks = _mm_and_si128(_mm_cmpeq_epi8(from, zeroed), mark);
         Store(o + 8 * half, _mm_or_si128(_mm_shuffle_epi8(units, from), marks));
     }
@@ -272,8 +262,8 @@ KALVEX_TARGET_SSSE3 inline void CopyToCRBySpreads(const char16_t*& p, const char
     while (end - p >= 32) {  // two spreads store 32 places
         const __m128i a = Load(p);
         const __m128i b = Load(p + 8);
-        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_packs_epi16(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(b, cr))));
+        const auto crs = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(b, cr))));
         const auto escapes = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_packs_epi16(EscapeLanes<E>(a), EscapeLanes<E>(b))));
         if (crs == 0) {
@@ -359,7 +349,7 @@ KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, cons
             if (pads) o = PutSpaces(o, *pads++);
             // The output to come is at least the input to come: room for a block copy.
             o = static_cast<std::size_t>(end - p) >= Piece::kBlock ? f.between.PutBlocks(o)
-                                                               : Put(o, f.between.view());
+                                                                   : Put(o, f.between.view());
             continue;
         }
         if (NeedsEscape<E>(c)) *o++ = EscapeMark<E>();
@@ -377,9 +367,8 @@ char16_t* PutLinesByWords(char16_t* o, const char16_t* p, const char16_t* end, c
 
 #if KALVEX_SPREAD
 template <Escape E>
-KALVEX_TARGET_SSSE3 char16_t* PutLinesBySpreads(char16_t* o, const char16_t* p,
-                                                const char16_t* end, const Frame& f,
-                                                const std::uint16_t* pads) {
+KALVEX_TARGET_SSSE3 char16_t* PutLinesBySpreads(char16_t* o, const char16_t* p, const char16_t* end,
+                                                const Frame& f, const std::uint16_t* pads) {
     return PutLinesWith<E, true>(o, p, end, f, pads);
 }
 #endif
@@ -415,21 +404,35 @@ std::int64_t DoubleByteCount(const char16_t* p, const char16_t* end) {
     return n;
 }
 
-// The filler before the tail of the line [p, end). Its width is the prefix's, its units', one
-// byte more for each unit escaping adds (every escape mark is ASCII) and one more for each
-// double-byte unit. A line with as many units as there are columns before the tail is never
-// padded, which settles most lines without looking into them.
-std::uint16_t Pad(Escape e, const char16_t* p, const char16_t* end, std::int64_t prefixWidth,
-                  std::int64_t tailColumn) {
-    const std::int64_t narrowest = prefixWidth + (end - p);
-    if (narrowest >= tailColumn) return 0;
-    const std::int64_t width = narrowest +
-                               static_cast<std::int64_t>(EscapeGrowth(e, CountMarks(p, end - p))) +
-                               DoubleByteCount(p, end);
-    return width < tailColumn ? static_cast<std::uint16_t>(tailColumn - width - 1) : 0;
+// The aligned form's pass before the fill: the filler before each line's tail, and the lines
+// and escapes of the whole text on the way, so that the text is read once before the fill.
+struct Measure {
+    std::vector<std::uint16_t> pads;
+    std::size_t separators = 0;
+    std::size_t growth = 0;  // units escaping adds
+};
+
+// The filler before the tail of a line: its width is the prefix's, its units', one byte for
+// each mark escaping adds (every mark is ASCII) and one more for each double-byte unit. room is
+// the columns a line of no width leaves before the tail.
+template <Escape E>
+std::uint16_t Pad(const char16_t* p, const char16_t* end, std::int64_t room) {
+    std::int64_t width = end - p;
+    for (; p != end; ++p) width += NeedsEscape<E>(*p) + (*p >= 0x80 && detail::IsDoubleByte(*p));
+    return static_cast<std::uint16_t>(width < room ? room - width : 0);
 }
 
 #if KALVEX_SSE2
+// Bit i for each of the 32 units from p whose lane lanes() sets.
+template <typename Lanes>
+KALVEX_ALWAYS_INLINE std::uint32_t Mask32(const char16_t* p, Lanes lanes) {
+    const auto half = [&](int i) {
+        return static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_packs_epi16(lanes(p + 8 * i), lanes(p + 8 * i + 8))));
+    };
+    return half(0) | half(2) << 16;
+}
+
 // The sum of the eight 16-bit lanes.
 std::size_t SumLanes(__m128i v) {
     std::uint16_t lanes[8];
@@ -438,68 +441,89 @@ std::size_t SumLanes(__m128i v) {
 }
 #endif
 
-// The pads of every line, and the tally of the whole text on the way, so that the aligned form
-// reads the text once before the fill.
-std::vector<std::uint16_t> MeasurePads(Escape e, std::u16string_view text,
-                                       std::int64_t prefixWidth, std::int64_t tailColumn,
-                                       Tally& t) {
-    std::vector<std::uint16_t> pads(text.size() / 64 + 17);  // grown as needed; long lines keep 0
-    std::size_t n = 0;  // lines ended
-    const char16_t* line = text.data();
-    const char16_t* p = line;
-    const char16_t* end = p + text.size();
-    const auto isShort = [&](const char16_t* lineEnd) {
-        return prefixWidth + (lineEnd - line) < tailColumn;
-    };
-    const auto endLine = [&](const char16_t* lineEnd) {
-        if (isShort(lineEnd)) pads[n] = Pad(e, line, lineEnd, prefixWidth, tailColumn);
+// A line with as many units as there are columns before the tail is never padded, which
+// settles most lines without looking into them; only the others are read again.
+template <Escape E>
+Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int64_t tailColumn) {
+    Measure m;
+    std::vector<std::uint16_t>& pads = m.pads;
+    pads.resize(text.size() / 64 + 17);  // grown as needed; long lines keep 0
+    std::size_t n = 0;                   // lines ended
+    const char16_t* const text0 = text.data();
+    const auto size = static_cast<std::int64_t>(text.size());
+    const std::int64_t room = tailColumn - 1 - prefixWidth;
+    std::int64_t line = 0;  // where the line starts
+    std::int64_t at = 0;
+    const auto endLine = [&](std::int64_t lineEnd) {
+        if (lineEnd - line < room) pads[n] = Pad<E>(text0 + line, text0 + lineEnd, room);
         ++n;
         line = lineEnd + 2;
     };
 #if KALVEX_SSE2
-    const __m128i backslash = _mm_set1_epi16(static_cast<short>(kBackslash));
-    const __m128i quote = _mm_set1_epi16(static_cast<short>(kQuote));
-    __m128i backslashes = _mm_setzero_si128();  // per lane, at most 4 a block
-    __m128i quotes = _mm_setzero_si128();
-    for (std::size_t blocks = 1; end - p > 32; p += 32, ++blocks) {
-        if (pads.size() - n <= 17) pads.resize(2 * pads.size());  // a block ends 16 lines at most
-        for (int i = 0; i < 4; ++i) {
-            const __m128i units = Load(p + 8 * i);
-            backslashes = _mm_sub_epi16(backslashes, _mm_cmpeq_epi16(units, backslash));
-            quotes = _mm_sub_epi16(quotes, _mm_cmpeq_epi16(units, quote));
+    const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
+    const auto crLanes = [&](const char16_t* q) { return _mm_cmpeq_epi16(Load(q), cr); };
+    __m128i escapes = _mm_setzero_si128();  // per lane, at most 4 a block
+    std::size_t limit = pads.size() - 17;   // a block ends 16 lines at most
+    for (std::size_t blocks = 1; size - at > 33; at += 32, ++blocks) {  // 33: p[33] is read
+        if (n >= limit) [[unlikely]] {
+            pads.resize(2 * pads.size());
+            limit = pads.size() - 17;
         }
-        if (blocks % 8192 == 0) {  // 4 a block: a lane holds at most 32768
-            t.backslashes += SumLanes(backslashes);
-            t.quotes += SumLanes(quotes);
-            backslashes = quotes = _mm_setzero_si128();
+        const char16_t* p = text0 + at;
+        for (int i = 0; i < 4; ++i) {
+            escapes = _mm_sub_epi16(escapes, EscapeLanes<E>(Load(p + 8 * i)));
+        }
+        if (blocks % 8192 == 0) {  // a lane holds at most 32768
+            m.growth += SumLanes(escapes);
+            escapes = _mm_setzero_si128();
         }
         // Whether a block of 32 units holds a separator cannot be predicted, and a block seldom
-        // holds two, so the first one is taken without a branch on whether there is one.
-        // Bit i: p[i] is the CR of a CR LF.
-        std::uint32_t seps = Mask32(p, kCR) & Mask32(p + 1, kLF);
-        const char16_t* first = p + std::countr_zero(seps);  // p + 32 when there is none
-        const bool found = seps != 0;
-        if (found & isShort(first)) pads[n] = Pad(e, line, first, prefixWidth, tailColumn);
-        n += found;
-        line = found ? first + 2 : line;
-        for (seps &= seps - 1; seps != 0; seps &= seps - 1) endLine(p + std::countr_zero(seps));
+        // holds two, so the first CR is taken without a branch on whether there is one (k is
+        // 32 without one) and the unit after it tells whether it starts a CR LF.
+        // Bit i: p[i] is a CR.
+        std::uint32_t crs = Mask32(p, crLanes);
+        const auto k =
+            static_cast<unsigned>(std::countr_zero(std::uint64_t{crs} | std::uint64_t{1} << 32));
+        const std::int64_t first = at + k;
+        const bool ends = (crs != 0) & (p[k + 1] == kLF);
+        const std::int64_t all = -static_cast<std::int64_t>(ends);  // all ones or none
+        // One test for both: a line not ended counts as long.
+        if (((room - (first - line)) & all) > 0) [[unlikely]] {
+            pads[n] = Pad<E>(text0 + line, text0 + first, room);
+        }
+        n += ends;
+        line += (first + 2 - line) & all;
+        for (crs &= crs - 1; crs != 0; crs &= crs - 1) {
+            const unsigned j = std::countr_zero(crs);
+            if (p[j + 1] == kLF) endLine(at + j);
+        }
     }
-    t.backslashes += SumLanes(backslashes);
-    t.quotes += SumLanes(quotes);
+    m.growth += SumLanes(escapes);
 #endif
-    const Tally rest = CountMarks(p, static_cast<std::size_t>(end - p));
-    t.backslashes += rest.backslashes;
-    t.quotes += rest.quotes;
-    for (; p != end; ++p) {
-        if (*p == kCR && p + 1 != end && p[1] == kLF) {
+    m.growth += EscapeGrowth(E, CountMarks(text0 + at, static_cast<std::size_t>(size - at)));
+    for (std::int64_t i = at; i != size; ++i) {
+        if (text0[i] == kCR && i + 1 != size && text0[i + 1] == kLF) {
             if (pads.size() - n <= 1) pads.resize(2 * pads.size());
-            endLine(p);
+            endLine(i);
         }
     }
     pads.resize(n + 1);
-    if (isShort(end)) pads[n] = Pad(e, line, end, prefixWidth, tailColumn);
-    t.separators = n;
-    return pads;
+    if (size - line < room) pads[n] = Pad<E>(text0 + line, text0 + size, room);
+    m.separators = n;
+    return m;
+}
+
+Measure MeasurePads(Escape e, std::u16string_view text, std::int64_t prefixWidth,
+                    std::int64_t tailColumn) {
+    switch (e) {
+        case Escape::kBackslash:
+            return MeasurePads<Escape::kBackslash>(text, prefixWidth, tailColumn);
+        case Escape::kQuoteDoubling:
+            return MeasurePads<Escape::kQuoteDoubling>(text, prefixWidth, tailColumn);
+        case Escape::kNone:
+            break;
+    }
+    return MeasurePads<Escape::kNone>(text, prefixWidth, tailColumn);
 }
 
 std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
@@ -522,15 +546,20 @@ Plan MakePlan(EscapeMode mode, std::u16string_view text, std::u16string_view hea
     // end pads nothing.
     const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
     const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
-    Tally t;
+    std::size_t separators = 0;
+    std::size_t growth = 0;
     if (tailColumn > prefixWidth + 1) {
-        plan.pads = MeasurePads(plan.escape, text, prefixWidth, tailColumn, t);
+        Measure m = MeasurePads(plan.escape, text, prefixWidth, tailColumn);
+        plan.pads = std::move(m.pads);
+        separators = m.separators;
+        growth = m.growth;
     } else {
-        t = CountMarks(text.data(), text.size());
+        const Tally t = CountMarks(text.data(), text.size());
+        separators = t.separators;
+        growth = EscapeGrowth(plan.escape, t);
     }
-    const std::size_t lines = t.separators + 1;
-    plan.size = text.size() - 2 * t.separators + EscapeGrowth(plan.escape, t) + f.first.size() +
-                (lines - 1) * f.between.size() + f.last.size() +
+    plan.size = text.size() - 2 * separators + growth + f.first.size() +
+                separators * f.between.size() + f.last.size() +
                 std::accumulate(plan.pads.begin(), plan.pads.end(), std::size_t{0});
     return plan;
 }
