@@ -330,12 +330,20 @@ Frame MakeFrame(std::u16string_view head, std::u16string_view tail, std::size_t 
     return {Piece(std::move(first)), Piece(std::move(between)), Piece(std::move(last))};
 }
 
-// The fill pass: every line of [p, end) escaped and framed, with pads[k] spaces before the
-// tail of line k when pads is given. The output was sized beforehand, so it writes through a
-// raw pointer; a CR that does not start a CR LF is copied like any other unit.
+// A line that gets filler before its tail: the aligned form lists them in order, ended by an
+// entry whose end is null. Most lines need none, so a list of every line's filler would mostly
+// be zeros, and would be fresh memory for a large text.
+struct Padded {
+    const char16_t* end;  // the line's end: its CR LF, or the end of the text
+    std::size_t spaces;
+};
+
+// The fill pass: every line of [p, end) escaped and framed, with the spaces pads lists before
+// the tail of each line it lists when pads is given. The output was sized beforehand, so it writes
+// through a raw pointer; a CR that does not start a CR LF is copied like any other unit.
 template <Escape E, bool kBySpreads>
 KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, const char16_t* end,
-                                            const Frame& f, const std::uint16_t* pads) {
+                                            const Frame& f, const Padded* pads) {
     o = Put(o, f.first.view());
     for (;;) {
 #if KALVEX_SPREAD
@@ -346,7 +354,7 @@ KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, cons
         const char16_t c = *p++;
         if (c == kCR && p != end && *p == kLF) {
             ++p;
-            if (pads) o = PutSpaces(o, *pads++);
+            if (pads && pads->end == p - 2) o = PutSpaces(o, (pads++)->spaces);
             // The output to come is at least the input to come: room for a block copy.
             o = static_cast<std::size_t>(end - p) >= Piece::kBlock ? f.between.PutBlocks(o)
                                                                    : Put(o, f.between.view());
@@ -355,27 +363,27 @@ KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, cons
         if (NeedsEscape<E>(c)) *o++ = EscapeMark<E>();
         *o++ = c;
     }
-    if (pads) o = PutSpaces(o, *pads);
+    if (pads && pads->end == end) o = PutSpaces(o, pads->spaces);
     return Put(o, f.last.view());
 }
 
 template <Escape E>
 char16_t* PutLinesByWords(char16_t* o, const char16_t* p, const char16_t* end, const Frame& f,
-                          const std::uint16_t* pads) {
+                          const Padded* pads) {
     return PutLinesWith<E, false>(o, p, end, f, pads);
 }
 
 #if KALVEX_SPREAD
 template <Escape E>
 KALVEX_TARGET_SSSE3 char16_t* PutLinesBySpreads(char16_t* o, const char16_t* p, const char16_t* end,
-                                                const Frame& f, const std::uint16_t* pads) {
+                                                const Frame& f, const Padded* pads) {
     return PutLinesWith<E, true>(o, p, end, f, pads);
 }
 #endif
 
 template <Escape E>
 char16_t* PutLines(char16_t* o, const char16_t* p, const char16_t* end, const Frame& f,
-                   const std::uint16_t* pads) {
+                   const Padded* pads) {
 #if KALVEX_SPREAD
     static const bool bySpreads = HasSsse3();
     if (bySpreads) return PutLinesBySpreads<E>(o, p, end, f, pads);
@@ -384,7 +392,7 @@ char16_t* PutLines(char16_t* o, const char16_t* p, const char16_t* end, const Fr
 }
 
 char16_t* PutLines(Escape e, char16_t* o, std::u16string_view text, const Frame& f,
-                   const std::uint16_t* pads) {
+                   const Padded* pads) {
     const char16_t* p = text.data();
     const char16_t* end = p + text.size();
     switch (e) {
@@ -407,7 +415,8 @@ std::int64_t DoubleByteCount(const char16_t* p, const char16_t* end) {
 // The aligned form's pass before the fill: the filler before each line's tail, and the lines
 // and escapes of the whole text on the way, so that the text is read once before the fill.
 struct Measure {
-    std::vector<std::uint16_t> pads;
+    std::vector<Padded> pads;
+    std::size_t padding = 0;  // their spaces
     std::size_t separators = 0;
     std::size_t growth = 0;  // units escaping adds
 };
@@ -416,10 +425,10 @@ struct Measure {
 // each mark escaping adds (every mark is ASCII) and one more for each double-byte unit. room is
 // the columns a line of no width leaves before the tail.
 template <Escape E>
-std::uint16_t Pad(const char16_t* p, const char16_t* end, std::int64_t room) {
+std::size_t Pad(const char16_t* p, const char16_t* end, std::int64_t room) {
     std::int64_t width = end - p;
     for (; p != end; ++p) width += NeedsEscape<E>(*p) + (*p >= 0x80 && detail::IsDoubleByte(*p));
-    return static_cast<std::uint16_t>(width < room ? room - width : 0);
+    return width < room ? static_cast<std::size_t>(room - width) : 0;
 }
 
 #if KALVEX_SSE2
@@ -446,16 +455,20 @@ std::size_t SumLanes(__m128i v) {
 template <Escape E>
 Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int64_t tailColumn) {
     Measure m;
-    std::vector<std::uint16_t>& pads = m.pads;
-    pads.resize(text.size() / 64 + 17);  // grown as needed; long lines keep 0
-    std::size_t n = 0;                   // lines ended
+    std::size_t n = 0;  // lines ended
     const char16_t* const text0 = text.data();
     const auto size = static_cast<std::int64_t>(text.size());
     const std::int64_t room = tailColumn - 1 - prefixWidth;
     std::int64_t line = 0;  // where the line starts
     std::int64_t at = 0;
+    const auto measure = [&](std::int64_t lineEnd) {
+        if (const std::size_t spaces = Pad<E>(text0 + line, text0 + lineEnd, room)) {
+            m.pads.push_back({text0 + lineEnd, spaces});
+            m.padding += spaces;
+        }
+    };
     const auto endLine = [&](std::int64_t lineEnd) {
-        if (lineEnd - line < room) pads[n] = Pad<E>(text0 + line, text0 + lineEnd, room);
+        if (lineEnd - line < room) measure(lineEnd);
         ++n;
         line = lineEnd + 2;
     };
@@ -463,12 +476,7 @@ Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int
     const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
     const auto crLanes = [&](const char16_t* q) { return _mm_cmpeq_epi16(Load(q), cr); };
     __m128i escapes = _mm_setzero_si128();  // per lane, at most 4 a block
-    std::size_t limit = pads.size() - 17;   // a block ends 16 lines at most
     for (std::size_t blocks = 1; size - at > 33; at += 32, ++blocks) {  // 33: p[33] is read
-        if (n >= limit) [[unlikely]] {
-            pads.resize(2 * pads.size());
-            limit = pads.size() - 17;
-        }
         const char16_t* p = text0 + at;
         for (int i = 0; i < 4; ++i) {
             escapes = _mm_sub_epi16(escapes, EscapeLanes<E>(Load(p + 8 * i)));
@@ -488,9 +496,8 @@ Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int
         const bool ends = (crs != 0) & (p[k + 1] == kLF);
         const std::int64_t all = -static_cast<std::int64_t>(ends);  // all ones or none
         // One test for both: a line not ended counts as long.
-        if (((room - (first - line)) & all) > 0) [[unlikely]] {
-            pads[n] = Pad<E>(text0 + line, text0 + first, room);
-        }
+        if (((room - (first - line)) & all) > 0) [[unlikely]]
+            measure(first);
         n += ends;
         line += (first + 2 - line) & all;
         for (crs &= crs - 1; crs != 0; crs &= crs - 1) {
@@ -502,13 +509,10 @@ Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int
 #endif
     m.growth += EscapeGrowth(E, CountMarks(text0 + at, static_cast<std::size_t>(size - at)));
     for (std::int64_t i = at; i != size; ++i) {
-        if (text0[i] == kCR && i + 1 != size && text0[i + 1] == kLF) {
-            if (pads.size() - n <= 1) pads.resize(2 * pads.size());
-            endLine(i);
-        }
+        if (text0[i] == kCR && i + 1 != size && text0[i + 1] == kLF) endLine(i);
     }
-    pads.resize(n + 1);
-    if (size - line < room) pads[n] = Pad<E>(text0 + line, text0 + size, room);
+    if (size - line < room) measure(size);
+    m.pads.push_back({nullptr, 0});
     m.separators = n;
     return m;
 }
@@ -533,7 +537,7 @@ std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::si
 struct Plan {
     Escape escape;
     Frame frame;
-    std::vector<std::uint16_t> pads;
+    std::vector<Padded> pads;
     std::size_t size = 0;
 };
 
@@ -548,9 +552,11 @@ Plan MakePlan(EscapeMode mode, std::u16string_view text, std::u16string_view hea
     const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
     std::size_t separators = 0;
     std::size_t growth = 0;
+    std::size_t padding = 0;
     if (tailColumn > prefixWidth + 1) {
         Measure m = MeasurePads(plan.escape, text, prefixWidth, tailColumn);
         plan.pads = std::move(m.pads);
+        padding = m.padding;
         separators = m.separators;
         growth = m.growth;
     } else {
@@ -559,14 +565,13 @@ Plan MakePlan(EscapeMode mode, std::u16string_view text, std::u16string_view hea
         growth = EscapeGrowth(plan.escape, t);
     }
     plan.size = text.size() - 2 * separators + growth + f.first.size() +
-                separators * f.between.size() + f.last.size() +
-                std::accumulate(plan.pads.begin(), plan.pads.end(), std::size_t{0});
+                separators * f.between.size() + f.last.size() + padding;
     return plan;
 }
 
 // Writes exactly plan.size units at out.
 void Fill(const Plan& plan, std::u16string_view text, char16_t* out) {
-    const std::uint16_t* pads = plan.pads.empty() ? nullptr : plan.pads.data();
+    const Padded* pads = plan.pads.empty() ? nullptr : plan.pads.data();
     [[maybe_unused]] const char16_t* end = PutLines(plan.escape, out, text, plan.frame, pads);
     assert(end == out + plan.size);
 }
