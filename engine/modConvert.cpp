@@ -461,57 +461,55 @@ Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int
     const std::int64_t room = tailColumn - 1 - prefixWidth;
     std::int64_t line = 0;  // where the line starts
     std::int64_t at = 0;
-    const auto measure = [&](std::int64_t lineEnd) {
-        if (const std::size_t spaces = Pad<E>(text0 + line, text0 + lineEnd, room)) {
-            m.pads.push_back({text0 + lineEnd, spaces});
+    const auto measure = [&](std::int64_t start, std::int64_t end) {
+        if (const std::size_t spaces = Pad<E>(text0 + start, text0 + end, room)) {
+            m.pads.push_back({text0 + end, spaces});
             m.padding += spaces;
         }
     };
-    const auto endLine = [&](std::int64_t lineEnd) {
-        if (lineEnd - line < room) measure(lineEnd);
+    const auto endLine = [&](std::int64_t end) {
+        if (end - line < room) measure(line, end);
         ++n;
-        line = lineEnd + 2;
+        line = end + 2;
     };
 #if KALVEX_SSE2
+    // The block loop only notes where the CRs are, and the lines are ended after each stretch
+    // of blocks: a loop without calls keeps its vectors in registers, which a call would
+    // clobber, and the few instructions a block then needs leave it as fast as the plain
+    // form's count.
+    constexpr std::size_t kNoted = 512;
+    std::int64_t crAt[kNoted];
     const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
     const auto crLanes = [&](const char16_t* q) { return _mm_cmpeq_epi16(Load(q), cr); };
-    __m128i escapes = _mm_setzero_si128();  // per lane, at most 4 a block
-    for (std::size_t blocks = 1; size - at > 33; at += 32, ++blocks) {  // 33: p[33] is read
-        const char16_t* p = text0 + at;
-        for (int i = 0; i < 4; ++i) {
-            escapes = _mm_sub_epi16(escapes, EscapeLanes<E>(Load(p + 8 * i)));
+    while (size - at > 32) {
+        std::size_t c = 0;
+        __m128i escapes = _mm_setzero_si128();  // per lane, at most 4 a block
+        // A stretch holds at most 32768 in a lane and leaves room to note a block's 32 CRs.
+        const std::int64_t stop = std::min(size - 32, at + 8192 * 32);
+        for (; at < stop && c <= kNoted - 32; at += 32) {
+            const char16_t* p = text0 + at;
+            for (int i = 0; i < 4; ++i) {
+                escapes = _mm_sub_epi16(escapes, EscapeLanes<E>(Load(p + 8 * i)));
+            }
+            // Whether a block holds a CR cannot be predicted, and a block seldom holds two, so
+            // the first one is noted without a branch on whether there is one.
+            std::uint32_t crs = Mask32(p, crLanes);  // bit i: p[i] is a CR
+            crAt[c] = at + std::countr_zero(std::uint64_t{crs} | std::uint64_t{1} << 32);
+            c += crs != 0;
+            for (crs &= crs - 1; crs != 0; crs &= crs - 1) crAt[c++] = at + std::countr_zero(crs);
         }
-        if (blocks % 8192 == 0) {  // a lane holds at most 32768
-            m.growth += SumLanes(escapes);
-            escapes = _mm_setzero_si128();
-        }
-        // Whether a block of 32 units holds a separator cannot be predicted, and a block seldom
-        // holds two, so the first CR is taken without a branch on whether there is one (k is
-        // 32 without one) and the unit after it tells whether it starts a CR LF.
-        // Bit i: p[i] is a CR.
-        std::uint32_t crs = Mask32(p, crLanes);
-        const auto k =
-            static_cast<unsigned>(std::countr_zero(std::uint64_t{crs} | std::uint64_t{1} << 32));
-        const std::int64_t first = at + k;
-        const bool ends = (crs != 0) & (p[k + 1] == kLF);
-        const std::int64_t all = -static_cast<std::int64_t>(ends);  // all ones or none
-        // One test for both: a line not ended counts as long.
-        if (((room - (first - line)) & all) > 0) [[unlikely]]
-            measure(first);
-        n += ends;
-        line += (first + 2 - line) & all;
-        for (crs &= crs - 1; crs != 0; crs &= crs - 1) {
-            const unsigned j = std::countr_zero(crs);
-            if (p[j + 1] == kLF) endLine(at + j);
+        m.growth += SumLanes(escapes);
+        // Each CR noted has a unit after it: the stretch ended 32 units or more before the end.
+        for (std::size_t i = 0; i < c; ++i) {
+            if (text0[crAt[i] + 1] == kLF) endLine(crAt[i]);
         }
     }
-    m.growth += SumLanes(escapes);
 #endif
     m.growth += EscapeGrowth(E, CountMarks(text0 + at, static_cast<std::size_t>(size - at)));
     for (std::int64_t i = at; i != size; ++i) {
         if (text0[i] == kCR && i + 1 != size && text0[i + 1] == kLF) endLine(i);
     }
-    if (size - line < room) measure(size);
+    if (size - line < room) measure(line, size);
     m.pads.push_back({nullptr, 0});
     m.separators = n;
     return m;
