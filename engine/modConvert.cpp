@@ -230,8 +230,9 @@ constexpr Spreads kSpreads = MakeSpreads();
 template <Escape E>
 inline __m128i EscapeLanes(__m128i units) {
     if constexpr (E == Escape::kBackslash) {
-        return _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kBackslash))),
-                            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote))));
+        return _mm_or_si128(
+            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kBackslash))),
+            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote))));
     }
     if constexpr (E == Escape::kQuoteDoubling) {
         return _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote)));
@@ -246,8 +247,8 @@ KALVEX_TARGET_SSSE3 inline char16_t* Spread(char16_t* o, __m128i units, unsigned
     const __m128i zeroed = _mm_set1_epi8(static_cast<char>(0x80));
     const __m128i mark = _mm_set1_epi16(static_cast<short>(EscapeMark<E>()));
     for (int half = 0; half < 2; ++half) {
-        const __m128i from =
-            _mm_load_si128(reinterpret_cast<const __m128i*>(kSpreads.bytes[escapes] + 16 * half));
+        const __m128i from = _mm_load_si128(
+            reinterpret_cast<const __m128i*>(kSpreads.bytes[escapes] + 16 * half));
         const __m128i marks = _mm_and_si128(_mm_cmpeq_epi8(from, zeroed), mark);
         Store(o + 8 * half, _mm_or_si128(_mm_shuffle_epi8(units, from), marks));
     }
@@ -262,8 +263,8 @@ KALVEX_TARGET_SSSE3 inline void CopyToCRBySpreads(const char16_t*& p, const char
     while (end - p >= 32) {  // two spreads store 32 places
         const __m128i a = Load(p);
         const __m128i b = Load(p + 8);
-        const auto crs = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(b, cr))));
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_packs_epi16(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(b, cr))));
         const auto escapes = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_packs_epi16(EscapeLanes<E>(a), EscapeLanes<E>(b))));
         if (crs == 0) {
@@ -339,8 +340,8 @@ struct Padded {
 };
 
 // The fill pass: every line of [p, end) escaped and framed, with the spaces pads lists before
-// the tail of each line it lists when pads is given. The output was sized beforehand, so it writes
-// through a raw pointer; a CR that does not start a CR LF is copied like any other unit.
+// the tail of each line it lists, when pads is given. The output was sized beforehand, so it
+// writes through a raw pointer; a CR that does not start a CR LF is copied like any other unit.
 template <Escape E, bool kBySpreads>
 KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, const char16_t* end,
                                             const Frame& f, const Padded* pads) {
@@ -357,7 +358,7 @@ KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, cons
             if (pads && pads->end == p - 2) o = PutSpaces(o, (pads++)->spaces);
             // The output to come is at least the input to come: room for a block copy.
             o = static_cast<std::size_t>(end - p) >= Piece::kBlock ? f.between.PutBlocks(o)
-                                                                   : Put(o, f.between.view());
+                                                               : Put(o, f.between.view());
             continue;
         }
         if (NeedsEscape<E>(c)) *o++ = EscapeMark<E>();
@@ -375,8 +376,9 @@ char16_t* PutLinesByWords(char16_t* o, const char16_t* p, const char16_t* end, c
 
 #if KALVEX_SPREAD
 template <Escape E>
-KALVEX_TARGET_SSSE3 char16_t* PutLinesBySpreads(char16_t* o, const char16_t* p, const char16_t* end,
-                                                const Frame& f, const Padded* pads) {
+KALVEX_TARGET_SSSE3 char16_t* PutLinesBySpreads(char16_t* o, const char16_t* p,
+                                                const char16_t* end, const Frame& f,
+                                                const Padded* pads) {
     return PutLinesWith<E, true>(o, p, end, f, pads);
 }
 #endif
@@ -474,9 +476,8 @@ Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int
     };
 #if KALVEX_SSE2
     // The block loop only notes where the CRs are, and the lines are ended after each stretch
-    // of blocks: a loop without calls keeps its vectors in registers, which a call would
-    // clobber, and the few instructions a block then needs leave it as fast as the plain
-    // form's count.
+    // of blocks: the loop then makes no calls, which would clobber its vectors, and needs few
+    // instructions a block.
     constexpr std::size_t kNoted = 512;
     std::int64_t crAt[kNoted];
     const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
