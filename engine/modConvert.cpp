@@ -476,8 +476,7 @@ Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int
     };
 #if KALVEX_SSE2
     // The block loop only notes where the CRs are, and the lines are ended after each stretch
-    // of blocks: the loop then makes no calls, which would clobber its vectors, and needs few
-    // instructions a block.
+    // of blocks: a block then costs few instructions and no call.
     constexpr std::size_t kNoted = 512;
     std::int64_t crAt[kNoted];
     const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
