@@ -110,15 +110,6 @@ inline void Store(char16_t* o, __m128i units) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(o), units);
 }
 
-// Bit i for each of the 32 units from p that equals c.
-inline std::uint32_t Mask32(const char16_t* p, char16_t c) {
-    const __m128i cs = _mm_set1_epi16(static_cast<short>(c));
-    const auto half = [&](int i) {
-        return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(
-            _mm_cmpeq_epi16(Load(p + 8 * i), cs), _mm_cmpeq_epi16(Load(p + 8 * i + 8), cs))));
-    };
-    return half(0) | half(2) << 16;
-}
 #endif
 
 // Points at the CR of the first CR LF in [p, end), or at end.
@@ -237,7 +228,7 @@ constexpr Spreads MakeSpreads() {
 constexpr Spreads kSpreads = MakeSpreads();
 
 template <Escape E>
-KALVEX_TARGET_SSSE3 inline __m128i EscapeLanes(__m128i units) {
+inline __m128i EscapeLanes(__m128i units) {
     if constexpr (E == Escape::kBackslash) {
         return _mm_or_si128(
             _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kBackslash))),
@@ -340,12 +331,20 @@ Frame MakeFrame(std::u16string_view head, std::u16string_view tail, std::size_t 
     return {Piece(std::move(first)), Piece(std::move(between)), Piece(std::move(last))};
 }
 
-// The fill pass: every line of [p, end) escaped and framed, with pads[k] spaces before the
-// tail of line k when pads is given. The output was sized beforehand, so it writes through a
-// raw pointer; a CR that does not start a CR LF is copied like any other unit.
+// A line that gets filler before its tail: the aligned form lists them in order, ended by an
+// entry whose end is null. Most lines need none, so a list of every line's filler would mostly
+// be zeros, and would be fresh memory for a large text.
+struct Padded {
+    const char16_t* end;  // the line's end: its CR LF, or the end of the text
+    std::size_t spaces;
+};
+
+// The fill pass: every line of [p, end) escaped and framed, with the spaces pads lists before
+// the tail of each line it lists, when pads is given. The output was sized beforehand, so it
+// writes through a raw pointer; a CR that does not start a CR LF is copied like any other unit.
 template <Escape E, bool kBySpreads>
 KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, const char16_t* end,
-                                            const Frame& f, const std::uint16_t* pads) {
+                                            const Frame& f, const Padded* pads) {
     o = Put(o, f.first.view());
     for (;;) {
 #if KALVEX_SPREAD
@@ -356,7 +355,7 @@ KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, cons
         const char16_t c = *p++;
         if (c == kCR && p != end && *p == kLF) {
             ++p;
-            if (pads) o = PutSpaces(o, *pads++);
+            if (pads && pads->end == p - 2) o = PutSpaces(o, (pads++)->spaces);
             // The output to come is at least the input to come: room for a block copy.
             o = static_cast<std::size_t>(end - p) >= Piece::kBlock ? f.between.PutBlocks(o)
                                                                : Put(o, f.between.view());
@@ -365,13 +364,13 @@ KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(char16_t* o, const char16_t* p, cons
         if (NeedsEscape<E>(c)) *o++ = EscapeMark<E>();
         *o++ = c;
     }
-    if (pads) o = PutSpaces(o, *pads);
+    if (pads && pads->end == end) o = PutSpaces(o, pads->spaces);
     return Put(o, f.last.view());
 }
 
 template <Escape E>
 char16_t* PutLinesByWords(char16_t* o, const char16_t* p, const char16_t* end, const Frame& f,
-                          const std::uint16_t* pads) {
+                          const Padded* pads) {
     return PutLinesWith<E, false>(o, p, end, f, pads);
 }
 
@@ -379,14 +378,14 @@ char16_t* PutLinesByWords(char16_t* o, const char16_t* p, const char16_t* end, c
 template <Escape E>
 KALVEX_TARGET_SSSE3 char16_t* PutLinesBySpreads(char16_t* o, const char16_t* p,
                                                 const char16_t* end, const Frame& f,
-                                                const std::uint16_t* pads) {
+                                                const Padded* pads) {
     return PutLinesWith<E, true>(o, p, end, f, pads);
 }
 #endif
 
 template <Escape E>
 char16_t* PutLines(char16_t* o, const char16_t* p, const char16_t* end, const Frame& f,
-                   const std::uint16_t* pads) {
+                   const Padded* pads) {
 #if KALVEX_SPREAD
     static const bool bySpreads = HasSsse3();
     if (bySpreads) return PutLinesBySpreads<E>(o, p, end, f, pads);
@@ -395,7 +394,7 @@ char16_t* PutLines(char16_t* o, const char16_t* p, const char16_t* end, const Fr
 }
 
 char16_t* PutLines(Escape e, char16_t* o, std::u16string_view text, const Frame& f,
-                   const std::uint16_t* pads) {
+                   const Padded* pads) {
     const char16_t* p = text.data();
     const char16_t* end = p + text.size();
     switch (e) {
@@ -415,21 +414,36 @@ std::int64_t DoubleByteCount(const char16_t* p, const char16_t* end) {
     return n;
 }
 
-// The filler before the tail of the line [p, end). Its width is the prefix's, its units', one
-// byte more for each unit escaping adds (every escape mark is ASCII) and one more for each
-// double-byte unit. A line with as many units as there are columns before the tail is never
-// padded, which settles most lines without looking into them.
-std::uint16_t Pad(Escape e, const char16_t* p, const char16_t* end, std::int64_t prefixWidth,
-                  std::int64_t tailColumn) {
-    const std::int64_t narrowest = prefixWidth + (end - p);
-    if (narrowest >= tailColumn) return 0;
-    const std::int64_t width = narrowest +
-                               static_cast<std::int64_t>(EscapeGrowth(e, CountMarks(p, end - p))) +
-                               DoubleByteCount(p, end);
-    return width < tailColumn ? static_cast<std::uint16_t>(tailColumn - width - 1) : 0;
+// The aligned form's pass before the fill: the filler before each line's tail, and the lines
+// and escapes of the whole text on the way, so that the text is read once before the fill.
+struct Measure {
+    std::vector<Padded> pads;
+    std::size_t padding = 0;  // their spaces
+    std::size_t separators = 0;
+    std::size_t growth = 0;  // units escaping adds
+};
+
+// The filler before the tail of a line: its width is the prefix's, its units', one byte for
+// each mark escaping adds (every mark is ASCII) and one more for each double-byte unit. room is
+// the columns a line of no width leaves before the tail.
+template <Escape E>
+std::size_t Pad(const char16_t* p, const char16_t* end, std::int64_t room) {
+    std::int64_t width = end - p;
+    for (; p != end; ++p) width += NeedsEscape<E>(*p) + (*p >= 0x80 && detail::IsDoubleByte(*p));
+    return width < room ? static_cast<std::size_t>(room - width) : 0;
 }
 
 #if KALVEX_SSE2
+// Bit i for each of the 32 units from p whose lane lanes() sets.
+template <typename Lanes>
+KALVEX_ALWAYS_INLINE std::uint32_t Mask32(const char16_t* p, Lanes lanes) {
+    const auto half = [&](int i) {
+        return static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_packs_epi16(lanes(p + 8 * i), lanes(p + 8 * i + 8))));
+    };
+    return half(0) | half(2) << 16;
+}
+
 // The sum of the eight 16-bit lanes.
 std::size_t SumLanes(__m128i v) {
     std::uint16_t lanes[8];
@@ -438,68 +452,80 @@ std::size_t SumLanes(__m128i v) {
 }
 #endif
 
-// The pads of every line, and the tally of the whole text on the way, so that the aligned form
-// reads the text once before the fill.
-std::vector<std::uint16_t> MeasurePads(Escape e, std::u16string_view text,
-                                       std::int64_t prefixWidth, std::int64_t tailColumn,
-                                       Tally& t) {
-    std::vector<std::uint16_t> pads(text.size() / 64 + 17);  // grown as needed; long lines keep 0
+// A line with as many units as there are columns before the tail is never padded, which
+// settles most lines without looking into them; only the others are read again.
+template <Escape E>
+Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int64_t tailColumn) {
+    Measure m;
     std::size_t n = 0;  // lines ended
-    const char16_t* line = text.data();
-    const char16_t* p = line;
-    const char16_t* end = p + text.size();
-    const auto isShort = [&](const char16_t* lineEnd) {
-        return prefixWidth + (lineEnd - line) < tailColumn;
+    const char16_t* const text0 = text.data();
+    const auto size = static_cast<std::int64_t>(text.size());
+    const std::int64_t room = tailColumn - 1 - prefixWidth;
+    std::int64_t line = 0;  // where the line starts
+    std::int64_t at = 0;
+    const auto measure = [&](std::int64_t start, std::int64_t end) {
+        if (const std::size_t spaces = Pad<E>(text0 + start, text0 + end, room)) {
+            m.pads.push_back({text0 + end, spaces});
+            m.padding += spaces;
+        }
     };
-    const auto endLine = [&](const char16_t* lineEnd) {
-        if (isShort(lineEnd)) pads[n] = Pad(e, line, lineEnd, prefixWidth, tailColumn);
+    const auto endLine = [&](std::int64_t end) {
+        if (end - line < room) measure(line, end);
         ++n;
-        line = lineEnd + 2;
+        line = end + 2;
     };
 #if KALVEX_SSE2
-    const __m128i backslash = _mm_set1_epi16(static_cast<short>(kBackslash));
-    const __m128i quote = _mm_set1_epi16(static_cast<short>(kQuote));
-    __m128i backslashes = _mm_setzero_si128();  // per lane, at most 4 a block
-    __m128i quotes = _mm_setzero_si128();
-    for (std::size_t blocks = 1; end - p > 32; p += 32, ++blocks) {
-        if (pads.size() - n <= 17) pads.resize(2 * pads.size());  // a block ends 16 lines at most
-        for (int i = 0; i < 4; ++i) {
-            const __m128i units = Load(p + 8 * i);
-            backslashes = _mm_sub_epi16(backslashes, _mm_cmpeq_epi16(units, backslash));
-            quotes = _mm_sub_epi16(quotes, _mm_cmpeq_epi16(units, quote));
+    // The block loop only notes where the CRs are, and the lines are ended after each stretch
+    // of blocks: a block then costs few instructions and no call.
+    constexpr std::size_t kNoted = 512;
+    std::int64_t crAt[kNoted];
+    const __m128i cr = _mm_set1_epi16(static_cast<short>(kCR));
+    const auto crLanes = [&](const char16_t* q) { return _mm_cmpeq_epi16(Load(q), cr); };
+    while (size - at > 32) {
+        std::size_t c = 0;
+        __m128i escapes = _mm_setzero_si128();  // per lane, at most 4 a block
+        // A stretch holds at most 32768 in a lane and leaves room to note a block's 32 CRs.
+        const std::int64_t stop = std::min(size - 32, at + 8192 * 32);
+        for (; at < stop && c <= kNoted - 32; at += 32) {
+            const char16_t* p = text0 + at;
+            for (int i = 0; i < 4; ++i) {
+                escapes = _mm_sub_epi16(escapes, EscapeLanes<E>(Load(p + 8 * i)));
+            }
+            // Whether a block holds a CR cannot be predicted, and a block seldom holds two, so
+            // the first one is noted without a branch on whether there is one.
+            std::uint32_t crs = Mask32(p, crLanes);  // bit i: p[i] is a CR
+            crAt[c] = at + std::countr_zero(std::uint64_t{crs} | std::uint64_t{1} << 32);
+            c += crs != 0;
+            for (crs &= crs - 1; crs != 0; crs &= crs - 1) crAt[c++] = at + std::countr_zero(crs);
         }
-        if (blocks % 8192 == 0) {  // 4 a block: a lane holds at most 32768
-            t.backslashes += SumLanes(backslashes);
-            t.quotes += SumLanes(quotes);
-            backslashes = quotes = _mm_setzero_si128();
+        m.growth += SumLanes(escapes);
+        // Each CR noted has a unit after it: the stretch ended 32 units or more before the end.
+        for (std::size_t i = 0; i < c; ++i) {
+            if (text0[crAt[i] + 1] == kLF) endLine(crAt[i]);
         }
-        // Whether a block of 32 units holds a separator cannot be predicted, and a block seldom
-        // holds two, so the first one is taken without a branch on whether there is one.
-        // Bit i: p[i] is the CR of a CR LF.
-        std::uint32_t seps = Mask32(p, kCR) & Mask32(p + 1, kLF);
-        const char16_t* first = p + std::countr_zero(seps);  // p + 32 when there is none
-        const bool found = seps != 0;
-        if (found & isShort(first)) pads[n] = Pad(e, line, first, prefixWidth, tailColumn);
-        n += found;
-        line = found ? first + 2 : line;
-        for (seps &= seps - 1; seps != 0; seps &= seps - 1) endLine(p + std::countr_zero(seps));
     }
-    t.backslashes += SumLanes(backslashes);
-    t.quotes += SumLanes(quotes);
 #endif
-    const Tally rest = CountMarks(p, static_cast<std::size_t>(end - p));
-    t.backslashes += rest.backslashes;
-    t.quotes += rest.quotes;
-    for (; p != end; ++p) {
-        if (*p == kCR && p + 1 != end && p[1] == kLF) {
-            if (pads.size() - n <= 1) pads.resize(2 * pads.size());
-            endLine(p);
-        }
+    m.growth += EscapeGrowth(E, CountMarks(text0 + at, static_cast<std::size_t>(size - at)));
+    for (std::int64_t i = at; i != size; ++i) {
+        if (text0[i] == kCR && i + 1 != size && text0[i + 1] == kLF) endLine(i);
     }
-    pads.resize(n + 1);
-    if (isShort(end)) pads[n] = Pad(e, line, end, prefixWidth, tailColumn);
-    t.separators = n;
-    return pads;
+    if (size - line < room) measure(line, size);
+    m.pads.push_back({nullptr, 0});
+    m.separators = n;
+    return m;
+}
+
+Measure MeasurePads(Escape e, std::u16string_view text, std::int64_t prefixWidth,
+                    std::int64_t tailColumn) {
+    switch (e) {
+        case Escape::kBackslash:
+            return MeasurePads<Escape::kBackslash>(text, prefixWidth, tailColumn);
+        case Escape::kQuoteDoubling:
+            return MeasurePads<Escape::kQuoteDoubling>(text, prefixWidth, tailColumn);
+        case Escape::kNone:
+            break;
+    }
+    return MeasurePads<Escape::kNone>(text, prefixWidth, tailColumn);
 }
 
 std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
@@ -509,7 +535,7 @@ std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::si
 struct Plan {
     Escape escape;
     Frame frame;
-    std::vector<std::uint16_t> pads;
+    std::vector<Padded> pads;
     std::size_t size = 0;
 };
 
@@ -522,22 +548,28 @@ Plan MakePlan(EscapeMode mode, std::u16string_view text, std::u16string_view hea
     // end pads nothing.
     const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
     const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
-    Tally t;
+    std::size_t separators = 0;
+    std::size_t growth = 0;
+    std::size_t padding = 0;
     if (tailColumn > prefixWidth + 1) {
-        plan.pads = MeasurePads(plan.escape, text, prefixWidth, tailColumn, t);
+        Measure m = MeasurePads(plan.escape, text, prefixWidth, tailColumn);
+        plan.pads = std::move(m.pads);
+        padding = m.padding;
+        separators = m.separators;
+        growth = m.growth;
     } else {
-        t = CountMarks(text.data(), text.size());
+        const Tally t = CountMarks(text.data(), text.size());
+        separators = t.separators;
+        growth = EscapeGrowth(plan.escape, t);
     }
-    const std::size_t lines = t.separators + 1;
-    plan.size = text.size() - 2 * t.separators + EscapeGrowth(plan.escape, t) + f.first.size() +
-                (lines - 1) * f.between.size() + f.last.size() +
-                std::accumulate(plan.pads.begin(), plan.pads.end(), std::size_t{0});
+    plan.size = text.size() - 2 * separators + growth + f.first.size() +
+                separators * f.between.size() + f.last.size() + padding;
     return plan;
 }
 
 // Writes exactly plan.size units at out.
 void Fill(const Plan& plan, std::u16string_view text, char16_t* out) {
-    const std::uint16_t* pads = plan.pads.empty() ? nullptr : plan.pads.data();
+    const Padded* pads = plan.pads.empty() ? nullptr : plan.pads.data();
     [[maybe_unused]] const char16_t* end = PutLines(plan.escape, out, text, plan.frame, pads);
     assert(end == out + plan.size);
 }

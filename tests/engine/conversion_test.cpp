@@ -155,6 +155,18 @@ TEST(ConvertLinesAligned, CountsEveryEscapeOfALongText) {
               line + u"|\r\na   |\r\n");
 }
 
+// The aligned form notes every CR of a stretch of blocks before it ends the lines there: blocks
+// that are CRs alone fill the notes fastest, 32 a block (half a block first, so that a stretch
+// ends with the notes all but full), and must neither overrun them nor end a line.
+TEST(ConvertLinesAligned, MeasuresALineOfLoneCrs) {
+    std::u16string text(16, u'a');
+    text.append(4985, u'\r').append(u"\nab");
+    std::u16string result(16, u'a');
+    result.append(4984, u'\r').append(999, u' ').append(u"|\r\nab").append(5997, u' ');
+    result.append(u"|\r\n");
+    EXPECT_EQ(ConvertLinesAligned(kEscapeBackslash, text, u"", u"|", 0, 6000), result);
+}
+
 TEST(AppendConverted, KeepsWhatIsThereAndCountsAnEmptyTextAsOneLine) {
     std::u16string out = u"kept";
     AppendConverted(out, kEscapeQuoteDoubling, u"\"", u"<", u">");
