@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "modConvert.h"
-#include "utf8.h"
+#include "engine/modConvert.h"
+#include "bench/utf8.h"
 
 namespace {
 

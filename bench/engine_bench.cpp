@@ -15,8 +15,8 @@
 #include <malloc.h>
 #endif
 
-#include "modConvert.h"
-#include "sample_text.h"
+#include "engine/modConvert.h"
+#include "bench/sample_text.h"
 
 namespace {
 

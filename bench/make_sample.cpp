@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "sample_text.h"
-#include "utf8.h"
+#include "bench/sample_text.h"
+#include "bench/utf8.h"
 
 int main(int argc, char** argv) {
     const bool dense = argc == 4 && std::strcmp(argv[1], "--dense") == 0;

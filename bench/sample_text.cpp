@@ -1,4 +1,4 @@
-#include "sample_text.h"
+#include "bench/sample_text.h"
 
 #include <random>
 #include <span>

@@ -25,7 +25,7 @@
 #include "forms/App.h"
 #include "forms/Form.h"
 #include "main_window/frmKalvex.h"
-#include "sample_text.h"
+#include "bench/sample_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "modConvert.h"
+#include "engine/modConvert.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,7 +8,7 @@
 #include <numeric>
 #include <utility>
 
-#include "cp932_table.h"
+#include "engine/cp932_table.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 #include <emmintrin.h>
@@ -56,16 +56,16 @@ struct Tally {
 };
 
 // Branch-free so that the compiler vectorises it: this pass runs over the whole text. The sums
-// are kept in 16-bit lanes, a block at a time, since widening every comparison to a 64-bit sum
+// are kept in 16-bit lanes, a stretch at a time, since widening every comparison to a 64-bit sum
 // would cost more than the comparisons.
 Tally CountMarks(const char16_t* p, std::size_t n) {
     Tally t;
     if (n == 0) return t;
     t.backslashes += p[0] == kBackslash;
     t.quotes += p[0] == kQuote;
-    constexpr std::size_t kBlock = 32768;  // at most 32768 of each in a block: fits 16 bits
+    constexpr std::size_t kStretch = 32768;  // at most 32768 of each in a stretch: fits 16 bits
     for (std::size_t i = 1; i < n;) {
-        const std::size_t stop = std::min(n, i + kBlock);
+        const std::size_t stop = std::min(n, i + kStretch);
         std::uint16_t separators = 0;
         std::uint16_t backslashes = 0;
         std::uint16_t quotes = 0;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "modConvert.h"
+#include "engine/modConvert.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "modConvert.h"
+#include "engine/modConvert.h"
 
 namespace {
 

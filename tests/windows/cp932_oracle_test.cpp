@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "modConvert.h"
+#include "engine/modConvert.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzInput.h"
-#include "modConvert.h"
+#include "tests/engine/fuzz/FuzzInput.h"
+#include "engine/modConvert.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "FuzzInput.h"
-#include "modConvert.h"
+#include "tests/engine/fuzz/FuzzInput.h"
+#include "engine/modConvert.h"
 
 namespace {
 
