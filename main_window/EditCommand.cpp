@@ -34,8 +34,8 @@ std::optional<forms::LargeText> Convert(const ConversionRequest& request, std::i
         return at;
     };
     try {
-        modConvert::ConvertInto(room, request.mode, request.text, request.head,
-                                request.tail, hStart, tStart);
+        modConvert::ConvertInto(room, request.mode, request.text, request.head, request.tail,
+                                hStart, tStart);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
