@@ -12,7 +12,7 @@ packages=(
   # a Japanese font whose fixed-pitch face has double-width characters exactly two cells wide
   fonts-ipafont-gothic
   # real-window tests and screenshots
-  xvfb xauth openbox xdotool xclip imagemagick x11-utils
+  xvfb xauth openbox xdotool xclip imagemagick x11-utils xxd tesseract-ocr tesseract-ocr-eng
   # Windows resource script, desktop entry, AppStream metadata and the Debian package
   binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file
   # the benchmark's comparison tools

@@ -43,6 +43,10 @@ void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view t
 void CopyToClipboard(std::u16string_view text);
 void CopyToClipboard(const LargeText& text);
 
+// Shows the busy cursor until the program next waits for the user: for a step that may take
+// more than a moment, such as a large paste or 編集 until its result shows.
+void ShowBusy();
+
 // Ends the program at once: every window disappears, no unload step runs.
 void End();
 

@@ -108,6 +108,7 @@ ConversionRequest frmKalvex::GatherRequest() {
 }
 
 void frmKalvex::cmdAdd_Click() {
+    forms::ShowBusy();  // a large text takes a while to convert and to show
     ConversionRequest request;
     try {
         request = GatherRequest();

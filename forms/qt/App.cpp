@@ -1,16 +1,20 @@
 // The program around the windows on Qt: start-up, application information, the shell, the
 // message box, the clipboard, the end, fonts and large texts.
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 #include <limits>
 
 #include "resources/AppIcon.h"
 #include "forms/App.h"
+#include "forms/Guard.h"
 #include "forms/qt/NativeForm.h"
 #include "resources/version.h"
 
@@ -86,11 +90,33 @@ void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view t
     QMessageBox box(QMessageBox::Warning, ToQString(title), ToQString(prompt), QMessageBox::Ok,
                     owner ? owner->Native() : nullptr);
     box.setWindowModality(Qt::ApplicationModal);
+    // Ctrl+C copies the box's title, text and button, as a Windows message box does.
+    auto* copy = new QAction(&box);
+    copy->setShortcut(QKeySequence::Copy);
+    QObject::connect(copy, &QAction::triggered, [&box] {
+        const QString rule = QStringLiteral("---------------------------\n");
+        PutOnClipboard(rule + box.windowTitle() + u'\n' + rule + box.text() + u'\n' + rule +
+                       box.button(QMessageBox::Ok)->text().remove(u'&') + u'\n' + rule);
+    });
+    box.addAction(copy);
     box.exec();
 }
 
 void CopyToClipboard(std::u16string_view text) { PutOnClipboard(ToQString(text)); }
 void CopyToClipboard(const LargeText& text) { PutOnClipboard(text.Native().text); }
+
+void Alert() noexcept { QApplication::beep(); }
+
+// Until the event loop next runs: once the result window is up, or the paste is in.
+void ShowBusy() {
+    static bool shown = false;
+    if (std::exchange(shown, true)) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QTimer::singleShot(0, [] {
+        QApplication::restoreOverrideCursor();
+        shown = false;
+    });
+}
 
 void End() {
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();

@@ -15,8 +15,10 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <optional>
 #include <utility>
 
+#include "forms/Guard.h"
 #include "forms/qt/TextBoxes.h"
 
 namespace forms {
@@ -27,7 +29,10 @@ class EventFilter : public QObject {
   public:
     EventFilter(QObject* parent, std::function<bool(QEvent*)> handler)
         : QObject(parent), handler_(std::move(handler)) {}
-    bool eventFilter(QObject*, QEvent* event) override { return handler_(event); }
+    // A handler that fails takes its event with it.
+    bool eventFilter(QObject*, QEvent* event) override {
+        return Guarded(true, [&] { return handler_(event); });
+    }
 
   private:
     std::function<bool(QEvent*)> handler_;
@@ -50,6 +55,27 @@ int VirtualKey(const QKeyEvent* event) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) return kKeyReturn;
     return key < 0x80 ? key : 0;
 }
+
+// A held key repeats on X as a release and a press at the same moment. The toolkit tells them
+// from a real release by the press already waiting behind it; when the press comes a moment too
+// late, both pass for real. The shared time stamp still tells.
+class KeyReader {
+  public:
+    // Null for an event that is not a key press.
+    std::optional<Key> Read(const QEvent* event) {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return {};
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (event->type() == QEvent::KeyRelease) {
+            released_ = {key->key(), key->timestamp()};
+            return {};
+        }
+        const bool sameMoment = released_ == std::pair(key->key(), key->timestamp());
+        return Key{VirtualKey(key), key->isAutoRepeat() || sameMoment};
+    }
+
+  private:
+    std::pair<int, quint64> released_{};
+};
 
 Qt::WindowFlags FlagsOf(Border border) {
     const Qt::WindowFlags titled = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
@@ -230,14 +256,14 @@ void NativeForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (form_) form_->Form_Unload();
+    if (form_) Guarded([this] { form_->Form_Unload(); });
     QMainWindow::closeEvent(event);
     if (event->isAccepted() && form_) form_->closed_ = true;
 }
 
 void NativeForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (form_) form_->Form_Resize();
+    if (form_) Guarded([this] { form_->Form_Resize(); });
 }
 
 void NativeForm::changeEvent(QEvent* event) {
@@ -250,7 +276,7 @@ void NativeForm::changeEvent(QEvent* event) {
     if (isMaximized() || isFullScreen() || (isMinimized() && !minimizable))
         QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
     else if (form_)
-        form_->Form_Resize();
+        Guarded([this] { form_->Form_Resize(); });
 }
 
 void NativeForm::keyPressEvent(QKeyEvent* event) {
@@ -262,8 +288,9 @@ void NativeForm::keyPressEvent(QKeyEvent* event) {
     // Keys that a control ignored also arrive here; those are not the window's.
     QWidget* focus = focusWidget();
     const bool controlHasFocus = focus && focus != this && focus->hasFocus();
-    if (!controlHasFocus && form_ &&
-        form_->Form_KeyDown({VirtualKey(event), event->isAutoRepeat()}))
+    if (!controlHasFocus && form_ && Guarded(true, [&] {
+            return form_->Form_KeyDown({VirtualKey(event), event->isAutoRepeat()});
+        }))
         return;
     QMainWindow::keyPressEvent(event);
 }
@@ -316,7 +343,8 @@ bool NativeForm::eventFilter(QObject* watched, QEvent* event) {
         // After the window system's events already queued, the window manager's placement of
         // this window among them, so that the form sees where the window really stands.
         QMetaObject::invokeMethod(
-            this, [this] { if (form_) form_->Form_OnScreen(); }, Qt::QueuedConnection);
+            this, [this] { if (form_) Guarded([this] { form_->Form_OnScreen(); }); },
+            Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -383,8 +411,9 @@ void Form::SetState(WindowState state) {
 
 Ctl Form::C(std::string_view name) const { return Ctl(native_ ? native_->Find(name) : nullptr); }
 
-void Form::OnClick(std::string_view name, std::function<void()> handler) {
+void Form::OnClick(std::string_view name, std::function<void()> action) {
     QObject* object = native_->Find(name)->object;
+    const auto handler = [action] { Guarded(action); };
     if (auto* action = qobject_cast<QAction*>(object)) {
         QObject::connect(action, &QAction::triggered, action, handler);
     } else if (auto* button = qobject_cast<QAbstractButton*>(object)) {
@@ -402,8 +431,9 @@ void Form::OnClick(std::string_view name, std::function<void()> handler) {
     }
 }
 
-void Form::OnChange(std::string_view name, std::function<void()> handler) {
+void Form::OnChange(std::string_view name, std::function<void()> action) {
     QObject* object = native_->Find(name)->object;
+    const auto handler = [action] { Guarded(action); };
     if (auto* line = qobject_cast<QLineEdit*>(object))
         QObject::connect(line, &QLineEdit::textChanged, line, handler);
     else if (auto* box = qobject_cast<QPlainTextEdit*>(object))
@@ -411,10 +441,9 @@ void Form::OnChange(std::string_view name, std::function<void()> handler) {
 }
 
 void Form::OnKeyDown(std::string_view name, std::function<bool(Key)> handler) {
-    Filter(native_->Find(name)->object, [handler](QEvent* event) {
-        if (event->type() != QEvent::KeyPress) return false;
-        auto* key = static_cast<QKeyEvent*>(event);
-        return handler({VirtualKey(key), key->isAutoRepeat()});
+    Filter(native_->Find(name)->object, [handler, reader = KeyReader()](QEvent* event) mutable {
+        const std::optional<Key> key = reader.Read(event);
+        return key && handler(*key);
     });
 }
 

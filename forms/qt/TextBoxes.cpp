@@ -10,6 +10,9 @@
 #include <limits>
 #include <utility>
 
+#include "forms/App.h"
+#include "forms/Guard.h"
+
 namespace forms {
 
 namespace {
@@ -20,6 +23,11 @@ class FirstLineOnly : public QValidator {
   public:
     using QValidator::QValidator;
     State validate(QString& input, int& pos) const override {
+        return Guarded(Invalid, [&] { return Cut(input, pos); });
+    }
+
+  private:
+    static State Cut(QString& input, int& pos) {
         static const QRegularExpression lineBreak(QStringLiteral("[\r\n]"));
         const qsizetype cut = input.indexOf(lineBreak);
         if (cut < 0) return Acceptable;
@@ -71,7 +79,7 @@ void MultiLineBox::Fill(const QString& text) {
 // the lines in view.
 void MultiLineBox::showEvent(QShowEvent* event) {
     QPlainTextEdit::showEvent(event);
-    if (pending_) FillNow();
+    if (pending_) Guarded([this] { FillNow(); });
 }
 
 void MultiLineBox::FillNow() {
@@ -119,9 +127,12 @@ void MultiLineBox::ClearUndoably() {
 // text and then copies that in, twice the time and memory for a large text.
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
     if (!source || !source->hasText()) return;
-    if (!justCleared_) DropUndoHistory();
-    insertPlainText(source->text());
-    ensureCursorVisible();
+    ShowBusy();  // a large text takes a while to lay out
+    Guarded([&] {
+        if (!justCleared_) DropUndoHistory();
+        insertPlainText(source->text());
+        ensureCursorVisible();
+    });
 }
 
 void MultiLineBox::keyPressEvent(QKeyEvent* event) {
@@ -129,7 +140,7 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
     // not one; every visible line break is a real one.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         (event->modifiers() & Qt::ShiftModifier)) {
-        insertPlainText(QStringLiteral("\n"));
+        Guarded([this] { insertPlainText(QStringLiteral("\n")); });
         return;
     }
     QPlainTextEdit::keyPressEvent(event);

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "forms/App.h"
+#include "forms/Guard.h"
 
 namespace forms {
 
@@ -22,6 +23,30 @@ constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
 
 HWND clipboardOwner = nullptr;
 int loopDepth = 0;
+constexpr UINT kRefreshCursor = WM_APP + 2;
+
+// The cursor the window under it asks for, as a mouse move would set it.
+void RefreshCursor() {
+    POINT at{};
+    GetCursorPos(&at);
+    HWND under = WindowFromPoint(at);
+    if (!under || GetWindowThreadProcessId(under, nullptr) != GetCurrentThreadId()) {
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        return;
+    }
+    const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+    if (!SendMessageW(under, WM_SETCURSOR, WPARAM(under), MAKELPARAM(hit, WM_MOUSEMOVE)))
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+LRESULT CALLBACK HelperProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR) {
+    if (message == kRefreshCursor) {
+        RefreshCursor();
+        return 0;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
 
 struct FaceProbe {
     bool fixedPitch;
@@ -125,7 +150,8 @@ std::optional<int> RunMessages(const std::function<bool()>& done) {
             exitCode = got == 0 ? int(msg.wParam) : 1;
             break;
         }
-        if (!NativeForm::PreviewKey(msg)) {
+        // A handler that fails takes its key with it.
+        if (!Guarded(true, [&] { return NativeForm::PreviewKey(msg); })) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -144,9 +170,11 @@ Application::Application(const char*) : native_(std::make_unique<Native>()) {
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    // The clipboard wants an owner window for its data; this one lives as long as the program.
+    // The clipboard wants an owner window for its data, and the busy cursor a window to hear when
+    // the program is back at its messages; this one lives as long as the program.
     clipboardOwner = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
+    SetWindowSubclass(clipboardOwner, HelperProc, 0, 0);
 }
 
 Application::~Application() { NativeForm::DeleteClosed(); }
@@ -250,6 +278,15 @@ void CopyToClipboard(std::u16string_view text) {
 }
 
 void CopyToClipboard(const LargeText& text) { CopyToClipboard(*text.Native().text); }
+
+void Alert() noexcept { MessageBeep(MB_ICONEXCLAMATION); }
+
+// The wait cursor stays until the next WM_SETCURSOR, which a mouse move sends; the message
+// posted here sends one once the program is back at its messages, moved or not.
+void ShowBusy() {
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    PostMessageW(clipboardOwner, kRefreshCursor, 0, 0);
+}
 
 void End() {
     NativeForm::HideAll();

@@ -69,6 +69,8 @@ class NativeForm {
     RECT Outer() const;
     void SetOuter(const RECT& outer);
     void SelectOption(NativeControl& option);
+    // The focused push button wears the default border, the design's default button otherwise.
+    void MarkDefault(HWND focusedButton);
     void SetTip(const NativeControl& control, std::u16string_view tip);
 
     // Keys the form handles before its controls: the controls' KeyDown handlers, menu

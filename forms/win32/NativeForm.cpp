@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include "forms/Guard.h"
+
 namespace forms {
 
 namespace {
@@ -117,6 +119,18 @@ void GrowToText(HWND control, RECT at, int height, bool keepTop) {
 
 bool IsDown(int key) { return GetKeyState(key) < 0; }
 
+// As in a dialog, a push button with the focus is the default one while it has it, and wears
+// the default border: Enter presses it.
+LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR form) {
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
+        auto* owner = reinterpret_cast<NativeForm*>(form);
+        Guarded([&] { owner->MarkDefault(message == WM_SETFOCUS ? hwnd : nullptr); });
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ButtonProc, 0);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 }  // namespace
 
 NativeForm::NativeForm(Form& form, const Window& design, std::span<const Control> controls,
@@ -136,7 +150,7 @@ NativeForm::NativeForm(Form& form, const Window& design, std::span<const Control
     AddControls(controls);
     AddToolTips(controls);
     defaultButton_ = Find(design.defaultButton);
-    if (defaultButton_) SendMessageW(defaultButton_->hwnd, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    MarkDefault(nullptr);
     SetClientSize(Px(design.clientWidth), Px(design.clientHeight));
     // The first in the tab order has the focus when the window opens.
     if (const auto stops = TabStops(); !stops.empty()) focus_ = stops.front()->hwnd;
@@ -240,6 +254,8 @@ void NativeForm::AddControls(std::span<const Control> controls) {
         if (design.kind == Kind::TextBox || design.kind == Kind::ColumnBox ||
             design.kind == Kind::MultiLineBox)
             MakeTextBox(made);
+        if (design.kind == Kind::Button)
+            SetWindowSubclass(hwnd, ButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
     // Where controls overlap, the later one lies on top; a frame lies beneath all it holds.
     for (const NativeControl& control : controls_)
@@ -294,7 +310,7 @@ void NativeForm::SetClientSize(int width, int height) {
 LRESULT CALLBACK NativeForm::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<NativeForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    return self->Handle(message, wParam, lParam);
+    return Guarded(LRESULT(0), [&] { return self->Handle(message, wParam, lParam); });
 }
 
 LRESULT NativeForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -365,6 +381,16 @@ LRESULT NativeForm::Colour(UINT message, WPARAM wParam, LPARAM lParam) {
                      RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
     }
     return brush;
+}
+
+void NativeForm::MarkDefault(HWND focusedButton) {
+    const HWND chosen = focusedButton         ? focusedButton
+                        : defaultButton_ ? defaultButton_->hwnd
+                                         : nullptr;
+    for (const NativeControl& control : controls_)
+        if (control.kind == Kind::Button && control.hwnd)
+            SendMessageW(control.hwnd, BM_SETSTYLE,
+                         control.hwnd == chosen ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void NativeForm::SelectOption(NativeControl& option) {

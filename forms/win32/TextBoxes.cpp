@@ -1,12 +1,16 @@
-// The edit control as the program's text boxes: what it pastes, how much it holds, and the
-// keys it lacks.
+// The edit control as the program's text boxes: what it pastes, how much it holds, the keys it
+// lacks, and its context menu.
 #include "forms/win32/Native.h"
 // After <windows.h>, which the headers below assume.
 #include <commctrl.h>
 #include <imm.h>
+#include <windowsx.h>
 
 #include <algorithm>
-#include <new>
+
+#include "forms/App.h"
+#include "forms/Guard.h"
+#include "forms/Paste.h"
 
 namespace forms {
 
@@ -31,49 +35,83 @@ std::u16string ClipboardText(HWND owner) {
     return text;
 }
 
-// A single-line box keeps the first line of a pasted text.
-std::u16string FirstLine(std::u16string text) {
-    text.erase(std::min(text.find(u'\r'), text.find(u'\n')), std::u16string::npos);
-    return text;
+bool IsReadOnly(HWND box) { return GetWindowLongW(box, GWL_STYLE) & ES_READONLY; }
+
+// Every way of pasting ends here: Ctrl+V, Shift+Insert and the context menu all send WM_PASTE.
+void Paste(HWND box, bool multiLine) {
+    if (IsReadOnly(box)) return;
+    if (multiLine) ShowBusy();  // a large text takes the control a while to lay out
+    const std::u16string text = ClipboardText(box);
+    const std::u16string pasted = multiLine ? WithCrLf(text) : FirstLine(text);
+    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(pasted)));
 }
 
-// The edit control breaks lines at CR LF only; a pasted text's lone CR, lone LF and paragraph
-// separators become CR LF, so that every line break the user sees is one the conversion sees.
-std::u16string WithCrLf(std::u16string_view text) {
-    std::u16string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c == u'\r' || c == u'\n' || c == u'\u2029') {
-            out += u"\r\n";
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-        } else {
-            out += c;
-        }
+// The edit control's own menu, as the system words it, with every command sent as the keys
+// send it.
+void ShowContextMenu(HWND box, LPARAM at) {
+    DWORD from = 0, to = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    const bool selection = from != to, editable = !IsReadOnly(box) && IsWindowEnabled(box);
+    const UINT length = UINT(GetWindowTextLengthW(box));
+    struct Item {
+        const wchar_t* caption;
+        UINT message;
+        bool enabled;
+    };
+    const Item items[] = {
+        {L"元に戻す(&U)", EM_UNDO, editable && SendMessageW(box, EM_CANUNDO, 0, 0) != 0},
+        {nullptr, 0, false},
+        {L"切り取り(&T)", WM_CUT, editable && selection},
+        {L"コピー(&C)", WM_COPY, selection},
+        {L"貼り付け(&P)", WM_PASTE, editable && IsClipboardFormatAvailable(CF_UNICODETEXT)},
+        {L"削除(&D)", WM_CLEAR, editable && selection},
+        {nullptr, 0, false},
+        {L"すべて選択(&A)", EM_SETSEL, length > 0 && !(from == 0 && to == length)},
+    };
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    for (const Item& item : items) {
+        if (!item.caption)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(menu, MF_STRING | (item.enabled ? 0 : MF_GRAYED), item.message,
+                        item.caption);
     }
-    return out;
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (at == -1) {  // from the keyboard: at the caret
+        GetCaretPos(&point);
+        ClientToScreen(box, &point);
+    }
+    SetFocus(box);
+    const UINT chosen = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
+                                            point.x, point.y, 0, box, nullptr));
+    DestroyMenu(menu);
+    if (chosen == EM_SETSEL)
+        SendMessageW(box, EM_SETSEL, 0, -1);
+    else if (chosen)
+        SendMessageW(box, chosen, 0, 0);
 }
 
 LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                          DWORD_PTR kind) {
     const bool multiLine = Kind(kind) == Kind::MultiLineBox;
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0,
+               alt = GetKeyState(VK_MENU) < 0;
     switch (message) {
-        case WM_PASTE: {
-            if (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) return 0;
-            // A text too large to copy beside what the program holds is not pasted; nothing
-            // may leave this window procedure by an exception.
-            try {
-                const std::u16string text = ClipboardText(hwnd);
-                const std::u16string pasted = multiLine ? WithCrLf(text) : FirstLine(text);
-                SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(pasted)));
-            } catch (const std::bad_alloc&) {
-                MessageBeep(MB_ICONEXCLAMATION);
-            }
+        case WM_PASTE:
+            Guarded([&] { Paste(hwnd, multiLine); });
             return 0;
-        }
+        case WM_CONTEXTMENU:
+            Guarded([&] { ShowContextMenu(hwnd, lParam); });
+            return 0;
         case WM_KEYDOWN:
-            if (wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+            if (wParam == 'A' && ctrl && !alt) {
                 SendMessageW(hwnd, EM_SETSEL, 0, -1);
+                return 0;
+            }
+            // The control pastes Shift+Insert its own way, past WM_PASTE.
+            if (wParam == VK_INSERT && shift && !ctrl && !alt) {
+                SendMessageW(hwnd, WM_PASTE, 0, 0);
                 return 0;
             }
             break;

@@ -28,6 +28,8 @@ cleanup() {
   [[ -n ${KEEP:-} ]] || rm -rf "$work"
 }
 trap cleanup EXIT
+passed=0
+ok() { passed=$((passed + 1)); echo "e2e: ok $1"; }
 fail() {
   echo "e2e: FAIL: $*" >&2
   xwininfo -root -tree 2>&1 | grep -E "\\(\"" | head -n 20 >&2 || true
@@ -197,6 +199,7 @@ xdotool mousemove --window "$main" 256 $(( menu + 156 )) click 1
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the program still runs after 終了"
 wait "$app" || fail "the program exited with status $?"
+ok "start-up, frames, docking, minimizing, 編集, Ctrl+C, Esc, the About box, 終了"
 # Closing the main window ends the program, even with a result window left hidden by a
 # failed Edit.
 "${wine[@]}" "$kalvex" >>"$work/kalvex.log" 2>&1 &
@@ -217,4 +220,302 @@ xdotool key alt+F4
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the program still runs after its main window was closed"
 wait "$app" || fail "the program exited with status $? after its main window was closed"
-echo "e2e: 2 passed, 0 failed"
+ok "closing after a failed 編集"
+
+# ---------------------------------------------------------------------------------------------
+# The rest is done through fresh starts of the program, by what a user does: keys, clicks and
+# the clipboard, read back through 編集's output or through a box's own copy.
+
+pause() { ((${#wine[@]} == 0)) || sleep 0.3; }  # wine now and then loses a key sent at once
+hex() { od -An -tx1 | tr -d ' \n'; }
+sentinel=$(printf '%s' '§none§' | hex)
+# xclip stays to serve what it was given: not on the output that a $(...) waits on.
+set_clip() { printf '%s' "$1" | xclip -selection clipboard -i >/dev/null; pause; }
+clip_hex() { timeout 2 xclip -selection clipboard -o 2>/dev/null | hex; }
+# What a copy put on the clipboard in place of the sentinel, as hex; the sentinel when nothing.
+copied() {
+  local c
+  for _ in $(seq 30); do c=$(clip_hex); [[ $c != "$sentinel" ]] && break; sleep 0.05; done
+  printf '%s' "$c"
+}
+alive() { kill -0 "$app" 2>/dev/null || fail "the program ended: $*"; }
+unhex() { printf "$(sed 's/../\\x&/g' <<<"$1")" | od -An -c | tr -s ' \n' ' '; }
+expect() {  # WHAT WANT_HEX GOT_HEX
+  [[ $3 == "$2" ]] || fail "$1: want$(unhex "$2"), got$(unhex "$3")"
+}
+gone() { for _ in $(seq 50); do xdotool search --onlyvisible --name "$1" >/dev/null || return 0; sleep 0.1; done; return 1; }
+
+start() {
+  "${wine[@]}" "$kalvex" >>"$work/kalvex.log" 2>&1 &
+  app=$!
+  pids+=($app)
+  main=$(find_window '^Kalvex$') || fail "no main window after a start"
+  input=$(find_window '^Text\(') || fail "no input window after a start"
+  focused "$main" || fail "the main window does not get the focus after a start"
+  read -r _ h < <(size "$main")
+  menu=$((h - 175))
+}
+stop() {
+  activate "$main"
+  xdotool key alt+F4
+  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app" 2>/dev/null && fail "the program still runs after its main window was closed ($1)"
+  wait "$app" || fail "the program exited with status $? ($1)"
+}
+
+# The main window's controls by their design place in twips (the frame's place added): a click
+# lands on the control's centre, 15 twips a pixel under the menu bar.
+declare -A place=(
+  [head]="2287 495" [hstart]="3727 495" [tab0]="4207 487"
+  [tail]="2287 735" [tstart]="3727 735" [tab1]="4207 727"
+)
+px() { echo $((($1 + 7) / 15)); }
+click() {  # CONTROL [BUTTON]
+  local x y
+  read -r x y <<<"${place[$1]}"
+  xdotool mousemove --window "$main" "$(px "$x")" $((menu + $(px "$y"))) click "${2:-1}"
+}
+click_centre() {  # WINDOW [BUTTON]: the input and result boxes fill their windows
+  local w h
+  read -r w h < <(size "$1")
+  xdotool mousemove --window "$1" $((w / 2)) $((h / 2)) click "${2:-1}"
+}
+type_in() { click "$1"; xdotool key ctrl+a Delete; [[ -z ${2:-} ]] || xdotool type --delay 20 "$2"; }
+
+# 編集 with Enter from the head field; Ctrl+C in the result window; Esc. Prints the copy as hex.
+edit_copy() {
+  activate "$main"
+  click head
+  xdotool key Return
+  local r
+  r=$(find_window '^編集結果') || fail "no result window after Enter ($1)"
+  activate "$r"
+  set_clip '§none§'
+  xdotool key ctrl+c
+  copied
+  xdotool key Escape
+  gone '^編集結果' || fail "Esc left the result window open ($1)"
+}
+lines_of() {  # TEXT HEAD TAIL [SPACES]: 編集's output without escaping, as the clipboard has it
+  local line
+  [[ -z $1 ]] && return 0
+  while IFS= read -r line; do printf '%*s%s%s%s%s' "${4:-0}" '' "$2" "$line" "$3" "$eol"; done <<<"$1"
+}
+
+# --- Pasting: every box, every way, each kind of text ------------------------------------------
+# A single-line box keeps the first line, a column box at most three characters of it, a
+# multi-line box every line with its break made CR LF. With nothing to paste the context menu's
+# item is greyed, so that row is not walked.
+texts=("" $'5\n6' $'12\r\n34' 'out.println("')
+ways=(ctrl+v shift+Insert menu)
+paste() {  # WAY BOX_CLICK...
+  local way=$1
+  shift
+  "$@"
+  case $way in
+    menu) "$@" 3; sleep 0.4; xdotool key p ;;
+    *) xdotool key "$way" ;;
+  esac
+  pause
+}
+box_text() {  # KIND TEXT: what the box holds after the paste
+  local t=${2//$'\r\n'/$'\n'}
+  case $1 in
+    line) printf '%s' "${t%%$'\n'*}" ;;
+    column) t=${t%%$'\n'*}; printf '%s' "${t:0:3}" ;;
+    multi) printf '%s' "${t//$'\n'/$eol}" ;;
+  esac
+}
+start
+for box in head tail hstart tstart; do
+  kind=line
+  [[ $box == *start ]] && kind=column
+  for text in "${texts[@]}"; do
+    for way in "${ways[@]}"; do
+      [[ -z $text && $way == menu ]] && continue
+      type_in "$box"
+      set_clip "$text"
+      paste "$way" click "$box"
+      alive "$way into $box"
+      click "$box"
+      xdotool key ctrl+a
+      set_clip '§none§'
+      xdotool key ctrl+c
+      got=$(copied)
+      [[ $got == "$sentinel" ]] && got=""
+      expect "$way of $(printf %q "$text") into $box" "$(box_text $kind "$text" | hex)" "$got"
+    done
+  done
+done
+type_in hstart
+type_in tstart
+head='out.println("'
+for text in "${texts[@]}"; do
+  for way in "${ways[@]}"; do
+    [[ -z $text && $way == menu ]] && continue
+    activate "$input"
+    click_centre "$input"
+    xdotool key Escape
+    pause
+    set_clip "$text"
+    paste "$way" click_centre "$input"
+    alive "$way into the input box"
+    expect "$way of $(printf %q "$text") into the input box, converted" \
+      "$(lines_of "$(box_text multi "$text" | tr -d '\r')" "$head" "$head" | hex)" "$(edit_copy "input box")"
+  done
+done
+activate "$main"
+click head
+xdotool key Return
+result=$(find_window '^編集結果') || fail "no result window"
+activate "$result"
+for text in "${texts[@]}"; do
+  for way in "${ways[@]}"; do
+    [[ -z $text && $way == menu ]] && continue
+    click_centre "$result"
+    xdotool key ctrl+a Delete
+    set_clip "$text"
+    paste "$way" click_centre "$result"
+    alive "$way into the result box"
+    set_clip '§none§'
+    xdotool key ctrl+c
+    got=$(copied)
+    [[ $got == "$sentinel" ]] && got=""
+    expect "$way of $(printf %q "$text") into the result box" "$(box_text multi "$text" | hex)" "$got"
+  done
+done
+xdotool key Escape
+gone '^編集結果' || fail "Esc left the result window open"
+stop "after the pastes"
+ok "pasting"
+
+# --- Everyday behaviours, each read back as the user would ------------------------------------
+read_box() {  # CLICK...: selects all of a box and copies it; the copy as hex
+  "$@"
+  xdotool key ctrl+a
+  set_clip '§none§'
+  xdotool key ctrl+c
+  local got
+  got=$(copied)
+  [[ $got == "$sentinel" ]] && got=""
+  printf '%s' "$got"
+}
+t=$'\t'
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened" >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+PATH=$work/bin:$PATH start
+
+# A Tab button appends one tab each time and enables its string's column field.
+type_in head H
+click tab1
+click tab1
+type_in tstart 9
+activate "$input"
+click_centre "$input"
+xdotool type --delay 20 ab
+expect "Tab button twice, tail column 9" "$(printf 'Hab     \t\t%s' "$eol" | hex)" "$(edit_copy tab)"
+ok "Tab buttons"
+
+# Typing a string enables its column field; deleting its last character disables the field
+# (a click on it then leaves the focus where it was) and keeps the field's text.
+type_in head x
+type_in hstart 2
+click head
+xdotool key End BackSpace
+click hstart
+xdotool type --delay 20 5
+expect "head column kept while disabled" "$(printf '  5ab   \t\t%s' "$eol" | hex)" "$(edit_copy enabling)"
+# A column field takes three characters at most.
+type_in hstart 0012
+expect "head column of three characters" "$(printf ' 5ab    \t\t%s' "$eol" | hex)" "$(edit_copy 'three characters')"
+ok "column fields"
+
+# Esc and クリア(C) empty the input box; Ctrl+Z brings the text back.
+activate "$input"
+for clear in Escape alt+c; do
+  click_centre "$input"
+  xdotool key "$clear"
+  pause
+  expect "input box after $clear" "" "$(read_box click_centre "$input")"
+  xdotool key ctrl+z
+  pause
+  expect "input box after $clear and Ctrl+Z" "$(printf ab | hex)" "$(read_box click_centre "$input")"
+done
+ok "clearing the input box"
+
+# While the result window is up, the other windows take no keys or clicks, and Enter there
+# does not run 編集 again.
+activate "$main"
+click head
+xdotool key Return
+result=$(find_window '^編集結果') || fail "no result window"
+click head
+xdotool type --delay 20 zz
+xdotool key Return
+click_centre "$input"
+xdotool type --delay 20 qq
+(($(xdotool search --onlyvisible --name '^編集結果' | wc -l) == 1)) || fail "a second result window"
+activate "$result"
+xdotool key Escape
+gone '^編集結果' || fail "Esc left the result window open"
+sleep 1
+! xdotool search --onlyvisible --name '^編集結果' >/dev/null || fail "編集 ran again after the result window"
+activate "$main"
+expect "head after typing while the result was up" "$(printf 5 | hex)" "$(read_box click head)"
+expect "input after typing while the result was up" "$(printf ab | hex)" \
+  "$(read_box click_centre "$input")"
+ok "the result window is modal"
+
+# The input error: its title, text and single OK button, the exclamation icon, and the focus on
+# the field it names once it is closed.
+type_in hstart z
+click head
+xdotool key Return
+box=$(find_window '^入力エラー$') || fail "no input-error message"
+activate "$box"
+set_clip '§none§'
+xdotool key ctrl+c
+message=$(copied | xxd -r -p 2>/dev/null || true)
+import -display "$DISPLAY" -window "$box" "$work/box.png"
+# The exclamation icon is the only yellow or amber there.
+yellow=$(convert "$work/box.png" -fx 'r > 0.78 && g > 0.4 && b < 0.3' -format '%[fx:int(mean*w*h)]' info:)
+((yellow > 100)) || fail "no exclamation icon in the input-error message ($yellow yellow pixels)"
+xdotool key Return
+gone '^入力エラー$' || fail "the input-error message stays"
+# wine's message box copies nothing (a Windows one does): there its title and icon are checked.
+if ((${#wine[@]} == 0)); then
+  [[ $message == *入力エラー* && $message == *半角数字を入力してください* ]] ||
+    fail "the input-error message reads: $message"
+  [[ $(grep -i -E -x ' *(ok|cancel|yes|no|キャンセル|はい|いいえ) *' <<<"${message//$'\r'/}") == OK ]] ||
+    fail "the input-error message's buttons: $message"
+fi
+activate "$main"
+xdotool key BackSpace
+xdotool type --delay 20 3
+expect "head column after the input error" "$(printf '   5ab  \t\t%s' "$eol" | hex)" "$(edit_copy 'after the error')"
+ok "the input error"
+
+# The About box: the program's version, its address opened with the desktop's handler, one box
+# at most; closing the main window with it open ends the program.
+activate "$main"
+xdotool key alt+h Return
+about=$(for _ in $(seq 50); do
+  xdotool search --onlyvisible --name '^Kalvex$' | grep -vx "$main" && break; sleep 0.1
+done | head -n1)
+[[ -n $about ]] || fail "no About box"
+import -display "$DISPLAY" -window "$about" "$work/about.png"
+convert "$work/about.png" -crop 160x20+84+38 -resize 400% -colorspace gray -negate "$work/version.png"
+version=$(tesseract "$work/version.png" - --psm 7 2>/dev/null | tr -d ' \n')
+[[ $version == Ver1.1.0 ]] || fail "the About box shows the version as: $version"
+xdotool mousemove --window "$about" "$(px 2227)" "$(px 1687)" click 1
+for _ in $(seq 100); do [[ -s $work/opened ]] && break; sleep 0.1; done
+grep -q '^https\?://' "$work/opened" 2>/dev/null || fail "the address did not open: $(cat "$work/opened" 2>&1)"
+activate "$main"
+xdotool key alt+h Return
+sleep 0.5
+(($(xdotool search --onlyvisible --name '^Kalvex$' | grep -vxc "$main") == 1)) || fail "a second About box"
+stop "with the About box open"
+ok "the About box"
+
+echo "e2e: $passed passed, 0 failed"

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 
+#include "forms/Paste.h"
 #include "tests/Session.h"
 
 namespace {
@@ -55,6 +56,27 @@ class FormsTest : public QObject {
         QVERIFY(!slot.Existing());
         slot.Get(&loads, &unloads);
         QCOMPARE(loads, 2);
+    }
+
+    // Every way of pasting into a box ends in these two rules.
+    void pastedTextPerKindOfBox_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("firstLine");
+        QTest::addColumn<QString>("crLf");
+        QTest::newRow("empty") << "" << "" << "";
+        QTest::newRow("no break") << "out.println(\"" << "out.println(\"" << "out.println(\"";
+        QTest::newRow("break first") << "\r\nx" << "" << "\r\nx";
+        QTest::newRow("lone CR") << "a\rb" << "a" << "a\r\nb";
+        QTest::newRow("lone LF, LF last") << "a\nb\n" << "a" << "a\r\nb\r\n";
+        QTest::newRow("CR LF, then LF CR") << "a\r\nb\n\rc" << "a" << "a\r\nb\r\n\r\nc";
+        QTest::newRow("paragraph separator") << "a\u2029b" << "a\u2029b" << "a\r\nb";
+    }
+    void pastedTextPerKindOfBox() {
+        QFETCH(QString, text);
+        QFETCH(QString, firstLine);
+        QFETCH(QString, crLf);
+        QCOMPARE(QString::fromStdU16String(forms::FirstLine(text.toStdU16String())), firstLine);
+        QCOMPARE(QString::fromStdU16String(forms::WithCrLf(text.toStdU16String())), crLf);
     }
 
     void singleLineBoxTakesTheFirstLineOfAPaste() {

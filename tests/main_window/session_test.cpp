@@ -103,6 +103,33 @@ class SessionTest : public QObject {
         QCOMPARE(Session::Field("txtAddText_0")->text(), head);
         QCOMPARE(Session::Field("txtTStart")->text(), tStart);
     }
+
+    // A held Enter repeats into the result window as a release and a press at one moment, even
+    // where the toolkit takes them for real ones: the untouched result takes no line break. A
+    // real press does.
+    void heldEnterLeavesTheResultAlone() {
+        Session session;
+        Session::Paste(QStringLiteral("a"));
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);  // until it is in
+        QTRY_VERIFY(!QApplication::overrideCursor());
+        QObject scope;
+        bool checked = false;
+        WhenModal<QWidget>(&scope, "frmReturn", [&checked](QWidget* form) {
+            auto* box = form->findChild<QPlainTextEdit*>(QStringLiteral("txtReturn"));
+            for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+                QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+                key.setTimestamp(1000);
+                QApplication::sendEvent(box, &key);
+            }
+            QVERIFY(!box->document()->isModified());
+            QTest::keyClick(box, Qt::Key_Return);
+            QVERIFY(box->document()->isModified());
+            checked = true;
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QTest::keyClick(Session::Field("txtAddText_0"), Qt::Key_Return);
+        QVERIFY(checked);
+    }
 };
 
 KALVEX_TEST_MAIN(SessionTest)

@@ -1,0 +1,33 @@
+// The edge between the toolkit and the program's handlers. An exception that went on into the
+// toolkit's or the system's frames would end the program and lose what the user typed; here it
+// stops, what the user typed stays, and the user hears the platform's alert.
+#pragma once
+
+#include <utility>
+
+namespace forms {
+
+// The platform's alert sound; implemented per toolkit.
+void Alert() noexcept;
+
+template <class F>
+void Guarded(F&& handler) noexcept {
+    try {
+        std::forward<F>(handler)();
+    } catch (...) {
+        Alert();
+    }
+}
+
+// As above for a handler with a result: failed stands in for it.
+template <class R, class F>
+R Guarded(R failed, F&& handler) noexcept {
+    try {
+        return std::forward<F>(handler)();
+    } catch (...) {
+        Alert();
+        return failed;
+    }
+}
+
+}  // namespace forms
