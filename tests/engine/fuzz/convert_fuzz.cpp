@@ -9,6 +9,7 @@
 
 #include "tests/engine/fuzz/FuzzInput.h"
 #include "engine/modConvert.h"
+#include "engine/modVariant.h"
 
 namespace {
 
@@ -97,6 +98,22 @@ void CheckAppendedLineByLine(const std::u16string& whole, const std::vector<std:
     KALVEX_CHECK(out == kept + whole);
 }
 
+// Without units above U+007E, apostrophes or tabs, each variant writes what the plain form does.
+void CheckVariantsOnAscii(std::u16string_view text, EscapeMode mode, std::u16string_view head,
+                          std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
+    std::u16string ascii(text);
+    for (char16_t& c : ascii) c = c > 0x7E || c == u'\'' || c == u'\t' ? u'x' : c;
+    const auto plain = [&](EscapeMode m) {
+        return ConvertLinesAligned(m, ascii, head, tail, hStart, tStart);
+    };
+    const auto variant = [&](Variant v) {
+        return ConvertVariant(v, mode, ascii, head, tail, hStart, tStart);
+    };
+    KALVEX_CHECK(variant(Variant::UnicodeEscapes) == plain(kEscapeBackslash));
+    KALVEX_CHECK(variant(Variant::Apostrophes) == plain(kEscapeBackslash));
+    KALVEX_CHECK(variant(Variant::Tabs) == plain(mode));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -133,5 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     ConvertInto(room, mode, text.view(), head.view(), tail.view(), hStart, tStart);
     KALVEX_CHECK(asked == 1 && storage == aligned + u'#');
+
+    CheckVariantsOnAscii(text.view(), mode, head.view(), tail.view(), hStart, tStart);
     return 0;
 }
