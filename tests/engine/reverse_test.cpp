@@ -50,6 +50,8 @@ TEST(ReverseLines, ReadsLinesBackAndKeepsTheOthers) {
          u"{\r\na\r\n}\r\n{\r\n\r\n}\r\n", u"a\r\n", 0, 0},
         {"CR of a line and LF of the tail", 0, u"<", u"\n>", 0, 0, u"<a\r\n>\r\n<b\n>\r\n",
          u"a\r\r\nb", 0, 0},
+        {"read as the converter aligns", 0, u"\r", u"\n", 0, 3, u"\r\n\r\n\r\n\r \n\r\n",
+         u"\n\r\r\n", 0, 0},
         {"empty text", 1, u"<", u">", 0, 0, u"", u"", 0, 0},
     };
     for (const ReverseCase& c : cases) {
