@@ -36,16 +36,15 @@ TEST(CheckReport, ReportsEachRuleWhereTheConvertedLineHasIt) {
         for (int i = 0; i < 25; ++i) s += u"x\r\n";
         return s;
     }();
+    const std::u16string backslash =
+        u"2 バイト目が 0x5C で、ソースを別の文字コードで読むコンパイラーには \\ に見えます。文字"
+        u"コードを指定してコンパイルする (例: javac -encoding Windows-31J) か、\\u8868 と書いて"
+        u"ください。";
+    const std::u16string vbQuote =
+        u"VB.NET はこの文字も引用符と読むため、\" を重ねるだけでは文字列"
+        u"がここで切れます。ChrW(&H201C) と書いてください。";
     const CheckCase cases[] = {
-        {1,
-         u"a表",
-         u"",
-         1,
-         0,
-         {u"行 1 桁 4: 「表」 U+8868 (95 5C) 2 バイト目が 0x5C で、ソースを別"
-          u"の文字コードで読むコンパイラーには \\ に見えます。文字コードを指定"
-          u"してコンパイルする (例: javac -encoding Windows-31J) か、\\u8868 "
-          u"と書いてください。"}},
+        {1, u"a表", u"", 1, 0, {u"行 1 桁 4: 「表」 U+8868 (95 5C) " + backslash}},
         {0, u"\"\r\n\"ソ", u"", 0, 0, {u"行 2 桁 3: 「ソ」 U+30BD (83 5C) 2 バイト目が 0x5C"}},
         {1, u"\\ソ", u"", 0, 0, {u"行 1 桁 4: 「ソ」 U+30BD (83 5C) 2 バイト目"}},
         {2,
@@ -53,9 +52,8 @@ TEST(CheckReport, ReportsEachRuleWhereTheConvertedLineHasIt) {
          u"",
          0,
          0,
-         {u"行 1 桁 4: 「“」 U+201C (81 67) VB.NET はこの文字も引用符と読むため、\" を重ねるだけ"
-          u"では文字列がここで切れます。ChrW(&H201C) と書いてください。",
-          u"行 1 桁 8: 「＂」 U+FF02 (FA 57) VB.NET はこの文字も引用符"}},
+         {u"行 1 桁 4: 「“」 U+201C (81 67) " + vbQuote,
+          u"行 1 桁 8: 「＂」 U+FF02 (FA 57) VB.NET"}},
         {1, u"“", u"", 0, 0, {u"問題は見つかりませんでした。"}},
         {2,
          u"¢\U0001F600\xDC00¥",
