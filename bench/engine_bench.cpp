@@ -15,6 +15,7 @@
 #include <malloc.h>
 #endif
 
+#include "engine/modCheck.h"
 #include "engine/modConvert.h"
 #include "bench/sample_text.h"
 
@@ -118,6 +119,18 @@ void BM_ConvertLinesAlignedReused(benchmark::State& state, Kind kind) {
     ConvertReused(state, kind, true);
 }
 
+// The check before converting reads the text once and writes a report of at most 1,001 lines:
+// it should take about what ConvertLines takes on the same text.
+void BM_CheckReport(benchmark::State& state, Kind kind) {
+    const std::u16string& text = Sample(kind, state.range(0));
+    for (auto _ : state) {
+        const std::u16string report = modConvert::CheckReport(modConvert::kEscapeBackslash, text,
+                                                              kHead, kTail, kHStart, kTStart);
+        benchmark::DoNotOptimize(report.data());
+    }
+    CountInput(state, text);
+}
+
 // Fresh memory makes single runs vary by several percent: the summary takes the median of five.
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -138,6 +151,8 @@ BENCHMARK_CAPTURE(BM_ConvertLinesAlignedReused, realistic, Kind::kRealistic)
     ->Apply(Sizes)
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_ConvertLinesAlignedReused, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_CheckReport, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_CheckReport, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 
 // The console table, then the figures the goals are stated in, from the median of the
 // repetitions.
@@ -167,6 +182,15 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                     "  %-9s %3s MB  ConvertLines %s   ConvertLinesAligned %s\n", sample.c_str(),
                     mb.c_str(), Show(Get("BM_ConvertLines", sample, mb).vsCopy).c_str(),
                     Show(Get("BM_ConvertLinesAligned", sample, mb).vsCopy).c_str());
+            }
+        }
+        std::printf("Time of CheckReport / time of ConvertLines:\n");
+        for (const std::string sample : {"realistic", "dense"}) {
+            for (const std::string mb : {"1", "10", "100"}) {
+                const double convert = Get("BM_ConvertLines", sample, mb).seconds;
+                const double check = Get("BM_CheckReport", sample, mb).seconds;
+                std::printf("  %-9s %3s MB  %s\n", sample.c_str(), mb.c_str(),
+                            Show(convert > 0 ? check / convert : 0).c_str());
             }
         }
         std::printf("Time of 100 MB / time of 10 MB:\n");

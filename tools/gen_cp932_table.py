@@ -1,8 +1,16 @@
 #!/usr/bin/env python3
-"""Writes engine/cp932_table.cpp, the two-level bit table of the UTF-16 code units that code
-page 932 turns into two bytes, from a list of units and ranges (XXXX or XXXX-YYYY, '#' comments).
+"""Writes engine/cp932_table.cpp, the code page 932 tables of the engine:
 
-Run it only when the list changes; the build uses the committed output and needs no Python.
+- the UTF-16 code units that code page 932 turns into two bytes, from a list of units and ranges
+  (XXXX or XXXX-YYYY, '#' comments);
+- the units whose two-byte form ends in 0x5C, and the units that do not convert back to
+  themselves, from tools/cp932/5c-trail-units.txt and tools/cp932/lossy-units.txt (same format);
+- each unit's bytes, from tools/cp932/unit-bytes.txt (XXXX[-YYYY] and the first unit's bytes in
+  hex; consecutive units of a range have consecutive codes; units not listed become '?').
+The three files in tools/cp932/ are written by tools/dump_cp932.sh from the system's own
+conversion under wine; they are checked against the two-byte list before anything is written.
+
+Run it only when a list changes; the build uses the committed output and needs no Python.
 
     tools/gen_cp932_table.py [LIST] [OUTPUT]
 
@@ -17,27 +25,64 @@ import sys
 EXPECTED_UNITS = 9216  # the count the list itself declares; a different count means a bad list
 BLOCK_BITS = 256  # code units per second-level block: 101 distinct blocks, about 3.5 KB in all
 WORDS = BLOCK_BITS // 64
+DEFAULT_BYTE = 0x3F  # '?', what a unit with no mapping becomes
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
+LISTS = ROOT / "tools/cp932"
 
 
-def read_units(path):
-    units = set()
+def read_ranges(path):
+    """Yields (first, last, rest of the line) for each range of the list, and checks them."""
     for number, raw in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
         line = raw.split("#", 1)[0].strip()
         if not line:
             continue
-        match = re.fullmatch(r"([0-9A-Fa-f]{4})(?:-([0-9A-Fa-f]{4}))?", line)
+        match = re.fullmatch(r"([0-9A-Fa-f]{4})(?:-([0-9A-Fa-f]{4}))?(?:\s+(\S+))?", line)
         if not match:
             sys.exit(f"{path}:{number}: not a unit or range: {raw!r}")
         first = int(match.group(1), 16)
         last = int(match.group(2) or match.group(1), 16)
         if last < first:
             sys.exit(f"{path}:{number}: range runs backwards: {raw!r}")
+        yield first, last, match.group(3)
+
+
+def read_units(path, expected=None):
+    units = set()
+    for first, last, rest in read_ranges(path):
+        if rest is not None:
+            sys.exit(f"{path}: a unit list holds units only: {rest!r}")
         units.update(range(first, last + 1))
-    if len(units) != EXPECTED_UNITS:
-        sys.exit(f"{path}: {len(units)} units, expected {EXPECTED_UNITS}")
+    declared = re.search(r"^# (\d+) code units", path.read_text(encoding="utf-8"), re.M)
+    expected = expected or (int(declared.group(1)) if declared else None)
+    if expected is not None and len(units) != expected:
+        sys.exit(f"{path}: {len(units)} units, expected {expected}")
     return units
+
+
+def read_codes(path):
+    """Every unit's code: one byte, or lead byte * 256 + trail byte; '?' where none is listed."""
+    codes = {}
+    for first, last, rest in read_ranges(path):
+        if rest is None or not re.fullmatch(r"[0-9A-Fa-f]{2}|[0-9A-Fa-f]{4}", rest):
+            sys.exit(f"{path}: bytes missing or malformed after {first:04X}")
+        for unit in range(first, last + 1):
+            codes[unit] = (int(rest, 16) + unit - first, len(rest) // 2)
+    return [codes.get(unit, (DEFAULT_BYTE, 1)) for unit in range(65536)]
+
+
+def check_lists(double, trail5c, lossy, codes):
+    two = {u for u in range(65536) if codes[u][1] == 2}
+    if two != double:
+        sys.exit(f"the byte list's two-byte units differ from the two-byte list at "
+                 f"{min(two ^ double):04X}")
+    ends5c = {u for u in two if codes[u][0] & 0xFF == 0x5C}
+    if ends5c != trail5c:
+        sys.exit(f"the 5C list differs from the byte list at {min(ends5c ^ trail5c):04X}")
+    # A unit that becomes an ASCII byte other than itself cannot come back as itself.
+    surely_lossy = {u for u in range(0x80, 65536) if codes[u][1] == 1 and codes[u][0] < 0x80}
+    if not surely_lossy <= lossy:
+        sys.exit(f"the lossy list lacks {min(surely_lossy - lossy):04X}")
 
 
 def build_blocks(units):
@@ -55,23 +100,52 @@ def build_blocks(units):
     return index, blocks
 
 
-def render(index, blocks, source_name):
+def render_numbers(numbers, per_line, form):
+    return ["    " + " ".join(form.format(n) + "," for n in numbers[i : i + per_line])
+            for i in range(0, len(numbers), per_line)]
+
+
+def render_set(index_name, blocks_name, units):
+    index, blocks = build_blocks(units)
+    out = [f"const std::uint8_t {index_name}[{len(index)}] = {{"]
+    out += render_numbers(index, 16, "{}")
+    out += ["};", "", f"const std::uint64_t {blocks_name}[{len(blocks)}][{WORDS}] = {{"]
+    for words in blocks:
+        out.append("    {" + ", ".join(f"0x{w:016X}u" for w in words) + "},")
+    return out + ["};", ""]
+
+
+def render_codes(double, codes):
+    ranks = [sum(1 for u in double if u < high * BLOCK_BITS) for high in range(256)]
+    doubles = [codes[u][0] for u in sorted(double)]
+    singles = [u << 8 | codes[u][0] for u in range(0x80, 65536)
+               if codes[u][1] == 1 and codes[u][0] != DEFAULT_BYTE]
+    out = [f"const std::uint16_t kCp932DoubleRank[{len(ranks)}] = {{"]
+    out += render_numbers(ranks, 16, "{}")
+    out += ["};", "", f"const std::uint16_t kCp932DoubleCodes[{len(doubles)}] = {{"]
+    out += render_numbers(doubles, 12, "0x{:04X}")
+    out += ["};", "", f"const std::uint32_t kCp932SingleCodes[{len(singles)}] = {{"]
+    out += render_numbers(singles, 8, "0x{:06X}")
+    return out + ["};", ""]
+
+
+def render(double, trail5c, lossy, codes, source_name):
     out = [
-        f"// Generated by tools/gen_cp932_table.py from {source_name}; do not edit.",
-        "// Bit u of the table is 1 when code page 932 turns UTF-16 code unit u into two bytes.",
+        f"// Generated by tools/gen_cp932_table.py from {source_name} and",
+        "// tools/cp932/; do not edit.",
+        "// Bit u of a set is 1 when UTF-16 code unit u is in it: kCp932 (two bytes in code page",
+        "// 932), kCp932Trail5C (two bytes ending in 0x5C), kCp932Lossy (does not convert back).",
         '#include "engine/cp932_table.h"',
         "",
         "// clang-format off",
         "namespace modConvert::detail {",
         "",
-        f"const std::uint8_t kCp932BlockIndex[{len(index)}] = {{",
     ]
-    for start in range(0, len(index), 16):
-        out.append("    " + " ".join(f"{n}," for n in index[start : start + 16]))
-    out += ["};", "", f"const std::uint64_t kCp932Blocks[{len(blocks)}][{WORDS}] = {{"]
-    for words in blocks:
-        out.append("    {" + ", ".join(f"0x{w:016X}u" for w in words) + "},")
-    out += ["};", "", "}  // namespace modConvert::detail", "// clang-format on", ""]
+    out += render_set("kCp932BlockIndex", "kCp932Blocks", double)
+    out += render_set("kCp932Trail5CIndex", "kCp932Trail5CBlocks", trail5c)
+    out += render_set("kCp932LossyIndex", "kCp932LossyBlocks", lossy)
+    out += render_codes(double, codes)
+    out += ["}  // namespace modConvert::detail", "// clang-format on", ""]
     return "\n".join(out)
 
 
@@ -84,7 +158,12 @@ def main(argv):
         name = source.resolve().relative_to(ROOT.parent).as_posix()
     except ValueError:
         name = source.name
-    text = render(*build_blocks(read_units(source)), name)
+    double = read_units(source, EXPECTED_UNITS)
+    trail5c = read_units(LISTS / "5c-trail-units.txt")
+    lossy = read_units(LISTS / "lossy-units.txt")
+    codes = read_codes(LISTS / "unit-bytes.txt")
+    check_lists(double, trail5c, lossy, codes)
+    text = render(double, trail5c, lossy, codes, name)
     if check:
         if target.read_text(encoding="utf-8") != text:
             sys.exit(f"{target} is out of date; run {pathlib.Path(__file__).name}")

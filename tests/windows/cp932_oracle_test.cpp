@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine/cp932_table.h"
 #include "engine/modConvert.h"
 
 namespace {
@@ -35,6 +36,26 @@ TEST(Cp932Oracle, EveryUnitHasTheSystemsWidth) {
     EXPECT_EQ(disagreements, 0);
     // All units in one text: adjacent surrogates there form pairs, each half still one byte.
     EXPECT_EQ(modConvert::AnsiByteLength(all), SystemWidth(all));
+}
+
+// The generated sets and codes against the system's conversion there and back, unit by unit.
+TEST(Cp932Oracle, EveryUnitHasTheSystemsBytesAndComesBackAsTheSystemSays) {
+    int disagreements = 0;
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const wchar_t unit = static_cast<wchar_t>(u);
+        unsigned char bytes[4];
+        const int n = WideCharToMultiByte(932, 0, &unit, 1, reinterpret_cast<char*>(bytes), 4,
+                                          nullptr, nullptr);
+        wchar_t back[4];
+        const int m = MultiByteToWideChar(932, 0, reinterpret_cast<char*>(bytes), n, back, 4);
+        const unsigned code = n == 2 ? bytes[0] << 8 | bytes[1] : bytes[0];
+        const auto c = static_cast<char16_t>(u);
+        const bool agree = modConvert::detail::Cp932Code(c) == code &&
+                           modConvert::detail::EndsIn5C(c) == (n == 2 && bytes[1] == 0x5C) &&
+                           modConvert::detail::IsLossy(c) == !(m == 1 && back[0] == unit);
+        if (!agree && ++disagreements <= 50) ADD_FAILURE() << std::hex << "U+" << unsigned(u);
+    }
+    EXPECT_EQ(disagreements, 0);
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
-// Fuzzes splitting and both conversions. Input: escape mode, HStart and TStart (16 bits each,
-// any value), head and tail lengths (one byte each), then head, tail and the text.
+// Fuzzes splitting, both conversions, the opt-in escapes and the reverse conversion. Input:
+// escape mode, HStart and TStart (16 bits each, any value), head and tail lengths (one byte
+// each), then head, tail and the text.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "tests/engine/fuzz/FuzzInput.h"
 #include "engine/modConvert.h"
+#include "engine/modReverse.h"
+#include "engine/modVariant.h"
 
 namespace {
 
@@ -97,6 +101,52 @@ void CheckAppendedLineByLine(const std::u16string& whole, const std::vector<std:
     KALVEX_CHECK(out == kept + whole);
 }
 
+// Without units above U+007E, apostrophes or tabs, each variant writes what the plain form does.
+void CheckVariantsOnAscii(std::u16string_view text, EscapeMode mode, std::u16string_view head,
+                          std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
+    std::u16string ascii(text);
+    for (char16_t& c : ascii) c = c > 0x7E || c == u'\'' || c == u'\t' ? u'x' : c;
+    const auto plain = [&](EscapeMode m) {
+        return ConvertLinesAligned(m, ascii, head, tail, hStart, tStart);
+    };
+    const auto variant = [&](Variant v) {
+        return ConvertVariant(v, mode, ascii, head, tail, hStart, tStart);
+    };
+    KALVEX_CHECK(variant(Variant::UnicodeEscapes) == plain(kEscapeBackslash));
+    KALVEX_CHECK(variant(Variant::Apostrophes) == plain(kEscapeBackslash));
+    KALVEX_CHECK(variant(Variant::Tabs) == plain(mode));
+}
+
+using Converter = std::function<std::u16string(std::u16string_view text, std::u16string_view head,
+                                               std::u16string_view tail, std::int16_t hStart,
+                                               std::int16_t tStart)>;
+
+// The reverse conversion gives back each line, less its trailing spaces where the tail landed on
+// column TStart, since they cannot be told from filler; when head and tail can join a line's CR
+// and LF into CR LFs, a text that converts as that one does.
+void CheckReversed(const Converter& convert, EscapeMode mode, std::u16string_view text,
+                   const std::vector<std::u16string>& lines, std::u16string_view head,
+                   std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
+    if (head.empty() && tail.empty()) return;  // the guess may take over
+    const auto prefix = AnsiByteLength(head) + static_cast<std::int64_t>(NonNegative(hStart));
+    std::u16string expected;
+    for (const std::u16string& line : lines) {
+        const auto width = line.empty() ? 0 : AnsiByteLength(convert(line, u"", u"", 0, 0)) - 2;
+        const bool padded = prefix + width < static_cast<std::int64_t>(NonNegative(tStart));
+        if (&line != &lines.front()) expected += kCRLF;
+        expected += padded ? line.substr(0, line.find_last_not_of(u' ') + 1) : line;
+    }
+    const std::u16string converted = convert(text, head, tail, hStart, tStart);
+    const Reversed back = ReverseLines(mode, converted, head, tail, hStart, tStart);
+    KALVEX_CHECK(back.kept == 0 && !back.guessed && back.head == head && back.tail == tail);
+    if (head.ends_with(u'\r') && tail.starts_with(u'\n')) {
+        KALVEX_CHECK(convert(back.text, head, tail, hStart, tStart) ==
+                     convert(expected, head, tail, hStart, tStart));
+    } else {
+        KALVEX_CHECK(back.text == expected);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -133,5 +183,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     ConvertInto(room, mode, text.view(), head.view(), tail.view(), hStart, tStart);
     KALVEX_CHECK(asked == 1 && storage == aligned + u'#');
+
+    CheckVariantsOnAscii(text.view(), mode, head.view(), tail.view(), hStart, tStart);
+
+    CheckReversed(std::bind_front(ConvertLinesAligned, mode), mode, text.view(), lines, head.view(),
+                  tail.view(), hStart, tStart);
+    for (const Variant v : {Variant::UnicodeEscapes, Variant::Apostrophes, Variant::Tabs}) {
+        CheckReversed(std::bind_front(ConvertVariant, v, mode),
+                      v == Variant::Tabs ? mode : kEscapeBackslash, text.view(), lines, head.view(),
+                      tail.view(), hStart, tStart);
+    }
     return 0;
 }

@@ -1,0 +1,283 @@
+#include "engine/modCheck.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <limits>
+#include <memory>
+
+#include "engine/cp932_table.h"
+
+namespace modConvert {
+namespace {
+
+constexpr std::size_t kLimit = 1000;           // findings in a report
+constexpr std::size_t kMaxContinuations = 24;  // VB6 and VBA
+constexpr std::size_t kMaxLineLength = 1023;   // VB6 and VBA
+
+std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+// What an ASCII unit is to the scan: how many marks escaping puts before it, and whether it
+// needs a closer look.
+constexpr std::uint8_t kMarks = 1;
+constexpr std::uint8_t kLook = 2;
+
+std::array<std::uint8_t, 128> AsciiKinds(EscapeMode mode, bool tabs) {
+    std::array<std::uint8_t, 128> kinds{};
+    if (mode == kEscapeBackslash) kinds[u'\\'] = kinds[u'"'] = kMarks;
+    if (mode == kEscapeQuoteDoubling) kinds[u'"'] = kMarks;
+    kinds[u'\r'] = kinds[u'%'] = kLook;
+    if (tabs) kinds[u'\t'] = kLook;
+    return kinds;
+}
+
+class Checker {
+  public:
+    Checker(EscapeMode mode, std::u16string_view head, std::u16string_view tail,
+            std::int16_t hStart, std::int16_t tStart, std::size_t limit)
+        : mode_(mode),
+          head_(head),
+          tail_(tail),
+          kinds_(AsciiKinds(mode, tStart > 0)),
+          limit_(limit),
+          prefixWidth_(AnsiByteLength(head) + static_cast<std::int64_t>(NonNegative(hStart))),
+          indent_(NonNegative(hStart)),
+          tailColumn_(static_cast<std::int64_t>(NonNegative(tStart))),
+          continued_(tail.ends_with(u'_')),
+          longAt_(continued_ ? kMaxLineLength : std::numeric_limits<std::size_t>::max()) {}
+
+    Findings Check(std::u16string_view text) {
+        if (text.empty()) return std::move(found_);
+        const char16_t* t = text.data();
+        const std::size_t n = text.size();
+        StartLine();
+        for (std::size_t i = 0; i < n; ++i) {
+            const char16_t c = t[i];
+            if (c < 0x80) {
+                const std::uint8_t kind = kinds_[c];
+                if (kind & kLook) {
+                    if (c == u'\r' && i + 1 < n && t[i + 1] == u'\n') {
+                        EndLine();
+                        ++line_;
+                        ++i;
+                        StartLine();
+                        continue;
+                    }
+                    if (c == u'%' && i + 1 < n && t[i + 1] == u'>') Add(u"%>", Problem::ScriptEnd);
+                    if (c == u'\t') Add(u"\t", Problem::Tab);
+                }
+                Advance(t + i, 1, 1 + (kind & kMarks), 1 + (kind & kMarks));
+                continue;
+            }
+            const bool doubleByte = detail::IsDoubleByte(c);
+            const bool pair = IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(t[i + 1]);
+            const std::u16string_view chars(t + i, pair ? 2 : 1);
+            if (doubleByte && mode_ != kEscapeQuoteDoubling && detail::EndsIn5C(c)) {
+                Add(chars, Problem::BackslashByte);
+            }
+            if (mode_ == kEscapeQuoteDoubling && (c == 0x201C || c == 0x201D || c == 0xFF02)) {
+                Add(chars, Problem::VbQuote);
+            }
+            if (detail::IsLossy(c)) Add(chars, Problem::NotInCp932);
+            Advance(t + i, chars.size(), chars.size(), 1 + doubleByte + pair);
+            i += pair;
+        }
+        EndLine();
+        return std::move(found_);
+    }
+
+  private:
+    void StartLine() {
+        width_ = prefixWidth_;
+        units_ = indent_ + head_.size();
+        if (units_ <= longAt_) return;
+        // The 1024th character is in the indentation or the head.
+        if (longAt_ < indent_)
+            return AddAt(static_cast<std::int64_t>(longAt_) + 1, u" ", Problem::LongLine);
+        const std::size_t past = longAt_ - indent_;
+        AddAt(static_cast<std::int64_t>(indent_) + AnsiByteLength(head_.substr(0, past)) + 1,
+              head_.substr(past, 1), Problem::LongLine);
+    }
+
+    // Past what is written for the units at p: when the line passes 1023 characters there,
+    // notes it at them.
+    void Advance(const char16_t* p, std::size_t count, std::size_t written, std::int64_t width) {
+        if (units_ <= longAt_ && units_ + written > longAt_) {
+            AddAt(width_ + 1, {p, count}, Problem::LongLine);
+        }
+        units_ += written;
+        width_ += width;
+    }
+
+    void EndLine() {
+        const std::int64_t filler = width_ < tailColumn_ ? tailColumn_ - width_ - 1 : 0;
+        const std::int64_t tailColumn = width_ + filler + 1;
+        if (tailColumn_ > 0 && !tail_.empty() && width_ >= tailColumn_) {
+            AddAt(tailColumn, tail_.substr(0, 1), Problem::TailPastColumn);
+        }
+        if (!continued_) return;
+        const std::size_t length = units_ + static_cast<std::size_t>(filler) + tail_.size();
+        if (units_ <= longAt_ && length > longAt_) {
+            // The 1024th character is in the filler or the tail.
+            const std::size_t past = longAt_ - units_;
+            const auto spaces = static_cast<std::size_t>(filler);
+            const std::u16string_view chars =
+                past < spaces ? std::u16string_view(u" ") : tail_.substr(past - spaces, 1);
+            AddAt(past < spaces ? width_ + static_cast<std::int64_t>(past) + 1
+                                : tailColumn + AnsiByteLength(tail_.substr(0, past - spaces)),
+                  chars, Problem::LongLine);
+        }
+        if (line_ == kMaxContinuations) {
+            AddAt(tailColumn + AnsiByteLength(tail_) - 1, u"_", Problem::LongContinuation);
+        }
+    }
+
+    void Add(std::u16string_view chars, Problem problem) { AddAt(width_ + 1, chars, problem); }
+
+    void AddAt(std::int64_t column, std::u16string_view chars, Problem problem) {
+        if (found_.total++ < limit_) {
+            found_.first.push_back(
+                {line_ + 1, static_cast<std::size_t>(column), std::u16string(chars), problem});
+        }
+    }
+
+    EscapeMode mode_;
+    std::u16string_view head_;
+    std::u16string_view tail_;
+    std::array<std::uint8_t, 128> kinds_;
+    std::size_t limit_;
+    std::int64_t prefixWidth_;  // the indentation's and the head's
+    std::size_t indent_;
+    std::int64_t tailColumn_;
+    bool continued_;      // the tail ends in a VB line continuation
+    std::size_t longAt_;  // the most characters a converted line may have
+    std::size_t line_ = 0;
+    std::int64_t width_ = 0;  // of the converted line so far
+    std::size_t units_ = 0;   // its characters
+    Findings found_;
+};
+
+std::u16string Ascii(std::string_view s) { return {s.begin(), s.end()}; }
+
+std::u16string Number(std::size_t n) { return Ascii(std::to_string(n)); }
+
+std::u16string Hex(unsigned value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    return Ascii(text);
+}
+
+// The unit that a code comes back as from code page 932: the one unit with that code that
+// comes back as itself.
+char16_t FromCp932(std::uint16_t code) {
+    static const std::unique_ptr<std::array<char16_t, 65536>> units = [] {
+        auto table = std::make_unique<std::array<char16_t, 65536>>();
+        table->fill(u'?');
+        for (char32_t u = 0; u <= 0xFFFF; ++u) {
+            const auto unit = static_cast<char16_t>(u);
+            if (!detail::IsLossy(unit)) (*table)[detail::Cp932Code(unit)] = unit;
+        }
+        return table;
+    }();
+    return (*units)[code];
+}
+
+// 「表」, unless the characters are a control character or a lone surrogate.
+std::u16string Shown(std::u16string_view chars) {
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        const char16_t c = chars[i];
+        const bool pair =
+            i + 1 < chars.size() && IsHighSurrogate(c) && IsLowSurrogate(chars[i + 1]);
+        if (c < 0x20 || c == 0x7F || (!pair && (IsHighSurrogate(c) || IsLowSurrogate(c))))
+            return {};
+        i += pair;
+    }
+    std::u16string shown(u"「");
+    return shown.append(chars).append(u"」 ");
+}
+
+// U+8868 (95 5C): the code points, then the bytes code page 932 gives.
+std::u16string CodePointsAndBytes(std::u16string_view chars) {
+    std::u16string points;
+    std::u16string bytes;
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        const bool pair =
+            i + 1 < chars.size() && IsHighSurrogate(chars[i]) && IsLowSurrogate(chars[i + 1]);
+        const char32_t point =
+            pair ? 0x10000 + ((chars[i] - 0xD800u) << 10) + (chars[i + 1] - 0xDC00u) : chars[i];
+        points += (points.empty() ? u"U+" : u" U+") + Hex(point, 4);
+        for (std::size_t j = i; j <= i + pair; ++j) {
+            const std::uint16_t code = detail::Cp932Code(chars[j]);
+            if (!bytes.empty()) bytes += u' ';
+            bytes += code > 0xFF ? Hex(code >> 8, 2) + u' ' + Hex(code & 0xFF, 2) : Hex(code, 2);
+        }
+        i += pair;
+    }
+    return points + u" (" + bytes + u")";
+}
+
+std::u16string Reason(const Finding& f, std::int16_t tStart) {
+    const std::u16string unit = Hex(f.chars.empty() ? 0 : f.chars[0], 4);
+    switch (f.problem) {
+        case Problem::BackslashByte:
+            return u"2 バイト目が 0x5C で、ソースを別の文字コードで読むコンパイラーには \\ "
+                   u"に見えます。"
+                   u"文字コードを指定してコンパイルする (例: javac -encoding Windows-31J) か、\\u" +
+                   unit + u" と書いてください。";
+        case Problem::VbQuote:
+            return u"VB.NET はこの文字も引用符と読むため、\" "
+                   u"を重ねるだけでは文字列がここで切れます。"
+                   u"ChrW(&H" +
+                   unit + u") と書いてください。";
+        case Problem::NotInCp932: {
+            const bool pair = f.chars.size() == 2;
+            const std::u16string becomes =
+                pair ? u"??" : std::u16string(1, FromCp932(detail::Cp932Code(f.chars[0])));
+            return u"コードページ 932 にない文字で、変換すると「" + becomes + u"」になります。";
+        }
+        case Problem::ScriptEnd:
+            return u"JSP や ASP のスクリプトはここで終わります。JSP では %\\> と書いてください。";
+        case Problem::TailPastColumn:
+            return u"行が " + Number(NonNegative(tStart)) +
+                   u" 桁目に届くため、末尾の文字列がそこから始まらず、ほかの行とそろいません。";
+        case Problem::Tab:
+            return u"タブはここでは 1 桁と数えますが、エディターでは何桁にも広がるため、"
+                   u"末尾がそろって見えません。";
+        case Problem::LongContinuation:
+            return u"行継続 (_) が 24 行を超えて続きます。VB6 や VBA で続けられるのは 24 "
+                   u"行までです。";
+        case Problem::LongLine:
+            return u"変換後の行がここで 1023 文字を超えます。VB6 や VBA の 1 行は 1023 "
+                   u"文字までです。";
+    }
+    return {};
+}
+
+}  // namespace
+
+Findings CheckLines(EscapeMode mode, std::u16string_view text, std::u16string_view head,
+                    std::u16string_view tail, std::int16_t hStart, std::int16_t tStart,
+                    std::size_t limit) {
+    return Checker(mode, head, tail, hStart, tStart, limit).Check(text);
+}
+
+std::u16string CheckReport(EscapeMode mode, std::u16string_view text, std::u16string_view head,
+                           std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
+    const Findings found = CheckLines(mode, text, head, tail, hStart, tStart, kLimit);
+    if (found.total == 0) return u"問題は見つかりませんでした。";
+    std::u16string report;
+    for (const Finding& f : found.first) {
+        if (!report.empty()) report += u"\r\n";
+        report += u"行 " + Number(f.line) + u" 桁 " + Number(f.column) + u": " + Shown(f.chars) +
+                  CodePointsAndBytes(f.chars) + u' ' + Reason(f, tStart);
+    }
+    if (found.total > found.first.size()) {
+        report += u"\r\nほかに " + Number(found.total - found.first.size()) + u" 件あります。";
+    }
+    return report;
+}
+
+}  // namespace modConvert

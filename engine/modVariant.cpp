@@ -1,0 +1,144 @@
+#include "engine/modVariant.h"
+
+#include <algorithm>
+
+#include "engine/cp932_table.h"
+
+namespace modConvert {
+namespace {
+
+constexpr std::u16string_view kCRLF = u"\r\n";
+constexpr std::u16string_view kVbTab = u"\" & vbTab & \"";
+
+std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
+
+std::int64_t Width(char16_t c) { return 1 + (c >= 0x80 && detail::IsDoubleByte(c)); }
+
+// The sinks of the two passes: the first only counts what the second writes, so that the result
+// is allocated once. Both keep the width of the line so far, for the filler.
+struct Counter {
+    std::size_t size = 0;
+    std::int64_t width = 0;
+    void Put(char16_t c) {
+        ++size;
+        width += Width(c);
+    }
+    void PutAscii(std::u16string_view s) {
+        size += s.size();
+        width += static_cast<std::int64_t>(s.size());
+    }
+    void Put(std::u16string_view s) {
+        size += s.size();
+        width += AnsiByteLength(s);
+    }
+    void PutSpaces(std::size_t n) {
+        size += n;
+        width += static_cast<std::int64_t>(n);
+    }
+};
+
+struct Writer {
+    char16_t* o;
+    std::int64_t width = 0;
+    void Put(char16_t c) {
+        *o++ = c;
+        width += Width(c);
+    }
+    void PutAscii(std::u16string_view s) {
+        o = std::copy(s.begin(), s.end(), o);
+        width += static_cast<std::int64_t>(s.size());
+    }
+    void Put(std::u16string_view s) {
+        o = std::copy(s.begin(), s.end(), o);
+        width += AnsiByteLength(s);
+    }
+    void PutSpaces(std::size_t n) {
+        o = std::fill_n(o, n, u' ');
+        width += static_cast<std::int64_t>(n);
+    }
+};
+
+enum class Form { kNone, kBackslash, kQuoteDoubling, kUnicode, kApostrophes, kCTabs, kVbTabs };
+
+Form ToForm(Variant v, EscapeMode mode) {
+    const Form plain = mode == kEscapeBackslash       ? Form::kBackslash
+                       : mode == kEscapeQuoteDoubling ? Form::kQuoteDoubling
+                                                      : Form::kNone;
+    switch (v) {
+        case Variant::UnicodeEscapes:
+            return Form::kUnicode;
+        case Variant::Apostrophes:
+            return Form::kApostrophes;
+        case Variant::Tabs:
+            return plain == Form::kBackslash       ? Form::kCTabs
+                   : plain == Form::kQuoteDoubling ? Form::kVbTabs
+                                                   : Form::kNone;
+    }
+    return plain;
+}
+
+template <typename Sink>
+void PutHex(Sink& out, char16_t c) {
+    constexpr std::u16string_view kDigits = u"0123456789ABCDEF";
+    const char16_t units[] = {
+        u'\\',          u'u', kDigits[c >> 12], kDigits[(c >> 8) & 15], kDigits[(c >> 4) & 15],
+        kDigits[c & 15]};
+    out.PutAscii({units, 6});
+}
+
+template <typename Sink>
+void PutEscaped(Sink& out, Form form, char16_t c) {
+    const bool backslashes = form == Form::kBackslash || form == Form::kUnicode ||
+                             form == Form::kApostrophes || form == Form::kCTabs;
+    if (backslashes && (c == u'\\' || c == u'"'))
+        return out.PutAscii(c == u'"' ? u"\\\"" : u"\\\\");
+    if ((form == Form::kQuoteDoubling || form == Form::kVbTabs) && c == u'"') {
+        return out.PutAscii(u"\"\"");
+    }
+    if (form == Form::kUnicode && c > 0x7E) return PutHex(out, c);
+    if (form == Form::kApostrophes && c == u'\'') return out.PutAscii(u"\\'");
+    if (form == Form::kCTabs && c == u'\t') return out.PutAscii(u"\\t");
+    if (form == Form::kVbTabs && c == u'\t') return out.PutAscii(kVbTab);
+    out.Put(c);
+}
+
+// Every line of text framed and escaped into out, with the filler before each tail.
+template <typename Sink>
+void PutLines(Sink& out, Form form, std::u16string_view text, std::u16string_view head,
+              std::u16string_view tail, std::size_t indent, std::int64_t tailColumn) {
+    for (std::size_t at = 0;;) {
+        const std::size_t end = std::min(text.find(kCRLF, at), text.size());
+        out.width = 0;
+        out.PutSpaces(indent);
+        out.Put(head);
+        for (std::size_t i = at; i < end; ++i) PutEscaped(out, form, text[i]);
+        if (out.width < tailColumn)
+            out.PutSpaces(static_cast<std::size_t>(tailColumn - out.width - 1));
+        out.Put(tail);
+        out.PutAscii(kCRLF);
+        if (end == text.size()) return;
+        at = end + 2;
+    }
+}
+
+}  // namespace
+
+std::u16string ConvertVariant(Variant v, EscapeMode mode, std::u16string_view text,
+                              std::u16string_view head, std::u16string_view tail,
+                              std::int16_t hStart, std::int16_t tStart) {
+    std::u16string out;
+    if (text.empty()) return out;
+    const Form form = ToForm(v, mode);
+    const std::size_t indent = NonNegative(hStart);
+    const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
+    Counter counter;
+    PutLines(counter, form, text, head, tail, indent, tailColumn);
+    out.resize_and_overwrite(counter.size, [&](char16_t* units, std::size_t) {
+        Writer writer{units};
+        PutLines(writer, form, text, head, tail, indent, tailColumn);
+        return counter.size;
+    });
+    return out;
+}
+
+}  // namespace modConvert

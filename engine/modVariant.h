@@ -1,0 +1,30 @@
+// Opt-in escapes beside the conversion: the same lines, layout and tail column as
+// ConvertLinesAligned, with more of each line written as escapes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/modConvert.h"
+
+namespace modConvert {
+
+enum class Variant {
+    // Backslash escaping whatever the mode, then every unit above U+007E as \uXXXX (upper-case
+    // hex; a pair as its two surrogates, a lone surrogate alone).
+    UnicodeEscapes,
+    // Backslash escaping whatever the mode, and ' as \'.
+    Apostrophes,
+    // Mode 1: backslash escaping and each tab as \t. Mode 2: quote doubling and each tab as
+    // " & vbTab & ". Any other mode: as ConvertLinesAligned.
+    Tabs,
+};
+
+// As ConvertLinesAligned(mode, ...) with the line escaped as the variant says; the tail column
+// counts what is written. A value outside the enumeration escapes as the mode alone.
+std::u16string ConvertVariant(Variant v, EscapeMode mode, std::u16string_view text,
+                              std::u16string_view head, std::u16string_view tail,
+                              std::int16_t hStart, std::int16_t tStart);
+
+}  // namespace modConvert

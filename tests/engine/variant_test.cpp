@@ -1,0 +1,45 @@
+// The opt-in escapes, case by case; that they agree with the plain form on ASCII text and come
+// back through the reverse conversion is checked over random inputs in fuzz/convert_fuzz.cpp.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/modVariant.h"
+
+namespace {
+
+using namespace modConvert;
+using namespace std::string_literals;
+
+struct VariantCase {
+    Variant variant;
+    EscapeMode mode;
+    std::u16string text;
+    std::int16_t tStart;
+    std::u16string result;  // head "<", tail ">", hStart 1
+};
+
+TEST(ConvertVariant, EscapesAsTheVariantSaysAndAlignsWhatIsWritten) {
+    const VariantCase cases[] = {
+        {Variant::UnicodeEscapes, 2, u"\\\"~\x7F表", 0, u" <\\\\\\\"~\\u007F\\u8868>\r\n"},
+        {Variant::UnicodeEscapes, 0, u"\U0001F600\xDC00\r\nｱ", 0,
+         u" <\\uD83D\\uDE00\\uDC00>\r\n <\\uFF71>\r\n"},
+        {Variant::UnicodeEscapes, 1, u"表", 12, u" <\\u8868   >\r\n"},  // six columns, not two
+        {Variant::Apostrophes, 0, u"'\\'\"'", 0, u" <\\'\\\\\\'\\\"\\'>\r\n"},
+        {Variant::Apostrophes, 2, u"あ'", 9, u" <あ\\'  >\r\n"},
+        {Variant::Tabs, 1, u"\t\ta\t\"\\", 0, u" <\\t\\ta\\t\\\"\\\\>\r\n"},
+        {Variant::Tabs, 2, u"\ta\"\t\t", 0,
+         u" <\" & vbTab & \"a\"\"\" & vbTab & \"\" & vbTab & \">\r\n"},
+        {Variant::Tabs, 2, u"\t", 20, u" <\" & vbTab & \"    >\r\n"},
+        {Variant::Tabs, 0, u"\t\"\\'", 8, u" <\t\"\\' >\r\n"},
+        {Variant::Tabs, 5, u"\t\"", 0, u" <\t\">\r\n"},
+        {Variant::Apostrophes, 1, u"a\nb\r\n\r\n", 0, u" <a\nb>\r\n <>\r\n <>\r\n"},
+        {Variant::UnicodeEscapes, 1, u"", 9, u""},
+    };
+    for (const VariantCase& c : cases) {
+        EXPECT_EQ(ConvertVariant(c.variant, c.mode, c.text, u"<", u">", 1, c.tStart), c.result)
+            << static_cast<int>(c.variant) << " mode " << c.mode << " " << c.result.size();
+    }
+}
+
+}  // namespace
