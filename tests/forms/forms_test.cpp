@@ -1,5 +1,5 @@
-// The forms runtime on its own: twips, a form's life, the text boxes' own behaviour, the
-// message box, large texts, fonts and application information.
+// The forms runtime on its own: a form's life, the text boxes' own behaviour, large texts, fonts
+// and application information.
 #include <QFileInfo>
 #include <QFontMetrics>
 
@@ -34,14 +34,6 @@ class Probe : public forms::Form {
 class FormsTest : public QObject {
     Q_OBJECT
   private slots:
-    void twipsRoundHalfAwayFromZero() {
-        QCOMPARE(forms::Px(4710), 314);
-        QCOMPARE(forms::Px(7), 0);
-        QCOMPARE(forms::Px(8), 1);
-        QCOMPARE(forms::Px(-8), -1);
-        QCOMPARE(forms::Px(308), 21);
-    }
-
     void aFormLivesFromFirstUseUntilClosed() {
         int loads = 0, unloads = 0;
         forms::FormSlot<Probe> slot;
@@ -132,18 +124,6 @@ class FormsTest : public QObject {
         QVERIFY(!probe.Box().IsModified());
         forms::CopyToClipboard(text);  // as the result window copies a result left untouched
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\rb\r\n"));
-    }
-
-    void messageBoxWarnsWithOkOnly() {
-        QObject scope;
-        WhenModal<QMessageBox>(&scope, nullptr, [](QMessageBox* box) {
-            QCOMPARE(box->icon(), QMessageBox::Warning);
-            QCOMPARE(box->standardButtons(), QMessageBox::Ok);
-            QCOMPARE(box->windowTitle(), QStringLiteral("題"));
-            QCOMPARE(box->text(), QStringLiteral("文"));
-            box->accept();
-        });
-        forms::MsgBox(nullptr, u"文", u"題");
     }
 
     void fixedPitchFaceDrawsDoubleWidthAsTwoCells() {
