@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
+  # the toolkit's own words (its text boxes' context menus) in Japanese
+  qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   # the fuzz build: clang with its libFuzzer and sanitizer runtimes; llvm-symbolizer for reports
   clang libclang-rt-dev llvm

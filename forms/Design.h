@@ -61,7 +61,9 @@ enum class Shortcut { None, Copy };
 struct MenuItem {
     std::string_view name;
     std::u16string_view caption;  // "&" marks the accelerator letter
-    std::string_view menu = {};   // the menu it belongs to; empty for one on the menu bar
+    // The menu it belongs to; empty for one on the menu bar. A multi-line text box named here
+    // shows the item in its context menu, after the toolkit's editing items and a separator.
+    std::string_view menu = {};
     Shortcut shortcut = Shortcut::None;
 };
 

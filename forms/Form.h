@@ -42,7 +42,7 @@ class Ctl {
     void Fill(const LargeText& text);
     bool IsModified() const;
     void SetEnabled(bool enabled);
-    // A disabled control does not take the focus.
+    // A disabled control does not take the focus; a disabled menu item shows greyed.
     void SetFocus();
     void SetToolTip(std::u16string_view tip);
     // An option button's state.
@@ -83,6 +83,8 @@ class Form {
 
     WindowState State() const;
     void SetState(WindowState state);
+
+    void SetCaption(std::u16string_view caption);
 
     Form* Owner() const { return owner_; }
     NativeForm* Native() const { return native_; }  // null once the window is destroyed

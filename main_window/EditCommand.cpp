@@ -5,7 +5,11 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <string>
 
+#include "engine/modCheck.h"
+#include "engine/modReverse.h"
+#include "engine/modVariant.h"
 #include "forms/App.h"
 
 namespace {
@@ -43,22 +47,86 @@ std::optional<forms::LargeText> Convert(const ConversionRequest& request, std::i
     return out;
 }
 
+// 逆変換's line after the result window's caption: what did not read back, and a head and tail
+// that were taken from the text.
+std::u16string ReverseNote(const modConvert::Reversed& reversed) {
+    auto number = [](std::size_t n) {
+        const std::string digits = std::to_string(n);
+        return std::u16string(digits.begin(), digits.end());
+    };
+    std::u16string note = reversed.kept == 0
+                              ? u"逆変換: すべての行を戻しました"
+                              : u"逆変換: " + number(reversed.kept) + u" 行はそのまま（最初は " +
+                                    number(reversed.firstKept) + u" 行目）";
+    if (reversed.guessed)
+        note += u"　前「" + reversed.head + u"」 後ろ「" + reversed.tail + u"」として";
+    return note;
+}
+
+// The output of a context-menu command, and the note for the result window's caption.
+std::u16string RunText(TextCommand command, const ConversionRequest& r, std::int16_t hStart,
+                       std::int16_t tStart, std::u16string& note) {
+    using modConvert::Variant;
+    switch (command) {
+        case TextCommand::Reverse: {
+            modConvert::Reversed reversed =
+                modConvert::ReverseLines(r.mode, r.text, r.head, r.tail, hStart, tStart);
+            note = ReverseNote(reversed);
+            return std::move(reversed.text);
+        }
+        case TextCommand::Check:
+            note = u"変換前チェック";
+            return modConvert::CheckReport(r.mode, r.text, r.head, r.tail, hStart, tStart);
+        case TextCommand::EditUnicode:
+            return ConvertVariant(Variant::UnicodeEscapes, r.mode, r.text, r.head, r.tail, hStart,
+                                  tStart);
+        case TextCommand::EditApostrophes:
+            return ConvertVariant(Variant::Apostrophes, r.mode, r.text, r.head, r.tail, hStart,
+                                  tStart);
+        case TextCommand::EditTabs:
+            return ConvertVariant(Variant::Tabs, r.mode, r.text, r.head, r.tail, hStart, tStart);
+        case TextCommand::Edit:
+            break;
+    }
+    return {};
+}
+
+// The same, into the text the result window shows; nothing when it does not fit.
+std::optional<forms::LargeText> ConvertText(TextCommand command, const ConversionRequest& request,
+                                            std::int16_t hStart, std::int16_t tStart,
+                                            std::u16string& note) {
+    try {
+        const std::u16string text = RunText(command, request, hStart, tStart, note);
+        forms::LargeText out;
+        char16_t* at = out.Resize(text.size());
+        if (!at) return std::nullopt;
+        std::copy(text.begin(), text.end(), at);
+        return out;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
-EditOutcome EditCommand::Run(ConversionRequest request) {
+EditOutcome EditCommand::Run(ConversionRequest request, TextCommand command) {
     frmReturn* result = result_.Get(owner_);
     result->Clear();
     // Empty fields pass the checks and count as 0: with both empty, the plain conversion.
     if (HasNonDigit(request.hStartText)) return ReportInputError(EditOutcome::HStartError);
     if (HasNonDigit(request.tStartText)) return ReportInputError(EditOutcome::TStartError);
+    const std::int16_t hStart = ColumnValue(request.hStartText);
+    const std::int16_t tStart = ColumnValue(request.tStartText);
+    std::u16string note;
     const std::optional<forms::LargeText> converted =
-        Convert(request, ColumnValue(request.hStartText), ColumnValue(request.tStartText));
+        command == TextCommand::Edit ? Convert(request, hStart, tStart)
+                                     : ConvertText(command, request, hStart, tStart, note);
     std::u16string().swap(request.text);
     if (!converted) {
         ReportTooLarge();
         return EditOutcome::TooLarge;
     }
-    result->Present(*converted);
+    result->Present(*converted, note);
     return EditOutcome::Converted;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/modConvert.h"
 #include "forms/Form.h"
 #include "text_windows/frmReturn.h"
+#include "text_windows/frmText.h"
 
 struct ConversionRequest {
     std::u16string text;
@@ -25,7 +26,8 @@ class EditCommand {
     explicit EditCommand(forms::Form* owner) : owner_(owner) {}
     // Takes the request whole: its text is let go before the result is shown, for the memory.
     // An input error has been reported when it returns; the focus is the window's to move.
-    EditOutcome Run(ConversionRequest request);
+    // The context menu's commands read the fields as 編集 does and show their output likewise.
+    EditOutcome Run(ConversionRequest request, TextCommand command = TextCommand::Edit);
     // Tells the user that the text is too large to edit.
     void ReportTooLarge();
     // Closes the result window if it exists: a failed Edit leaves it hidden.

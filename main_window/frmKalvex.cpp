@@ -58,6 +58,8 @@ frmKalvex::frmKalvex() : forms::Form(kWindow, kControls, kMenus), edit_(this) {
         OnChange(Member("txtAddText", i), [this, i] { txtAddText_Change(i); });
         OnClick(Member("cmdAddTab", i), [this, i] { cmdAddTab_Click(i); });
     }
+    for (int i = 0; i < 3; ++i)
+        OnClick(Member("optDblCote", i), [this, i] { optDblCote_Click(i); });
     OnClick("cmdAdd", [this] { cmdAdd_Click(); });
     OnClick("cmdEnd", [this] { cmdEnd_Click(); });
     OnClick("mnuEnd", [this] { mnuEnd_Click(); });
@@ -71,7 +73,11 @@ void frmKalvex::Form_Load() {
     ShowModeless();
 }
 
-void frmKalvex::Form_OnScreen() { input_.Get(this)->ShowModeless(); }
+void frmKalvex::Form_OnScreen() {
+    frmText* input = Input();
+    input->OfferTabs(!C("optDblCote", 0).Value());
+    input->ShowModeless();
+}
 
 void frmKalvex::InitControls() {
     for (const char* field : {"txtAddText_0", "txtAddText_1", "txtHStart", "txtTStart"})
@@ -93,9 +99,13 @@ void frmKalvex::Form_Unload() {
     if (frmAbout* about = about_.Existing()) about->Unload();
 }
 
+frmText* frmKalvex::Input() {
+    return input_.Get(this, [this](TextCommand command) { RunCommand(command); });
+}
+
 ConversionRequest frmKalvex::GatherRequest() {
     ConversionRequest request;
-    request.text = input_.Get(this)->Text();
+    request.text = Input()->Text();
     request.head = C("txtAddText", 0).Text();
     request.tail = C("txtAddText", 1).Text();
     if (C("optDblCote", 1).Value())
@@ -107,7 +117,9 @@ ConversionRequest frmKalvex::GatherRequest() {
     return request;
 }
 
-void frmKalvex::cmdAdd_Click() {
+void frmKalvex::cmdAdd_Click() { RunCommand(TextCommand::Edit); }
+
+void frmKalvex::RunCommand(TextCommand command) {
     forms::ShowBusy();  // a large text takes a while to convert and to show
     ConversionRequest request;
     try {
@@ -118,7 +130,7 @@ void frmKalvex::cmdAdd_Click() {
         return;
     }
     // A disabled field cannot take the focus; the focus then stays where it is.
-    const EditOutcome outcome = edit_.Run(std::move(request));
+    const EditOutcome outcome = edit_.Run(std::move(request), command);
     if (outcome == EditOutcome::HStartError) C("txtHStart").SetFocus();
     if (outcome == EditOutcome::TStartError) C("txtTStart").SetFocus();
 }
@@ -130,6 +142,11 @@ void frmKalvex::cmdAddTab_Click(int index) {
 
 void frmKalvex::txtAddText_Change(int index) {
     C(index == 0 ? "txtHStart" : "txtTStart").SetEnabled(!C("txtAddText", index).Text().empty());
+}
+
+// The tab variant of 編集 has nothing to write tabs in without escaping.
+void frmKalvex::optDblCote_Click(int index) {
+    if (frmText* input = input_.Existing()) input->OfferTabs(index != 0);
 }
 
 void frmKalvex::cmdEnd_Click() { forms::End(); }

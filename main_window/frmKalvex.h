@@ -19,7 +19,10 @@ class frmKalvex : public forms::Form {
   private:
     void InitControls();
     ConversionRequest GatherRequest();  // as the fields hold it now
+    frmText* Input();  // created on first use, hidden
+    void RunCommand(TextCommand command);
     void cmdAdd_Click();
+    void optDblCote_Click(int index);
     void cmdAddTab_Click(int index);
     void txtAddText_Change(int index);
     void cmdEnd_Click();

@@ -51,6 +51,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 # time, so no library names them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# A Japanese font with the metrics the windows are laid out for.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic")
+# A Japanese font with the metrics the windows are laid out for; the toolkit's own words
+# (its context menus) in Japanese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n")
 include(CPack)

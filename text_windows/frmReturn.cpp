@@ -43,7 +43,8 @@ void frmReturn::Clear() {
     C("txtReturn").Fill(presented_);
 }
 
-void frmReturn::Present(const forms::LargeText& text) {
+void frmReturn::Present(const forms::LargeText& text, std::u16string_view note) {
+    if (!note.empty()) SetCaption(std::u16string(kWindow.caption) + u"　" + std::u16string(note));
     presented_ = text;
     C("txtReturn").Fill(presented_);
     CentreOver(Owner());

@@ -1,5 +1,7 @@
 #include "text_windows/frmText.h"
 
+#include <utility>
+
 namespace {
 
 // A companion of the main window: no buttons on its title bar, no taskbar entry of its own,
@@ -14,13 +16,27 @@ constexpr forms::Control kControls[] = {
 
 constexpr forms::MenuItem kMenus[] = {
     {"mnuClear", u"クリア(&C)"},
+    {"mnuReverse", u"逆変換(&R)", "txtText"},
+    {"mnuCheck", u"変換前チェック(&K)", "txtText"},
+    {"mnuEditUnicode", u"編集（非ASCIIを \\uXXXX に）", "txtText"},
+    {"mnuEditApostrophes", u"編集（' も \\' に）", "txtText"},
+    {"mnuEditTabs", u"編集（タブを \\t / vbTab に）", "txtText"},
 };
 
 }  // namespace
 
-frmText::frmText(forms::Form* main) : forms::Form(kWindow, kControls, kMenus, main) {
+frmText::frmText(forms::Form* main, std::function<void(TextCommand)> run)
+    : forms::Form(kWindow, kControls, kMenus, main), run_(std::move(run)) {
     OnKeyDown("txtText", [this](forms::Key key) { return txtText_KeyDown(key); });
     OnClick("mnuClear", [this] { mnuClear_Click(); });
+    const std::pair<const char*, TextCommand> commands[] = {
+        {"mnuReverse", TextCommand::Reverse},
+        {"mnuCheck", TextCommand::Check},
+        {"mnuEditUnicode", TextCommand::EditUnicode},
+        {"mnuEditApostrophes", TextCommand::EditApostrophes},
+        {"mnuEditTabs", TextCommand::EditTabs},
+    };
+    for (const auto& [item, command] : commands) OnClick(item, [this, c = command] { run_(c); });
 }
 
 void frmText::Form_Load() {

@@ -1,14 +1,22 @@
 // The input window: holds the text to convert, docked beside the main window.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "forms/Form.h"
 
+// 編集 and the commands of the input box's context menu, which the main window runs on the
+// input text with its own fields.
+enum class TextCommand { Edit, Reverse, Check, EditUnicode, EditApostrophes, EditTabs };
+
 class frmText : public forms::Form {
   public:
-    // main is the window this one docks beside and belongs to.
-    explicit frmText(forms::Form* main);
+    // main is the window this one docks beside and belongs to, and runs the box's commands.
+    frmText(forms::Form* main, std::function<void(TextCommand)> run);
+
+    // The tab variant of 編集 needs an escape option to write tabs in.
+    void OfferTabs(bool offered) { C("mnuEditTabs").SetEnabled(offered); }
 
     // The text as typed, with CR LF line ends.
     std::u16string Text() const { return C("txtText").Text(); }
@@ -24,4 +32,6 @@ class frmText : public forms::Form {
     void ClearText();
     bool txtText_KeyDown(forms::Key key);
     void mnuClear_Click();
+
+    std::function<void(TextCommand)> run_;
 };

@@ -8,7 +8,10 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <limits>
 
@@ -59,11 +62,17 @@ struct Application::Native {
     int argc = 1;
     char* argv[2];
     QApplication app{argc, argv};
+    QTranslator translator;
 };
 
 Application::Application(const char* programPath)
     : native_(std::make_unique<Native>(programPath)) {
     QApplication::setApplicationName(ToQString(App().exeName));
+    // The toolkit's own words, as in its text boxes' context menus, in the program's language.
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (native_->translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
+                                 QStringLiteral("_"), translations))
+        QCoreApplication::installTranslator(&native_->translator);
     // The windows' default font, as on a Japanese desktop.
     QApplication::setFont(JapaneseFont(Face::PGothic, 9));
     QApplication::setWindowIcon(KalvexIcon());

@@ -198,7 +198,11 @@ void NativeForm::AddMenus(std::span<const MenuItem> menus) {
             made = menuBar()->addMenu(caption);
         } else {
             QMenu* menu = As<QMenu>(Find(item.menu));
-            QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+            auto* box = As<MultiLineBox>(Find(item.menu));
+            QAction* action = box    ? new QAction(caption, box)
+                              : menu ? menu->addAction(caption)
+                                     : menuBar()->addAction(caption);
+            if (box) box->AddContextAction(action);
             if (item.shortcut == Shortcut::Copy) {
                 action->setShortcut(QKeySequence::Copy);
                 YieldCopyToWindow();
@@ -387,6 +391,10 @@ void Form::Unload() {
 }
 bool Form::IsClosed() const { return closed_ || !native_; }
 
+void Form::SetCaption(std::u16string_view caption) {
+    if (native_) native_->setWindowTitle(ToQString(caption));
+}
+
 Twips Form::Outer() const { return TwipsOf(native_->Outer()); }
 void Form::Move(const Twips& outer) { native_->SetOuter(PxRect(outer)); }
 
@@ -482,6 +490,7 @@ bool Ctl::IsModified() const {
 
 void Ctl::SetEnabled(bool enabled) {
     if (QWidget* widget = As(native_)) widget->setEnabled(enabled);
+    if (auto* action = As<QAction>(native_)) action->setEnabled(enabled);
 }
 
 void Ctl::SetFocus() {

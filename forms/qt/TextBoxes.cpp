@@ -1,6 +1,8 @@
 #include "forms/qt/TextBoxes.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QTextCursor>
@@ -8,6 +10,7 @@
 #include <QValidator>
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <utility>
 
 #include "forms/App.h"
@@ -133,6 +136,19 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
         insertPlainText(source->text());
         ensureCursorVisible();
     });
+}
+
+// The editing items as a Windows edit control has them: no redo, whose letter would also clash
+// with the window's own items.
+void MultiLineBox::contextMenuEvent(QContextMenuEvent* event) {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    for (QAction* action : menu->actions())
+        if (action->objectName() == u"edit-redo") menu->removeAction(action);
+    if (!contextActions_.empty()) {
+        menu->addSeparator();
+        for (QAction* action : contextActions_) menu->addAction(action);
+    }
+    menu->exec(event->globalPos());
 }
 
 void MultiLineBox::keyPressEvent(QKeyEvent* event) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace forms {
 
@@ -24,8 +25,11 @@ class MultiLineBox : public QPlainTextEdit {
     void ClearUndoably();
     // The text with CR LF between lines, every character kept as typed.
     std::u16string Text() const;
+    // Shown in the context menu after the editing items and a separator.
+    void AddContextAction(QAction* action) { contextActions_.push_back(action); }
 
   protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -35,6 +39,7 @@ class MultiLineBox : public QPlainTextEdit {
     void DropUndoHistory();
 
     std::optional<QString> pending_;
+    std::vector<QAction*> contextActions_;
     bool justCleared_ = false;  // the last change was ClearUndoably
     qint64 removed_ = 0;        // characters removed since the document was last set anew
 };

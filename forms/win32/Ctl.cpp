@@ -53,6 +53,7 @@ bool Ctl::IsModified() const {
 }
 
 void Ctl::SetEnabled(bool enabled) {
+    if (native_ && !native_->hwnd) native_->enabled = enabled;  // a menu item
     HWND hwnd = HwndOf(native_);
     if (!hwnd) return;
     // A control that loses the focus this way leaves it with its window, not with nothing.

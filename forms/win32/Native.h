@@ -45,6 +45,9 @@ struct NativeControl {
     int id = 0;
     int tabIndex = -1;
     std::string frame;
+    std::string menu;  // a menu item's menu, or the text box whose context menu shows it
+    std::u16string caption;  // a menu item's
+    bool enabled = true;
     int colour = kDefaultColour;
     std::function<void()> click;
     std::function<void()> change;
@@ -72,6 +75,8 @@ class NativeForm {
     // The focused push button wears the default border, the design's default button otherwise.
     void MarkDefault(HWND focusedButton);
     void SetTip(const NativeControl& control, std::u16string_view tip);
+    // The items a text box's context menu shows after the editing items.
+    std::vector<const NativeControl*> ContextItems(const NativeControl& box) const;
 
     // Keys the form handles before its controls: the controls' KeyDown handlers, menu
     // shortcuts, Tab, Enter for the default button, arrows between option buttons.

@@ -146,8 +146,8 @@ NativeForm::NativeForm(Form& form, const Window& design, std::span<const Control
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NativeForm::Proc));
     live.push_back(this);
     controls_.reserve(controls.size() + menus.size());
-    AddMenus(menus);
     AddControls(controls);
+    AddMenus(menus);
     AddToolTips(controls);
     defaultButton_ = Find(design.defaultButton);
     MarkDefault(nullptr);
@@ -195,7 +195,10 @@ void NativeForm::AddMenus(std::span<const MenuItem> menus) {
         std::wstring caption = WideOf(item.caption);
         const bool isMenu =
             std::any_of(menus.begin(), menus.end(), [&](auto& m) { return m.menu == item.name; });
-        if (isMenu) {
+        const NativeControl* box = Find(item.menu);
+        if (box && box->hwnd) {
+            // Shown by the box's own context menu.
+        } else if (isMenu) {
             HMENU popup = CreatePopupMenu();
             popups.emplace_back(item.name, popup);
             AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
@@ -214,6 +217,8 @@ void NativeForm::AddMenus(std::span<const MenuItem> menus) {
         made.name = item.name;
         made.kind = Kind::Label;
         made.id = isMenu ? 0 : id;
+        made.menu = item.menu;
+        made.caption = item.caption;
     }
     SetMenu(hwnd_, bar);
     if (!keys.empty()) shortcuts_ = CreateAcceleratorTableW(keys.data(), int(keys.size()));
@@ -282,6 +287,13 @@ void NativeForm::AddToolTips(std::span<const Control> controls) {
         tool.lpszText = tip.data();
         SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
+}
+
+std::vector<const NativeControl*> NativeForm::ContextItems(const NativeControl& box) const {
+    std::vector<const NativeControl*> items;
+    for (const NativeControl& control : controls_)
+        if (!control.hwnd && control.menu == box.name) items.push_back(&control);
+    return items;
 }
 
 void NativeForm::SetTip(const NativeControl& control, std::u16string_view tip) {
@@ -620,6 +632,10 @@ void Form::Unload() {
 }
 
 bool Form::IsClosed() const { return closed_ || !native_; }
+
+void Form::SetCaption(std::u16string_view caption) {
+    if (native_) SetWindowTextW(native_->Hwnd(), WideOf(caption).c_str());
+}
 
 Twips Form::Outer() const {
     if (!native_) return {};

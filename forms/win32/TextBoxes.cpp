@@ -47,8 +47,8 @@ void Paste(HWND box, bool multiLine) {
 }
 
 // The edit control's own menu, as the system words it, with every command sent as the keys
-// send it.
-void ShowContextMenu(HWND box, LPARAM at) {
+// send it; then the items the window gives the box, sent to the window as menu commands.
+void ShowContextMenu(HWND box, const NativeControl& control, LPARAM at) {
     DWORD from = 0, to = 0;
     SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
     const bool selection = from != to, editable = !IsReadOnly(box) && IsWindowEnabled(box);
@@ -77,6 +77,11 @@ void ShowContextMenu(HWND box, LPARAM at) {
             AppendMenuW(menu, MF_STRING | (item.enabled ? 0 : MF_GRAYED), item.message,
                         item.caption);
     }
+    const auto extra = control.form->ContextItems(control);
+    if (!extra.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    for (const NativeControl* item : extra)
+        AppendMenuW(menu, MF_STRING | (item->enabled ? 0 : MF_GRAYED), UINT_PTR(item->id),
+                    Wide(item->caption));
     POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     if (at == -1) {  // from the keyboard: at the caret
         GetCaretPos(&point);
@@ -88,13 +93,17 @@ void ShowContextMenu(HWND box, LPARAM at) {
     DestroyMenu(menu);
     if (chosen == EM_SETSEL)
         SendMessageW(box, EM_SETSEL, 0, -1);
+    else if (std::any_of(extra.begin(), extra.end(),
+                         [&](const NativeControl* item) { return UINT(item->id) == chosen; }))
+        SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     else if (chosen)
         SendMessageW(box, chosen, 0, 0);
 }
 
 LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                         DWORD_PTR kind) {
-    const bool multiLine = Kind(kind) == Kind::MultiLineBox;
+                         DWORD_PTR data) {
+    const NativeControl& control = *reinterpret_cast<const NativeControl*>(data);
+    const bool multiLine = control.kind == Kind::MultiLineBox;
     const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0,
                alt = GetKeyState(VK_MENU) < 0;
     switch (message) {
@@ -102,7 +111,7 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, 
             Guarded([&] { Paste(hwnd, multiLine); });
             return 0;
         case WM_CONTEXTMENU:
-            Guarded([&] { ShowContextMenu(hwnd, lParam); });
+            Guarded([&] { ShowContextMenu(hwnd, control, lParam); });
             return 0;
         case WM_KEYDOWN:
             if (wParam == 'A' && ctrl && !alt) {
@@ -146,7 +155,7 @@ void MakeTextBox(NativeControl& box) {
         // As much as the control can hold: a large text is pasted or shown whole.
         SendMessageW(box.hwnd, EM_SETLIMITTEXT, 0, 0);
     }
-    SetWindowSubclass(box.hwnd, BoxProc, 0, DWORD_PTR(box.kind));
+    SetWindowSubclass(box.hwnd, BoxProc, 0, reinterpret_cast<DWORD_PTR>(&box));
 }
 
 std::u16string BoxText(HWND box) {

@@ -268,6 +268,7 @@ stop() {
 declare -A place=(
   [head]="2287 495" [hstart]="3727 495" [tab0]="4207 487"
   [tail]="2287 735" [tstart]="3727 735" [tab1]="4207 727"
+  [opt0]="340 1402" [opt1]="340 1642" [opt2]="340 1882"
 )
 px() { echo $((($1 + 7) / 15)); }
 click() {  # CONTROL [BUTTON]
@@ -517,5 +518,59 @@ sleep 0.5
 (($(xdotool search --onlyvisible --name '^Kalvex$' | grep -vxc "$main") == 1)) || fail "a second About box"
 stop "with the About box open"
 ok "the About box"
+
+
+# --- The input box's context menu, opened with the menu key -------------------------------------
+# 逆変換 gives back the text that 編集 made lines of; 変換前チェック finds 表 (whose second byte is
+# a backslash) for C and Java and “ for VB; the tab escape writes \t. Each reads the main
+# window's fields as 編集 does.
+from_menu() {  # KEYS...: chooses from the input box's context menu; the result's copy as hex
+  activate "$input"
+  click_centre "$input"
+  xdotool key Menu
+  sleep 0.4
+  [[ -z ${picture:-} ]] || shot menu
+  xdotool key "$@"
+  local r
+  r=$(find_window '^編集結果') || fail "no result window after the menu's $*"
+  activate "$r"
+  [[ -z ${picture:-} ]] || shot "$picture"
+  xdotool getwindowname "$r" >"$work/caption"
+  set_clip '§none§'
+  xdotool key ctrl+c
+  copied
+  xdotool key Escape
+  gone '^編集結果' || fail "Esc left the result window open"
+}
+into_input() {  # TEXT
+  activate "$input"
+  click_centre "$input"
+  xdotool key Escape
+  pause
+  set_clip "$1"
+  xdotool key ctrl+v
+  pause
+}
+start
+type_in head 'out.println("'
+type_in tail '");'
+click opt2
+html=$'<a href="c:\\dir">表</a>\r\n“引用”'
+into_input "$html"
+converted=$(edit_copy "before 逆変換")
+into_input "$(printf "$(sed 's/../\\x&/g' <<<"$converted")")"
+expect "逆変換 of 編集's output" "$(box_text multi "$html" | hex)" "$(picture=reverse from_menu r)"
+[[ $(<"$work/caption") == 編集結果*逆変換:* ]] || fail "逆変換's caption: $(<"$work/caption")"
+into_input "$html"
+report=$(picture=check from_menu k | xxd -r -p)
+[[ $report == *U+8868* && $report != *U+201C* ]] || fail "変換前チェック for Java finds: $report"
+click opt1
+report=$(from_menu k | xxd -r -p)
+[[ $report == *U+201C* && $report != *U+8868* ]] || fail "変換前チェック for VB finds: $report"
+click opt2
+into_input "a${t}b"
+expect "編集 with tabs as \\t" "$(printf 'out.println("a\\tb");%s' "$eol" | hex)" "$(from_menu Up Return)"
+stop "after the context menu"
+ok "逆変換, 変換前チェック and an opt-in escape from the context menu"
 
 echo "e2e: $passed passed, 0 failed"
