@@ -190,6 +190,14 @@ NativeControl* NativeForm::Find(std::string_view name) const {
     return nullptr;
 }
 
+NativeControl* NativeForm::Named(std::string_view name) const {
+    NativeControl* control = Find(name);
+    if (!control)
+        qFatal("Kalvex: %s has no control or menu item named %.*s", qPrintable(objectName()),
+               int(name.size()), name.data());
+    return control;
+}
+
 void NativeForm::AddMenus(std::span<const MenuItem> menus) {
     for (const MenuItem& item : menus) {
         const QString caption = ToQString(item.caption);
@@ -417,10 +425,10 @@ void Form::SetState(WindowState state) {
         native_->showNormal();
 }
 
-Ctl Form::C(std::string_view name) const { return Ctl(native_ ? native_->Find(name) : nullptr); }
+Ctl Form::C(std::string_view name) const { return Ctl(native_ ? native_->Named(name) : nullptr); }
 
 void Form::OnClick(std::string_view name, std::function<void()> action) {
-    QObject* object = native_->Find(name)->object;
+    QObject* object = native_->Named(name)->object;
     const auto handler = [action] { Guarded(action); };
     if (auto* action = qobject_cast<QAction*>(object)) {
         QObject::connect(action, &QAction::triggered, action, handler);
@@ -440,7 +448,7 @@ void Form::OnClick(std::string_view name, std::function<void()> action) {
 }
 
 void Form::OnChange(std::string_view name, std::function<void()> action) {
-    QObject* object = native_->Find(name)->object;
+    QObject* object = native_->Named(name)->object;
     const auto handler = [action] { Guarded(action); };
     if (auto* line = qobject_cast<QLineEdit*>(object))
         QObject::connect(line, &QLineEdit::textChanged, line, handler);
@@ -449,7 +457,7 @@ void Form::OnChange(std::string_view name, std::function<void()> action) {
 }
 
 void Form::OnKeyDown(std::string_view name, std::function<bool(Key)> handler) {
-    Filter(native_->Find(name)->object, [handler, reader = KeyReader()](QEvent* event) mutable {
+    Filter(native_->Named(name)->object, [handler, reader = KeyReader()](QEvent* event) mutable {
         const std::optional<Key> key = reader.Read(event);
         return key && handler(*key);
     });

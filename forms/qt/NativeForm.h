@@ -48,6 +48,8 @@ class NativeForm : public QMainWindow {
     ~NativeForm() override;
 
     NativeControl* Find(std::string_view name) const;
+    // As Find, for a name the window's own code uses: one its tables lack stops the program.
+    NativeControl* Named(std::string_view name) const;
     QRect Outer() const;
     void SetOuter(const QRect& outer);
     void CentreOver(const QRect& area);

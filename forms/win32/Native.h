@@ -65,6 +65,8 @@ class NativeForm {
     HWND Hwnd() const { return hwnd_; }
     Border GetBorder() const { return border_; }
     NativeControl* Find(std::string_view name);
+    // As Find, for a name the window's own code uses: one its tables lack stops the program.
+    NativeControl* Named(std::string_view name);
     void ShowModeless();
     void ShowModal();
     // Runs the unload step, then destroys the window.

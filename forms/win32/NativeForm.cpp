@@ -173,6 +173,13 @@ NativeControl* NativeForm::Find(std::string_view name) {
     return nullptr;
 }
 
+NativeControl* NativeForm::Named(std::string_view name) {
+    NativeControl* control = Find(name);
+    if (!control)
+        FatalAppExitA(0, ("Kalvex: no control or menu item named " + std::string(name)).c_str());
+    return control;
+}
+
 NativeControl* NativeForm::Find(HWND hwnd) {
     for (NativeControl& control : controls_)
         if (hwnd && control.hwnd == hwnd) return &control;
@@ -685,10 +692,10 @@ void Form::SetState(WindowState state) {
         ShowWindow(native_->Hwnd(), SW_SHOWNOACTIVATE);
 }
 
-Ctl Form::C(std::string_view name) const { return Ctl(native_ ? native_->Find(name) : nullptr); }
+Ctl Form::C(std::string_view name) const { return Ctl(native_ ? native_->Named(name) : nullptr); }
 
 void Form::OnClick(std::string_view name, std::function<void()> handler) {
-    NativeControl* control = native_ ? native_->Find(name) : nullptr;
+    NativeControl* control = native_ ? native_->Named(name) : nullptr;
     if (!control) return;
     if (control->kind == Kind::Label && control->hwnd) {
         SetWindowLongW(control->hwnd, GWL_STYLE,
@@ -699,12 +706,12 @@ void Form::OnClick(std::string_view name, std::function<void()> handler) {
 }
 
 void Form::OnChange(std::string_view name, std::function<void()> handler) {
-    if (NativeControl* control = native_ ? native_->Find(name) : nullptr)
+    if (NativeControl* control = native_ ? native_->Named(name) : nullptr)
         control->change = std::move(handler);
 }
 
 void Form::OnKeyDown(std::string_view name, std::function<bool(Key)> handler) {
-    if (NativeControl* control = native_ ? native_->Find(name) : nullptr)
+    if (NativeControl* control = native_ ? native_->Named(name) : nullptr)
         control->keyDown = std::move(handler);
 }
 

@@ -146,9 +146,11 @@ printf '%s\n%s' '<p class="x">こんにちは</p>' '<a href="c:\dir">リンク</
 activate "$input"
 xdotool type --delay 20 'typed by mistake'
 xdotool key Escape  # empties the input box
-# Under wine a Ctrl+V that follows at once is now and then not taken (in about half the runs).
-((${#wine[@]} == 0)) || sleep 0.3
+# Under wine a Ctrl+V that follows at once is now and then not taken (in about half the runs,
+# and more on a loaded machine).
+((${#wine[@]} == 0)) || sleep 1
 xdotool key --clearmodifiers ctrl+v
+((${#wine[@]} == 0)) || sleep 0.5
 activate "$main"
 shot main
 xdotool key Return
