@@ -264,17 +264,40 @@ void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view t
         if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
 }
 
-void CopyToClipboard(std::u16string_view text) {
-    if (!OpenClipboardWaiting(clipboardOwner)) return;
-    EmptyClipboard();
-    if (HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t))) {
-        auto* units = static_cast<char16_t*>(GlobalLock(data));
-        std::copy(text.begin(), text.end(), units);
-        units[text.size()] = u'\0';
-        GlobalUnlock(data);
-        if (!SetClipboardData(CF_UNICODETEXT, data)) GlobalFree(data);
+namespace {
+
+// The text in memory the clipboard can own; null when there is no room for it.
+HGLOBAL ClipboardCopy(std::u16string_view text) {
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    auto* units = data ? static_cast<char16_t*>(GlobalLock(data)) : nullptr;
+    if (!units) {
+        if (data) GlobalFree(data);
+        return nullptr;
     }
+    std::copy(text.begin(), text.end(), units);
+    units[text.size()] = u'\0';
+    GlobalUnlock(data);
+    return data;
+}
+
+}  // namespace
+
+// A copy that fails (the clipboard held by another program, or no memory for the text) is
+// told with the alert; the text is still in its box to copy again.
+void CopyToClipboard(std::u16string_view text) {
+    HGLOBAL data = ClipboardCopy(text);
+    if (!data || !OpenClipboardWaiting(clipboardOwner)) {
+        if (data) GlobalFree(data);
+        Alert();
+        return;
+    }
+    EmptyClipboard();
+    const bool copied = SetClipboardData(CF_UNICODETEXT, data) != nullptr;
     CloseClipboard();
+    if (!copied) {
+        GlobalFree(data);
+        Alert();
+    }
 }
 
 void CopyToClipboard(const LargeText& text) { CopyToClipboard(*text.Native().text); }
