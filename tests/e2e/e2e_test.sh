@@ -102,12 +102,13 @@ read -r ix iy iw ih < <(geometry "$input")
 near() { (( ($1 - $2) ** 2 <= slack ** 2 )); }
 near "$ix" $((mx + mw)) && near "$iy" "$my" && near "$iw" "$mw" && near "$ih" "$mh" ||
   fail "input window at $ix,$iy ${iw}x$ih, main at $mx,$my ${mw}x$mh"
-# Client areas, 15 twips a pixel: main 4710 x 2625 and result 4305 x 2805 under menu bars of
-# one height, the About box 3885 x 2715 without one; the input window's is what docking gave.
+# Client areas: main 4710 x 2625 and result 4305 x 2805 twips under menu bars of one height, the
+# About box 3885 x 2715 without one; the input window's is what docking gave.
+px() { echo $((($1 + 7) / 15)); }  # twips to pixels at 96 DPI, rounded as the program rounds
 size() { xwininfo -id "$1" | awk '/Width/{w=$NF} /Height/{h=$NF} END{print w, h}'; }
 read -r w h < <(size "$main")
-menu=$(( h - 175 ))
-(( w == 314 && menu > 0 )) || fail "main window ${w}x$h"
+menu=$(( h - $(px 2625) ))
+(( w == $(px 4710) && menu > 0 )) || fail "main window ${w}x$h"
 
 # Frame hints: the Motif functions a window asks for (minimize 8, maximize 16, close 32) and a
 # fixed size (least size = greatest size).
@@ -160,7 +161,7 @@ activate "$result"
 sleep 0.2
 shot result
 read -r w h < <(size "$result")
-(( w == 287 && h == menu + 187 )) || fail "result window ${w}x$h, menu bar $menu"
+(( w == $(px 4305) && h == menu + $(px 2805) )) || fail "result window ${w}x$h, menu bar $menu"
 expect_frame "$result" " min close" "result window"
 read -r rx ry rw rh < <(geometry "$result")
 (( (2 * rx + rw - 2 * mx - mw) ** 2 <= (2 + slack) ** 2 &&
@@ -187,7 +188,7 @@ about=$(for _ in $(seq 50); do
 done | head -n1)
 [[ -n $about ]] || fail "no About box"
 read -r w h < <(size "$about")
-(( w == 259 && h == 181 )) || fail "About box ${w}x$h"
+(( w == $(px 3885) && h == $(px 2715) )) || fail "About box ${w}x$h"
 expect_frame "$about" " close fixed" "About box"
 xdotool windowminimize --sync "$about"
 # Nor does it hear of this under wine.
@@ -197,7 +198,7 @@ xdotool key Return
 
 # "終了" ends the program at once.
 activate "$main"
-xdotool mousemove --window "$main" 256 $(( menu + 156 )) click 1
+xdotool mousemove --window "$main" $(px 3840) $(( menu + $(px 2340) )) click 1
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the program still runs after 終了"
 wait "$app" || fail "the program exited with status $?"
@@ -255,7 +256,7 @@ start() {
   input=$(find_window '^Text\(') || fail "no input window after a start"
   focused "$main" || fail "the main window does not get the focus after a start"
   read -r _ h < <(size "$main")
-  menu=$((h - 175))
+  menu=$((h - $(px 2625)))
 }
 stop() {
   activate "$main"
@@ -272,7 +273,6 @@ declare -A place=(
   [tail]="2287 735" [tstart]="3727 735" [tab1]="4207 727"
   [opt0]="340 1402" [opt1]="340 1642" [opt2]="340 1882"
 )
-px() { echo $((($1 + 7) / 15)); }
 click() {  # CONTROL [BUTTON]
   local x y
   read -r x y <<<"${place[$1]}"
