@@ -63,7 +63,7 @@ pids+=($app)
 find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n1; }
 # Keys go where the X input focus is: a window is mapped a moment before it has the focus.
 focused() {
-  for _ in $(seq 100); do [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]] && return 0; sleep 0.02; done
+  for _ in $(seq 250); do [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]] && return 0; sleep 0.02; done
   return 1
 }
 activate() {
