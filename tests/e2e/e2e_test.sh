@@ -316,7 +316,7 @@ paste() {  # WAY BOX_CLICK...
   shift
   "$@"
   case $way in
-    menu) "$@" 3; sleep 0.4; xdotool key p ;;
+    menu) "$@" 3; sleep 0.7; xdotool key p ;;  # the menu opens a moment after the click
     *) xdotool key "$way" ;;
   esac
   pause
@@ -530,7 +530,7 @@ from_menu() {  # KEYS...: chooses from the input box's context menu; the result'
   activate "$input"
   click_centre "$input"
   xdotool key Menu
-  sleep 0.4
+  sleep 0.7
   [[ -z ${picture:-} ]] || shot menu
   xdotool key "$@"
   local r
