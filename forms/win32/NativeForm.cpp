@@ -403,9 +403,8 @@ LRESULT NativeForm::Colour(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void NativeForm::MarkDefault(HWND focusedButton) {
-    const HWND chosen = focusedButton         ? focusedButton
-                        : defaultButton_ ? defaultButton_->hwnd
-                                         : nullptr;
+    HWND chosen = focusedButton;
+    if (!chosen && defaultButton_) chosen = defaultButton_->hwnd;
     for (const NativeControl& control : controls_)
         if (control.kind == Kind::Button && control.hwnd)
             SendMessageW(control.hwnd, BM_SETSTYLE,

@@ -241,6 +241,16 @@ copied() {
   for _ in $(seq 30); do c=$(clip_hex); [[ $c != "$sentinel" ]] && break; sleep 0.05; done
   printf '%s' "$c"
 }
+read_box() {  # CLICK...: selects all of a box and copies it; the copy as hex
+  "$@"
+  xdotool key ctrl+a
+  set_clip '§none§'
+  xdotool key ctrl+c
+  local got
+  got=$(copied)
+  [[ $got == "$sentinel" ]] && got=""
+  printf '%s' "$got"
+}
 alive() { kill -0 "$app" 2>/dev/null || fail "the program ended: $*"; }
 unhex() { printf "$(sed 's/../\\x&/g' <<<"$1")" | od -An -c | tr -s ' \n' ' '; }
 expect() {  # WHAT WANT_HEX GOT_HEX
@@ -340,13 +350,8 @@ for box in head tail hstart tstart; do
       set_clip "$text"
       paste "$way" click "$box"
       alive "$way into $box"
-      click "$box"
-      xdotool key ctrl+a
-      set_clip '§none§'
-      xdotool key ctrl+c
-      got=$(copied)
-      [[ $got == "$sentinel" ]] && got=""
-      expect "$way of $(printf %q "$text") into $box" "$(box_text $kind "$text" | hex)" "$got"
+      expect "$way of $(printf %q "$text") into $box" "$(box_text $kind "$text" | hex)" \
+        "$(read_box click "$box")"
     done
   done
 done
@@ -380,11 +385,9 @@ for text in "${texts[@]}"; do
     set_clip "$text"
     paste "$way" click_centre "$result"
     alive "$way into the result box"
-    set_clip '§none§'
-    xdotool key ctrl+c
-    got=$(copied)
-    [[ $got == "$sentinel" ]] && got=""
-    expect "$way of $(printf %q "$text") into the result box" "$(box_text multi "$text" | hex)" "$got"
+    # Ctrl+C there copies the whole text, the selection or not.
+    expect "$way of $(printf %q "$text") into the result box" "$(box_text multi "$text" | hex)" \
+      "$(read_box click_centre "$result")"
   done
 done
 xdotool key Escape
@@ -393,16 +396,6 @@ stop "after the pastes"
 ok "pasting"
 
 # --- Everyday behaviours, each read back as the user would ------------------------------------
-read_box() {  # CLICK...: selects all of a box and copies it; the copy as hex
-  "$@"
-  xdotool key ctrl+a
-  set_clip '§none§'
-  xdotool key ctrl+c
-  local got
-  got=$(copied)
-  [[ $got == "$sentinel" ]] && got=""
-  printf '%s' "$got"
-}
 t=$'\t'
 mkdir -p "$work/bin"
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened" >"$work/bin/xdg-open"
