@@ -70,6 +70,15 @@ activate() {
   xdotool windowactivate --sync "$1" 2>/dev/null || true
   focused "$1" || fail "window $1 does not get the focus"
 }
+# Help's item opens the About box, a second window named as the main one; its id.
+open_about() {
+  activate "$main"
+  xdotool key alt+h Return
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name '^Kalvex$' | grep -vx "$main" && break
+    sleep 0.1
+  done | head -n1
+}
 main=$(find_window '^Kalvex$') || fail "no main window"
 input=$(find_window '^Text\(') || fail "no input window"
 focused "$main" || fail "the main window does not get the focus"
@@ -181,11 +190,7 @@ xdotool key Escape
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^編集結果' >/dev/null || break; sleep 0.1; done
 ! xdotool search --onlyvisible --name '^編集結果' >/dev/null || fail "Esc left the result window open"
 
-activate "$main"
-xdotool key alt+h Return
-about=$(for _ in $(seq 50); do
-  xdotool search --onlyvisible --name '^Kalvex$' | grep -vx "$main" && break; sleep 0.1
-done | head -n1)
+about=$(open_about)
 [[ -n $about ]] || fail "no About box"
 read -r w h < <(size "$about")
 (( w == $(px 3885) && h == $(px 2715) )) || fail "About box ${w}x$h"
@@ -494,11 +499,7 @@ ok "the input error"
 
 # The About box: the program's version, its address opened with the desktop's handler, one box
 # at most; closing the main window with it open ends the program.
-activate "$main"
-xdotool key alt+h Return
-about=$(for _ in $(seq 50); do
-  xdotool search --onlyvisible --name '^Kalvex$' | grep -vx "$main" && break; sleep 0.1
-done | head -n1)
+about=$(open_about)
 [[ -n $about ]] || fail "no About box"
 import -display "$DISPLAY" -window "$about" "$work/about.png"
 convert "$work/about.png" -crop 160x20+84+38 -resize 400% -colorspace gray -negate "$work/version.png"
