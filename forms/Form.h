@@ -13,7 +13,7 @@
 
 namespace forms {
 
-class NativeForm;  // the toolkit's window
+class NativeForm;  // the window, as the toolkit has it
 struct NativeControl;
 
 enum WindowState { kNormal = 0, kMinimized = 1 };
@@ -27,7 +27,8 @@ struct Key {
     bool repeat = false;  // sent again because the key is held down
 };
 
-// One control of a window, as its handlers use it.
+// One control of a window, as its handlers use it. Implemented per toolkit; a control whose
+// window has closed does nothing.
 class Ctl {
   public:
     explicit Ctl(NativeControl* native) : native_(native) {}
@@ -56,8 +57,8 @@ class Ctl {
 
 class Form {
   public:
-    Form(const Window& design, std::span<const Control> controls,
-         std::span<const MenuItem> menus, Form* owner = nullptr);
+    Form(const Window& design, std::span<const Control> controls, std::span<const MenuItem> menus,
+         Form* owner = nullptr);
     virtual ~Form();
     Form(const Form&) = delete;
 
@@ -87,7 +88,10 @@ class Form {
     void SetCaption(std::u16string_view caption);
 
     Form* Owner() const { return owner_; }
-    NativeForm* Native() const { return native_; }  // null once the window is destroyed
+    NativeForm& Native() const { return *native_; }
+    // The tables the window was built from.
+    std::span<const Control> Controls() const { return controls_; }
+    std::span<const MenuItem> Menus() const { return menus_; }
 
   protected:
     virtual void Form_Load() {}
@@ -113,9 +117,15 @@ class Form {
 
   private:
     friend class NativeForm;
+    // A name the window's own code uses: one its tables lack stops the program.
+    NativeControl& Named(std::string_view name) const;
+
+    std::string_view name_;
+    std::span<const Control> controls_;
+    std::span<const MenuItem> menus_;
     Form* owner_;
-    NativeForm* native_;
-    bool closed_ = false;
+    bool loaded_ = false;
+    std::unique_ptr<NativeForm> native_;
 };
 
 // At most one instance of a form: created (and loaded) on first use, replaced by a fresh

@@ -9,20 +9,17 @@ namespace forms {
 
 struct NativeText;
 
+// Copies share the text.
 class LargeText {
   public:
-    LargeText();
-    ~LargeText();
-    LargeText(const LargeText& other);  // shares the text
-    LargeText& operator=(const LargeText& other);
-
     // Makes room for size units and returns where they go; null when a text box could not
     // hold that many. May throw std::bad_alloc.
     char16_t* Resize(std::size_t size);
-    NativeText& Native() const { return *native_; }
+    // Null while the text is empty.
+    const NativeText* Native() const { return native_.get(); }
 
   private:
-    std::unique_ptr<NativeText> native_;
+    std::shared_ptr<NativeText> native_;
 };
 
 }  // namespace forms

@@ -72,6 +72,7 @@ class Session {
         QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
     }
 
+    frmKalvex& Window() { return *slot_.Existing(); }
     static QWidget* Main() { return Find("frmKalvex"); }
     static QPlainTextEdit* Input() { return Find<QPlainTextEdit>("frmText", "txtText"); }
     static QLineEdit* Field(const char* name) { return Find<QLineEdit>("frmKalvex", name); }

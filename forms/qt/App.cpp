@@ -1,41 +1,30 @@
 // The program around the windows on Qt: start-up, application information, the shell, the
 // message box, the clipboard, the end, fonts and large texts.
+#include "forms/App.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QTranslator>
 #include <QUrl>
-#include <limits>
 
-#include "resources/AppIcon.h"
-#include "forms/App.h"
 #include "forms/Guard.h"
+#include "forms/Rules.h"
 #include "forms/qt/NativeForm.h"
+#include "resources/AppIcon.h"
 #include "resources/version.h"
 
 namespace forms {
 
 namespace {
-
-// The design faces first, then faces with the same metrics, then what every Japanese desktop has.
-QStringList Families(Face face) {
-    if (face == Face::Gothic)
-        return {"ＭＳ ゴシック", "MS Gothic", "IPAGothic", "IPAゴシック", "Noto Sans Mono CJK JP",
-                "monospace"};
-    return {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPA Pゴシック", "Noto Sans CJK JP",
-            "sans-serif"};
-}
-
-// A text box counts its characters in an int, its closing line end among them.
-constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
 
 void PutOnClipboard(const QString& text) {
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -45,15 +34,25 @@ void PutOnClipboard(const QString& text) {
 
 }  // namespace
 
-QFont JapaneseFont(Face face, double points, bool bold) {
-    QFont font;
-    font.setFamilies(Families(face));
-    font.setStyleHint(face == Face::Gothic ? QFont::Monospace : QFont::SansSerif);
-    if (face == Face::Gothic) font.setFixedPitch(true);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+// The faces in their order, then the toolkit's generic family for the pitch.
+QFont JapaneseFont(const Font& font) {
+    const bool fixed = font.face == Face::Gothic;
+    QStringList families;
+    for (std::u16string_view name : FaceNames(font.face)) families << ToQString(name);
+    families << (fixed ? QStringLiteral("monospace") : QStringLiteral("sans-serif"));
+    QFont made;
+    made.setFamilies(families);
+    made.setStyleHint(fixed ? QFont::Monospace : QFont::SansSerif);
+    if (fixed) made.setFixedPitch(true);
+    made.setPointSizeF(font.points);
+    made.setBold(font.bold);
+    return made;
 }
+
+// One Qt logical pixel is a 96-DPI pixel whatever the screen's scale.
+int ScreenDpi() { return 96; }
+
+void Fatal(const std::string& message) { qFatal("%s", message.c_str()); }
 
 struct Application::Native {
     // The toolkit gets the program's path only: its own options (-style, -stylesheet,
@@ -65,16 +64,14 @@ struct Application::Native {
     QTranslator translator;
 };
 
-Application::Application(const char* programPath)
-    : native_(std::make_unique<Native>(programPath)) {
+Application::Application(const char* programPath) : native_(std::make_unique<Native>(programPath)) {
     QApplication::setApplicationName(ToQString(App().exeName));
     // The toolkit's own words, as in its text boxes' context menus, in the program's language.
     const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     if (native_->translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
                                  QStringLiteral("_"), translations))
         QCoreApplication::installTranslator(&native_->translator);
-    // The windows' default font, as on a Japanese desktop.
-    QApplication::setFont(JapaneseFont(Face::PGothic, 9));
+    QApplication::setFont(JapaneseFont(Resolved({})));
     QApplication::setWindowIcon(KalvexIcon());
 }
 
@@ -86,8 +83,11 @@ AppInfo App() {
     const QFileInfo exe(QCoreApplication::applicationFilePath());
     // Only a Windows executable's name ends in an extension (".exe"); a name may hold other
     // dots, which belong to it.
-    return {exe.fileName().toStdU16String(), KALVEX_VERSION_MAJOR, KALVEX_VERSION_MINOR,
-            KALVEX_VERSION_REVISION, QString::fromUtf8(KALVEX_LEGAL_COPYRIGHT).toStdU16String(),
+    return {exe.fileName().toStdU16String(),
+            KALVEX_VERSION_MAJOR,
+            KALVEX_VERSION_MINOR,
+            KALVEX_VERSION_REVISION,
+            QString::fromUtf8(KALVEX_LEGAL_COPYRIGHT).toStdU16String(),
             QDir::toNativeSeparators(exe.absolutePath()).toStdU16String()};
 }
 
@@ -97,7 +97,7 @@ void ShellOpen(const Form*, std::u16string_view address) {
 
 void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view title) {
     QMessageBox box(QMessageBox::Warning, ToQString(title), ToQString(prompt), QMessageBox::Ok,
-                    owner ? owner->Native() : nullptr);
+                    owner ? static_cast<ToolkitForm&>(owner->Native()).Widget() : nullptr);
     box.setWindowModality(Qt::ApplicationModal);
     // Ctrl+C copies the box's title, text and button, as a Windows message box does.
     auto* copy = new QAction(&box);
@@ -112,7 +112,9 @@ void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view t
 }
 
 void CopyToClipboard(std::u16string_view text) { PutOnClipboard(ToQString(text)); }
-void CopyToClipboard(const LargeText& text) { PutOnClipboard(text.Native().text); }
+void CopyToClipboard(const LargeText& text) {
+    PutOnClipboard(text.Native() ? text.Native()->text : QString());
+}
 
 void Alert() noexcept { QApplication::beep(); }
 
@@ -132,19 +134,11 @@ void End() {
     QCoreApplication::exit(0);
 }
 
-LargeText::LargeText() : native_(std::make_unique<NativeText>()) {}
-LargeText::~LargeText() = default;
-LargeText::LargeText(const LargeText& other)
-    : native_(std::make_unique<NativeText>(*other.native_)) {}
-LargeText& LargeText::operator=(const LargeText& other) {
-    *native_ = *other.native_;
-    return *this;
-}
-
-char16_t* LargeText::Resize(std::size_t size) {
-    if (size > kMostShownUnits) return nullptr;
-    native_->text.resize(qsizetype(size));
-    return reinterpret_cast<char16_t*>(native_->text.data());
+std::shared_ptr<NativeText> NewNativeText(std::size_t size, char16_t*& units) {
+    auto text = std::make_shared<NativeText>();
+    text->text.resize(qsizetype(size));
+    units = reinterpret_cast<char16_t*>(text->text.data());
+    return text;
 }
 
 }  // namespace forms

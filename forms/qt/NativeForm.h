@@ -1,5 +1,4 @@
-// The Qt side of forms/Form.h: a form's window, its controls, and the one conversion between
-// twips and Qt's logical pixels.
+// The Qt side of forms/Native.h: a form's window and its controls.
 #pragma once
 
 #include <QMainWindow>
@@ -10,52 +9,41 @@
 #include <string>
 #include <vector>
 
-#include "forms/Form.h"
+#include "forms/Native.h"
 
 namespace forms {
-
-// 1440 twips per inch at 96 dots per inch: one Qt logical pixel is a 96-DPI pixel whatever the
-// screen's scale, so 15 twips are one pixel. Rounded half away from zero, as the platform does.
-constexpr int Px(int twips) { return (twips + (twips >= 0 ? 7 : -7)) / 15; }
-constexpr int ToTwips(int pixels) { return pixels * 15; }
-constexpr QRect PxRect(const Twips& at) {
-    return QRect(Px(at.left), Px(at.top), Px(at.width), Px(at.height));
-}
-constexpr Twips TwipsOf(const QRect& r) {
-    return {ToTwips(r.left()), ToTwips(r.top()), ToTwips(r.width()), ToTwips(r.height())};
-}
 
 inline QString ToQString(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
 }
+inline QRect ToQRect(const Pixels& at) { return QRect(at.left, at.top, at.width, at.height); }
 
-QFont JapaneseFont(Face face, double points, bool bold = false);
+QFont JapaneseFont(const Font& font);
 
 struct NativeText {
     QString text;
 };
 
 struct NativeControl {
-    std::string name;
-    QPointer<QObject> object;  // a widget, or a menu or menu item
+    std::string_view name;
+    QPointer<QObject> object;  // a widget, or a menu or menu item; null once the window has gone
 };
 
-class NativeForm : public QMainWindow {
-    Q_OBJECT
-  public:
-    NativeForm(Form& form, const Window& design, std::span<const Control> controls,
-               std::span<const MenuItem> menus);
-    ~NativeForm() override;
+template <class T = QWidget>
+T* As(const NativeControl* control) {
+    return control ? qobject_cast<T*>(control->object.data()) : nullptr;
+}
 
-    NativeControl* Find(std::string_view name) const;
-    // As Find, for a name the window's own code uses: one its tables lack stops the program.
-    NativeControl* Named(std::string_view name) const;
-    QRect Outer() const;
-    void SetOuter(const QRect& outer);
-    void CentreOver(const QRect& area);
-    QSize ClientSize() const;
+class ToolkitForm;
+
+// The window itself: what it hears from the window system goes to its ToolkitForm.
+class FormWindow : public QMainWindow {
+  public:
+    FormWindow(ToolkitForm& form, QWidget* owner, Qt::WindowFlags flags)
+        : QMainWindow(owner, flags), form_(form) {}
 
   protected:
+    bool focusNextPrevChild(bool next) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -64,16 +52,52 @@ class NativeForm : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    friend class Form;
-    void AddMenus(std::span<const MenuItem> menus);
+    ToolkitForm& form_;
+};
+
+class ToolkitForm final : public NativeForm {
+  public:
+    ToolkitForm(Form& form, const Window& design, std::span<const Control> controls,
+                std::span<const MenuItem> menus);
+    ~ToolkitForm() override;
+
+    bool IsOpen() const override { return window_ && !closed_; }
+    NativeControl* Find(std::string_view name) override;
+    void ShowModeless() override;
+    void ShowModal() override;
+    void Close() override;
+    Pixels Outer() const override;
+    void SetOuter(const Pixels& outer) override;
+    void CentreOver(const NativeForm* other) override;
+    Pixels Client() const override;
+    bool IsMinimized() const override { return window_ && window_->isMinimized(); }
+    void SetMinimized(bool minimized) override;
+    void SetCaption(std::u16string_view caption) override;
+    void OnClick(NativeControl& control, std::function<void()> handler) override;
+    void OnChange(NativeControl& control, std::function<void()> handler) override;
+    void OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) override;
+
+    QWidget* Widget() const { return window_; }  // null once the window has gone
+
+  private:
+    friend class FormWindow;
     void AddControls(std::span<const Control> controls);
-    void ChainTabOrder(std::span<const Control> controls);
+    void AddMenus(std::span<const MenuItem> menus, std::span<const Control> controls);
+    void MoveFocus(bool backwards);
     void YieldCopyToWindow();
+    void CentreOver(const QRect& area);
     QMargins FrameMargins() const;
     int MenuHeight() const;
+    void Closing(QCloseEvent* event);
+    void StateChanged();
+    bool KeyPressed(QKeyEvent* event);
+    void Sized() { Resized(form_); }
+    void Exposed();
 
-    Form* form_;  // null once the form has gone
+    Form& form_;
     Border border_;
+    QPointer<FormWindow> window_;
+    bool closed_ = false;
     std::vector<NativeControl> controls_;
     QPointer<QPushButton> defaultButton_;
     bool onScreen_ = false;

@@ -1,25 +1,23 @@
 // The program around the windows on the Win32 API: start-up and the message loop, application
 // information from the module and its version resource, the shell, the message box, the
 // clipboard, the end, fonts and large texts.
-#include "forms/win32/Native.h"
+#include "forms/win32/NativeForm.h"
 // After <windows.h>, which the headers below assume.
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cmath>
-#include <limits>
+#include <cstdlib>
 #include <map>
+#include <stdexcept>
 #include <tuple>
 
 #include "forms/App.h"
 #include "forms/Guard.h"
+#include "forms/Rules.h"
 
 namespace forms {
 
 namespace {
-
-// An edit control counts its characters in an int, its closing NUL among them.
-constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
 
 HWND clipboardOwner = nullptr;
 int loopDepth = 0;
@@ -75,21 +73,18 @@ bool HasFace(const wchar_t* name, bool fixedPitch) {
     return probe.found;
 }
 
-// The design faces first, then faces with the same metrics, then what a Japanese system has.
 const wchar_t* FaceName(Face face) {
     static const wchar_t* gothic = nullptr;
     static const wchar_t* pGothic = nullptr;
     const wchar_t*& found = face == Face::Gothic ? gothic : pGothic;
     if (found) return found;
-    static const wchar_t* const kGothic[] = {L"ＭＳ ゴシック", L"MS Gothic", L"IPAGothic",
-                                             L"IPAゴシック", L"Noto Sans Mono CJK JP"};
-    static const wchar_t* const kPGothic[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic",
-                                              L"IPA Pゴシック", L"Noto Sans CJK JP"};
     const bool fixed = face == Face::Gothic;
     found = L"";  // the system's own choice for the pitch and character set
-    for (const wchar_t* name : fixed ? kGothic : kPGothic) {
-        if (HasFace(name, fixed)) {
-            found = name;
+    for (std::u16string_view name : FaceNames(face)) {
+        // The names are literals: their NUL follows them.
+        const auto* wide = reinterpret_cast<const wchar_t*>(name.data());
+        if (HasFace(wide, fixed)) {
+            found = wide;
             break;
         }
     }
@@ -117,27 +112,26 @@ int ScreenDpi() {
     return dpi;
 }
 
-HFONT JapaneseFont(Face face, double points, bool bold) {
+HFONT JapaneseFont(const Font& font) {
     static std::map<std::tuple<Face, int, bool>, HFONT> made;
-    const int height = -int(std::lround(points * ScreenDpi() / 72.0));
-    HFONT& font = made[{face, height, bold}];
-    if (font) return font;
+    const int height = -int(std::lround(font.points * ScreenDpi() / 72.0));
+    HFONT& handle = made[{font.face, height, font.bold}];
+    if (handle) return handle;
     LOGFONTW lf{};
     lf.lfHeight = height;
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = SHIFTJIS_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily =
-        face == Face::Gothic ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS;
-    lstrcpynW(lf.lfFaceName, FaceName(face), LF_FACESIZE);
-    font = CreateFontIndirectW(&lf);
-    return font;
+        font.face == Face::Gothic ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS;
+    lstrcpynW(lf.lfFaceName, FaceName(font.face), LF_FACESIZE);
+    handle = CreateFontIndirectW(&lf);
+    return handle;
 }
 
-// The windows' default font, as on a Japanese desktop.
-HFONT FontOf(const Font& font) {
-    if (font.face == Face::Window) return JapaneseFont(Face::PGothic, 9);
-    return JapaneseFont(font.face, font.points, font.bold);
+void Fatal(const std::string& message) {
+    FatalAppExitA(0, message.c_str());
+    std::abort();
 }
 
 std::optional<int> RunMessages(const std::function<bool()>& done) {
@@ -151,12 +145,10 @@ std::optional<int> RunMessages(const std::function<bool()>& done) {
             break;
         }
         // A handler that fails takes its key with it.
-        if (!Guarded(true, [&] { return NativeForm::PreviewKey(msg); })) {
+        if (!Guarded(true, [&] { return ToolkitForm::PreviewKey(msg); })) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        // Only the outermost loop runs where no form's handler is on the way back.
-        if (loopDepth == 1) NativeForm::DeleteClosed();
     }
     --loopDepth;
     // An inner loop leaves the end to the loops around it.
@@ -172,12 +164,13 @@ Application::Application(const char*) : native_(std::make_unique<Native>()) {
     InitCommonControlsEx(&controls);
     // The clipboard wants an owner window for its data, and the busy cursor a window to hear when
     // the program is back at its messages; this one lives as long as the program.
-    clipboardOwner = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                     GetModuleHandleW(nullptr), nullptr);
+    clipboardOwner = Made(CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                          nullptr, GetModuleHandleW(nullptr), nullptr),
+                          "the clipboard's window");
     SetWindowSubclass(clipboardOwner, HelperProc, 0, 0);
 }
 
-Application::~Application() { NativeForm::DeleteClosed(); }
+Application::~Application() = default;
 
 int Application::Exec() { return RunMessages({}).value_or(0); }
 
@@ -236,7 +229,9 @@ AppInfo App() {
 }
 
 namespace {
-HWND HwndOf(const Form* form) { return form && form->Native() ? form->Native()->Hwnd() : nullptr; }
+HWND HwndOf(const Form* form) {
+    return form ? static_cast<const ToolkitForm&>(form->Native()).Hwnd() : nullptr;
+}
 }  // namespace
 
 void ShellOpen(const Form* owner, std::u16string_view address) {
@@ -248,20 +243,10 @@ void ShellOpen(const Form* owner, std::u16string_view address) {
 // The message box disables its owner; the program's other windows wait with it.
 void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view title) {
     const HWND ownerHwnd = HwndOf(owner);
-    std::vector<HWND> disabled;
-    for (HWND hwnd = GetTopWindow(nullptr); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(hwnd, &process);
-        if (process != GetCurrentProcessId() || hwnd == ownerHwnd || !IsWindowVisible(hwnd) ||
-            !IsWindowEnabled(hwnd))
-            continue;
-        EnableWindow(hwnd, FALSE);
-        disabled.push_back(hwnd);
-    }
+    std::vector<HWND> disabled = DisableOthers(ownerHwnd);
     const std::u16string text(prompt), caption(title);
     MessageBoxW(ownerHwnd, Wide(text), Wide(caption), MB_OK | MB_ICONEXCLAMATION);
-    for (HWND hwnd : disabled)
-        if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+    EnableAgain(disabled);
 }
 
 namespace {
@@ -300,7 +285,9 @@ void CopyToClipboard(std::u16string_view text) {
     }
 }
 
-void CopyToClipboard(const LargeText& text) { CopyToClipboard(*text.Native().text); }
+void CopyToClipboard(const LargeText& text) {
+    CopyToClipboard(text.Native() ? std::u16string_view(text.Native()->text) : u"");
+}
 
 void Alert() noexcept { MessageBeep(MB_ICONEXCLAMATION); }
 
@@ -312,27 +299,17 @@ void ShowBusy() {
 }
 
 void End() {
-    NativeForm::HideAll();
+    ToolkitForm::HideAll();
     PostQuitMessage(0);
 }
 
-LargeText::LargeText() : native_(std::make_unique<NativeText>()) {}
-LargeText::~LargeText() = default;
-LargeText::LargeText(const LargeText& other)
-    : native_(std::make_unique<NativeText>(*other.native_)) {}
-LargeText& LargeText::operator=(const LargeText& other) {
-    *native_ = *other.native_;
-    return *this;
-}
-
-char16_t* LargeText::Resize(std::size_t size) {
-    if (size > kMostShownUnits) return nullptr;
-    auto text = std::make_shared<std::u16string>();
-    // Not filled first: the caller writes every unit. The size given back is the one asked
-    // for: GCC 12's library passes the grown capacity when it allocates.
-    text->resize_and_overwrite(size, [size](char16_t*, std::size_t) { return size; });
-    native_->text = text;
-    return text->data();
+// Not filled first: the caller writes every unit. The size given back is the one asked for:
+// GCC 12's library passes the grown capacity when it allocates.
+std::shared_ptr<NativeText> NewNativeText(std::size_t size, char16_t*& units) {
+    auto text = std::make_shared<NativeText>();
+    text->text.resize_and_overwrite(size, [size](char16_t*, std::size_t) { return size; });
+    units = text->text.data();
+    return text;
 }
 
 }  // namespace forms

@@ -1,5 +1,6 @@
 // forms::Ctl on the Win32 API. A control whose window has closed does nothing.
-#include "forms/win32/Native.h"
+#include "forms/Rules.h"
+#include "forms/win32/TextBoxes.h"
 
 namespace forms {
 
@@ -7,11 +8,6 @@ namespace {
 
 HWND HwndOf(const NativeControl* control) {
     return control && control->hwnd && IsWindow(control->hwnd) ? control->hwnd : nullptr;
-}
-
-bool IsTextBox(const NativeControl* control) {
-    return control->kind == Kind::TextBox || control->kind == Kind::ColumnBox ||
-           control->kind == Kind::MultiLineBox;
 }
 
 }  // namespace
@@ -26,7 +22,8 @@ void Ctl::SetText(std::u16string_view text) {
     if (!hwnd) return;
     const std::u16string value(text);
     // Setting the text it already holds raises no Change.
-    if (IsTextBox(native_) && native_->kind != Kind::MultiLineBox && BoxText(hwnd) == value) return;
+    if (IsTextBox(native_->kind) && native_->kind != Kind::MultiLineBox && BoxText(hwnd) == value)
+        return;
     SetWindowTextW(hwnd, Wide(value));
     if (native_->kind == Kind::MultiLineBox) SendMessageW(hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
 }
@@ -34,7 +31,7 @@ void Ctl::SetText(std::u16string_view text) {
 // Selected and replaced, so that Ctrl+Z brings the text back.
 void Ctl::Clear() {
     HWND hwnd = HwndOf(native_);
-    if (!hwnd || !IsTextBox(native_)) return;
+    if (!hwnd || !IsTextBox(native_->kind)) return;
     SendMessageW(hwnd, EM_SETSEL, 0, -1);
     SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
 }
@@ -42,7 +39,7 @@ void Ctl::Clear() {
 void Ctl::Fill(const LargeText& text) {
     HWND hwnd = HwndOf(native_);
     if (!hwnd || native_->kind != Kind::MultiLineBox) return;
-    SetWindowTextW(hwnd, Wide(*text.Native().text));
+    SetWindowTextW(hwnd, text.Native() ? Wide(text.Native()->text) : L"");
     SendMessageW(hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
     SendMessageW(hwnd, EM_SETMODIFY, FALSE, 0);
 }

@@ -1,8 +1,7 @@
 // The edit control as the program's text boxes: what it pastes, how much it holds, the keys it
 // lacks, and its context menu.
-#include "forms/win32/Native.h"
+#include "forms/win32/TextBoxes.h"
 // After <windows.h>, which the headers below assume.
-#include <commctrl.h>
 #include <imm.h>
 #include <windowsx.h>
 
@@ -11,6 +10,7 @@
 #include "forms/App.h"
 #include "forms/Guard.h"
 #include "forms/Paste.h"
+#include "forms/Rules.h"
 
 namespace forms {
 
@@ -79,9 +79,11 @@ void ShowContextMenu(HWND box, const NativeControl& control, LPARAM at) {
     }
     const auto extra = control.form->ContextItems(control);
     if (!extra.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    for (const NativeControl* item : extra)
+    for (const NativeControl* item : extra) {
+        const std::u16string caption(item->item->caption);
         AppendMenuW(menu, MF_STRING | (item->enabled ? 0 : MF_GRAYED), UINT_PTR(item->id),
-                    Wide(item->caption));
+                    Wide(caption));
+    }
     POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     if (at == -1) {  // from the keyboard: at the caret
         GetCaretPos(&point);
@@ -134,22 +136,12 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, 
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR) {
-    if (message == WM_SETCURSOR) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
-    }
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, LabelProc, 0);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
 }  // namespace
 
 void MakeTextBox(NativeControl& box) {
     if (box.kind == Kind::ColumnBox) {
         // Three half-width digits at most, so the input method stays off.
-        SendMessageW(box.hwnd, EM_SETLIMITTEXT, 3, 0);
+        SendMessageW(box.hwnd, EM_SETLIMITTEXT, kColumnDigits, 0);
         ImmAssociateContextEx(box.hwnd, nullptr, 0);
     } else {
         // As much as the control can hold: a large text is pasted or shown whole.
@@ -167,7 +159,5 @@ std::u16string BoxText(HWND box) {
     }
     return text;
 }
-
-void MakeClickable(HWND label) { SetWindowSubclass(label, LabelProc, 0, 0); }
 
 }  // namespace forms

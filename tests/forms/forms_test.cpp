@@ -1,10 +1,19 @@
-// The forms runtime on its own: a form's life, the text boxes' own behaviour, large texts, fonts
-// and application information.
+// The forms runtime on its own: the rules the design tables are read by, every window built from
+// its tables, a form's life, the text boxes' own behaviour, large texts, fonts and application
+// information.
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
 
+#include "about/frmAbout.h"
 #include "forms/Paste.h"
+#include "forms/Rules.h"
 #include "tests/Session.h"
+#include "text_windows/frmReturn.h"
 
 namespace {
 
@@ -29,11 +38,122 @@ class Probe : public forms::Form {
     int* unloads_;
 };
 
+using forms::Kind;
+
+constexpr forms::Control kRows[] = {
+    {"lbl", Kind::Label, {0, 0, 600, 135}, u"", {}, 0},
+    {"fra", Kind::Frame, {0, 0, 3000, 900}, u"", {}, 1},
+    {"optB", Kind::Option, {0, 480, 900, 165}, u"", {}, 5, {}, "fra"},
+    {"optA", Kind::Option, {0, 240, 900, 165}, u"", {}, 4, {}, "fra"},
+    {"txt", Kind::TextBox, {0, 0, 900, 270}, u"", {}, 2},
+    {"cmdOff", Kind::Button, {0, 0, 900, 375}, u"", {}, 3},
+    {"cmdLast", Kind::Button, {0, 0, 900, 375}, u"", {}, 5},
+    {"box", Kind::MultiLineBox, {0, 0, 900, 900}, u"", {}, 6},
+};
+
+QStringList Names(const std::vector<const forms::Control*>& controls) {
+    QStringList names;
+    for (const forms::Control* control : controls) names << QString::fromUtf8(control->name);
+    return names;
+}
+
+QString Name(std::string_view name) { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
+
 }  // namespace
 
 class FormsTest : public QObject {
     Q_OBJECT
   private slots:
+    // Tab goes by tab index, table order among equals; an option group is one stop.
+    void tabOrderAndOptionGroups() {
+        QCOMPARE(Names(forms::TabOrder(kRows)),
+                 QStringList({"txt", "cmdOff", "optA", "optB", "cmdLast", "box"}));
+        const auto open = [](const forms::Control& c) { return c.name != "cmdOff"; };
+        const auto none = [](const forms::Control&) { return false; };
+        const auto optB = [](const forms::Control& c) { return c.name == "optB"; };
+        QCOMPARE(Names(forms::TabStops(kRows, open, none)),
+                 QStringList({"txt", "optA", "cmdLast", "box"}));
+        QCOMPARE(Names(forms::TabStops(kRows, open, optB)),
+                 QStringList({"txt", "optB", "cmdLast", "box"}));
+        QCOMPARE(Names(forms::OptionGroup(kRows, kRows[2], open)), QStringList({"optA", "optB"}));
+    }
+
+    void menuTreeAndGrowth() {
+        constexpr forms::MenuItem menus[] = {
+            {"mnuFile", u""}, {"mnuQuit", u"", "mnuFile"}, {"mnuAlone", u""}, {"mnuRev", u"", "box"}};
+        using P = forms::MenuPlace;
+        const P places[] = {P::Menu, P::InMenu, P::OnBar, P::ContextMenu};
+        for (int i = 0; i < 4; ++i) QCOMPARE(forms::PlaceOf(menus[i], menus, kRows), places[i]);
+        // A label grows down; an option about its middle, at most to the 16 pixels options
+        // stand apart at; other kinds keep their size.
+        const forms::Pixels at{10, 20, 60, 11};
+        QCOMPARE(forms::GrownToText(kRows[0], at, 14).height, 14);
+        QCOMPARE(forms::GrownToText(kRows[0], at, 14).top, 20);
+        QCOMPARE(forms::GrownToText(kRows[2], at, 20).height, 16);
+        QCOMPARE(forms::GrownToText(kRows[2], at, 20).top, 18);
+        QCOMPARE(forms::GrownToText(kRows[4], at, 20).height, 11);
+        QCOMPARE(forms::Px(7), 0);
+        QCOMPARE(forms::Px(8), 1);
+        QCOMPARE(forms::Px(-8), -1);
+        QCOMPARE(forms::ToTwips(16), 240);
+    }
+
+    // Each window as the program builds it holds what its tables say: a widget of its kind in
+    // its frame at its place, and every menu item where it shows.
+    void everyWindowIsBuiltFromItsTables() {
+        frmKalvex main;
+        frmText input(&main, [](TextCommand) {});
+        frmReturn result(&main);
+        frmAbout about;
+        const char* classes[] = {"QLabel",      "QLineEdit",    "QLineEdit", "QPlainTextEdit",
+                                 "QPushButton", "QRadioButton", "QGroupBox"};
+        for (const forms::Form* form : {(forms::Form*)&main, (forms::Form*)&input,
+                                        (forms::Form*)&result, (forms::Form*)&about}) {
+            QWidget* window = static_cast<forms::ToolkitForm&>(form->Native()).Widget();
+            for (const forms::Control& design : form->Controls()) {
+                auto* widget = window->findChild<QWidget*>(Name(design.name));
+                QVERIFY2(widget && widget->inherits(classes[int(design.kind)]), design.name.data());
+                QCOMPARE(widget->parentWidget()->objectName(), Name(design.frame));
+                const QRect at = forms::ToQRect(forms::Px(design.at));
+                QCOMPARE(widget->x(), at.x());
+                QCOMPARE(widget->width(), at.width());
+                if (design.kind != Kind::Label && design.kind != Kind::Option)
+                    QCOMPARE(widget->geometry(), at);
+            }
+            for (const forms::MenuItem& item : form->Menus()) {
+                QObject* made = window->findChild<QObject*>(Name(item.name));
+                QVERIFY2(made, item.name.data());
+                const auto place = forms::PlaceOf(item, form->Menus(), form->Controls());
+                if (place == forms::MenuPlace::Menu) QVERIFY(qobject_cast<QMenu*>(made));
+                if (place == forms::MenuPlace::OnBar || place == forms::MenuPlace::Menu)
+                    QVERIFY(qobject_cast<QMenuBar*>(made->parent()));
+                else
+                    QCOMPARE(made->parent()->objectName(), Name(item.menu));
+            }
+        }
+    }
+
+    // Tab visits the main window's stops in the order the rule gives for their state.
+    void tabWalksTheMainWindowsStops() {
+        Session session;
+        const auto widget = [](const forms::Control& c) {
+            return Find("frmKalvex", std::string(c.name).c_str());
+        };
+        const auto stops = forms::TabStops(
+            session.Window().Controls(),
+            [&](const forms::Control& c) { return widget(c)->isEnabled(); },
+            [&](const forms::Control& c) {
+                auto* option = qobject_cast<QRadioButton*>(widget(c));
+                return option && option->isChecked();
+            });
+        QVERIFY(stops.size() > 4);
+        widget(*stops[0])->setFocus();
+        for (std::size_t i = 1; i <= stops.size(); ++i) {
+            QTest::keyClick(Session::Main()->focusWidget(), Qt::Key_Tab);
+            QCOMPARE(Session::Main()->focusWidget(), widget(*stops[i % stops.size()]));
+        }
+    }
+
     void aFormLivesFromFirstUseUntilClosed() {
         int loads = 0, unloads = 0;
         forms::FormSlot<Probe> slot;
@@ -127,7 +247,7 @@ class FormsTest : public QObject {
     }
 
     void fixedPitchFaceDrawsDoubleWidthAsTwoCells() {
-        const QFontMetrics metrics(forms::JapaneseFont(forms::Face::Gothic, 9));
+        const QFontMetrics metrics(forms::JapaneseFont({forms::Face::Gothic, 9}));
         QCOMPARE(metrics.horizontalAdvance(u'あ'), 2 * metrics.horizontalAdvance(u'x'));
         QCOMPARE(metrics.horizontalAdvance(u'W'), metrics.horizontalAdvance(u'i'));
     }

@@ -1,0 +1,144 @@
+// forms::Form on any toolkit: the form owns its window, finds its controls by name, and hands
+// the window's events to its handlers, guarded.
+#include <algorithm>
+#include <limits>
+
+#include "forms/Guard.h"
+#include "forms/Native.h"
+
+namespace forms {
+
+namespace {
+
+// Every name a table gives for another row: a frame, a menu or box, the default button. One that
+// names nothing stops the program before any window is built on it.
+const Window& Checked(const Window& design, std::span<const Control> controls,
+                      std::span<const MenuItem> menus) {
+    const auto has = [&](std::string_view name, auto&& fits) {
+        return std::any_of(controls.begin(), controls.end(),
+                           [&](const Control& c) { return c.name == name && fits(c.kind); }) ||
+               std::any_of(menus.begin(), menus.end(), [&](auto& m) { return m.name == name; });
+    };
+    const auto stop = [&](std::string_view name) {
+        Fatal("Kalvex: " + std::string(design.name) + "'s tables name no " + std::string(name));
+    };
+    for (const Control& control : controls)
+        if (!control.frame.empty() && !has(control.frame, [](Kind k) { return k == Kind::Frame; }))
+            stop(control.frame);
+    for (const MenuItem& item : menus)
+        if (!item.menu.empty() && !has(item.menu, [](Kind k) { return k == Kind::MultiLineBox; }))
+            stop(item.menu);
+    if (!design.defaultButton.empty() &&
+        !has(design.defaultButton, [](Kind k) { return k == Kind::Button; }))
+        stop(design.defaultButton);
+    return design;
+}
+
+}  // namespace
+
+Form::Form(const Window& design, std::span<const Control> controls, std::span<const MenuItem> menus,
+           Form* owner)
+    : name_(design.name),
+      controls_(controls),
+      menus_(menus),
+      owner_(owner),
+      native_(NativeForm::Make(*this, Checked(design, controls, menus), controls, menus)) {}
+
+Form::~Form() = default;
+
+void Form::Load() {
+    loaded_ = true;
+    Form_Load();
+}
+
+void Form::ShowModeless() { native_->ShowModeless(); }
+void Form::ShowModal() {
+    if (native_->IsOpen()) native_->ShowModal();
+}
+void Form::Unload() { native_->Close(); }
+bool Form::IsClosed() const { return !native_->IsOpen(); }
+
+Twips Form::Outer() const { return ToTwips(native_->Outer()); }
+void Form::Move(const Twips& outer) { native_->SetOuter(Px(outer)); }
+void Form::CentreOver(const Form* other) {
+    native_->CentreOver(other && !other->IsClosed() ? other->native_.get() : nullptr);
+}
+Twips Form::Client() const { return ToTwips(native_->Client()); }
+
+WindowState Form::State() const { return native_->IsMinimized() ? kMinimized : kNormal; }
+void Form::SetState(WindowState state) {
+    if (native_->IsOpen() && state != State()) native_->SetMinimized(state == kMinimized);
+}
+
+void Form::SetCaption(std::u16string_view caption) { native_->SetCaption(caption); }
+
+NativeControl& Form::Named(std::string_view name) const {
+    NativeControl* control = native_->Find(name);
+    if (!control)
+        Fatal("Kalvex: " + std::string(name_) + " has no control or menu item named " +
+              std::string(name));
+    return *control;
+}
+
+Ctl Form::C(std::string_view name) const {
+    NativeControl& control = Named(name);
+    return Ctl(IsClosed() ? nullptr : &control);
+}
+
+void Form::OnClick(std::string_view name, std::function<void()> handler) {
+    native_->OnClick(Named(name), [handler = std::move(handler)] { Guarded(handler); });
+}
+
+void Form::OnChange(std::string_view name, std::function<void()> handler) {
+    native_->OnChange(Named(name), [handler = std::move(handler)] { Guarded(handler); });
+}
+
+// A handler that fails takes its key with it.
+void Form::OnKeyDown(std::string_view name, std::function<bool(Key)> handler) {
+    native_->OnKeyDown(Named(name), [handler = std::move(handler)](Key key) {
+        return Guarded(true, [&] { return handler(key); });
+    });
+}
+
+void NativeForm::Unloading(Form& form) {
+    if (form.loaded_) Guarded([&] { form.Form_Unload(); });
+}
+void NativeForm::Resized(Form& form) {
+    if (form.loaded_) Guarded([&] { form.Form_Resize(); });
+}
+bool NativeForm::KeyDown(Form& form, Key key) {
+    return form.loaded_ && Guarded(true, [&] { return form.Form_KeyDown(key); });
+}
+void NativeForm::OnScreen(Form& form) {
+    if (form.loaded_) Guarded([&] { form.Form_OnScreen(); });
+}
+
+// --- Geometry: 1440 twips an inch ---
+
+namespace {
+int MulDivRounded(int value, int times, int by) {
+    const long long product = static_cast<long long>(value) * times;
+    return static_cast<int>((product + (product >= 0 ? by / 2 : -by / 2)) / by);
+}
+}  // namespace
+
+int Px(int twips) { return MulDivRounded(twips, ScreenDpi(), 1440); }
+int ToTwips(int pixels) { return MulDivRounded(pixels, 1440, ScreenDpi()); }
+Pixels Px(const Twips& at) { return {Px(at.left), Px(at.top), Px(at.width), Px(at.height)}; }
+Twips ToTwips(const Pixels& at) {
+    return {ToTwips(at.left), ToTwips(at.top), ToTwips(at.width), ToTwips(at.height)};
+}
+
+// --- LargeText ---
+
+// A text box counts its characters in an int, its closing NUL among them.
+constexpr std::size_t kMostShownUnits = std::numeric_limits<int>::max() - 1;
+
+char16_t* LargeText::Resize(std::size_t size) {
+    if (size > kMostShownUnits) return nullptr;
+    char16_t* units = nullptr;
+    native_ = NewNativeText(size, units);
+    return units;
+}
+
+}  // namespace forms

@@ -1,0 +1,78 @@
+// The native hooks: all the core (Form.cpp, Rules.cpp) asks of a toolkit. Implemented per
+// toolkit, in forms/qt/ and forms/win32/, and nothing more: besides these, each backend supplies
+// Ctl's members (Form.h), the functions of App.h, Alert (Guard.h), NativeControl and NativeText.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "forms/Form.h"
+
+namespace forms {
+
+// A rectangle in the screen's pixels.
+struct Pixels {
+    int left, top, width, height;
+};
+
+// The screen's pixels per inch, the same for every window.
+int ScreenDpi();
+
+// Twips to pixels and back, rounded half away from zero as the platform does.
+int Px(int twips);
+int ToTwips(int pixels);
+Pixels Px(const Twips& at);
+Twips ToTwips(const Pixels& at);
+
+// Ends the program at once with a message for the developer: a window's code named a control
+// its tables lack.
+[[noreturn]] void Fatal(const std::string& message);
+
+// A text of size units, not yet written, and where its units go.
+std::shared_ptr<NativeText> NewNativeText(std::size_t size, char16_t*& units);
+
+// A form's window. The form owns it from its constructor to its destructor; the toolkit's window
+// inside dies once: in Close, after the unload step, or in the destructor, without it (or with
+// its owner's window, as the toolkit does). After that the NativeForm stays, empty: IsOpen is
+// false and every other call does nothing.
+class NativeForm {
+  public:
+    // The window, hidden, built from its tables: the controls, then the menus.
+    static std::unique_ptr<NativeForm> Make(Form& form, const Window& design,
+                                            std::span<const Control> controls,
+                                            std::span<const MenuItem> menus);
+    virtual ~NativeForm() = default;
+
+    virtual bool IsOpen() const = 0;
+    // A control or menu item by its name in the tables; null for none.
+    virtual NativeControl* Find(std::string_view name) = 0;
+    virtual void ShowModeless() = 0;
+    // Returns once the window has closed.
+    virtual void ShowModal() = 0;
+    virtual void Close() = 0;
+    virtual Pixels Outer() const = 0;
+    virtual void SetOuter(const Pixels& outer) = 0;
+    // Only the place; over the screen's work area when other is null.
+    virtual void CentreOver(const NativeForm* other) = 0;
+    virtual Pixels Client() const = 0;
+    virtual bool IsMinimized() const = 0;
+    virtual void SetMinimized(bool minimized) = 0;
+    virtual void SetCaption(std::u16string_view caption) = 0;
+    // The handlers come guarded: an exception stops in them.
+    virtual void OnClick(NativeControl& control, std::function<void()> handler) = 0;
+    virtual void OnChange(NativeControl& control, std::function<void()> handler) = 0;
+    virtual void OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) = 0;
+
+  protected:
+    // The form's own events, guarded; none reaches a form before its load step has begun.
+    static void Unloading(Form& form);
+    static void Resized(Form& form);
+    static bool KeyDown(Form& form, Key key);
+    static void OnScreen(Form& form);
+};
+
+}  // namespace forms
