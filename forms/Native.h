@@ -17,6 +17,7 @@ namespace forms {
 // A rectangle in the screen's pixels.
 struct Pixels {
     int left, top, width, height;
+    bool operator==(const Pixels&) const = default;
 };
 
 // The screen's pixels per inch, the same for every window.

@@ -271,10 +271,7 @@ void ToolkitForm::SetCaption(std::u16string_view caption) {
 }
 
 void ToolkitForm::SetMinimized(bool minimized) {
-    if (minimized)
-        window_->showMinimized();
-    else
-        window_->showNormal();
+    minimized ? window_->showMinimized() : window_->showNormal();
 }
 
 QMargins ToolkitForm::FrameMargins() const {

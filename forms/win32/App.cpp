@@ -73,22 +73,14 @@ bool HasFace(const wchar_t* name, bool fixedPitch) {
     return probe.found;
 }
 
+// The first face the system has; otherwise none, and the system chooses by pitch and character set.
 const wchar_t* FaceName(Face face) {
-    static const wchar_t* gothic = nullptr;
-    static const wchar_t* pGothic = nullptr;
-    const wchar_t*& found = face == Face::Gothic ? gothic : pGothic;
-    if (found) return found;
-    const bool fixed = face == Face::Gothic;
-    found = L"";  // the system's own choice for the pitch and character set
     for (std::u16string_view name : FaceNames(face)) {
         // The names are literals: their NUL follows them.
         const auto* wide = reinterpret_cast<const wchar_t*>(name.data());
-        if (HasFace(wide, fixed)) {
-            found = wide;
-            break;
-        }
+        if (HasFace(wide, face == Face::Gothic)) return wide;
     }
-    return found;
+    return L"";
 }
 
 }  // namespace

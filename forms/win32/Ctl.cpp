@@ -75,11 +75,10 @@ bool Ctl::Value() const {
 void Ctl::SetValue(bool selected) {
     HWND hwnd = HwndOf(native_);
     if (!hwnd || native_->kind != Kind::Option) return;
-    if (!selected) {
+    if (selected)
+        native_->form->SelectOption(*native_);
+    else
         SendMessageW(hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
-        return;
-    }
-    native_->form->SelectOption(*native_);
 }
 
 void Ctl::Move(const Twips& at) {

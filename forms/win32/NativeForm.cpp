@@ -174,15 +174,9 @@ NativeControl* ToolkitForm::Find(std::string_view name) {
     return nullptr;
 }
 
-NativeControl* ToolkitForm::Find(HWND hwnd) {
+NativeControl* ToolkitForm::Find(HWND hwnd, int id) {
     for (NativeControl& control : controls_)
-        if (hwnd && control.hwnd == hwnd) return &control;
-    return nullptr;
-}
-
-NativeControl* ToolkitForm::FindId(int id) {
-    for (NativeControl& control : controls_)
-        if (control.id == id) return &control;
+        if (hwnd ? control.hwnd == hwnd : control.id == id) return &control;
     return nullptr;
 }
 
@@ -365,7 +359,7 @@ LRESULT ToolkitForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void ToolkitForm::OnCommand(int id, int code, HWND from) {
-    NativeControl* control = from ? Find(from) : FindId(id);
+    NativeControl* control = Find(from, id);
     if (!control) return;
     if (!from || code == BN_CLICKED || code == STN_CLICKED) {
         if (control->kind == Kind::Option) SelectOption(*control);

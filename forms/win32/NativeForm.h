@@ -96,8 +96,8 @@ class ToolkitForm final : public NativeForm {
     void MoveAmongOptions(NativeControl& from, bool backwards);
     void RestoreFocus();
     void Detach();
-    NativeControl* Find(HWND hwnd);
-    NativeControl* FindId(int id);
+    // By window, or by menu command when hwnd is null.
+    NativeControl* Find(HWND hwnd, int id = -1);
 
     Form& form_;
     Border border_;

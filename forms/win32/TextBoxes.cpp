@@ -19,19 +19,18 @@ namespace {
 std::u16string ClipboardText(HWND owner) {
     std::u16string text;
     if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboardWaiting(owner)) return text;
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    const auto* units = data ? static_cast<const char16_t*>(GlobalLock(data)) : nullptr;
-    auto release = [&] {
-        if (units) GlobalUnlock(data);
-        CloseClipboard();
-    };
-    try {
-        if (units) text.assign(units, std::find(units, units + GlobalSize(data) / 2, u'\0'));
-    } catch (...) {
-        release();  // the clipboard is not left open for everyone else
-        throw;
-    }
-    release();
+    // Closed again whatever happens, so that the clipboard is not left open for everyone else.
+    struct Open {
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const char16_t* units = data ? static_cast<const char16_t*>(GlobalLock(data)) : nullptr;
+        ~Open() {
+            if (units) GlobalUnlock(data);
+            CloseClipboard();
+        }
+    } open;
+    if (open.units)
+        text.assign(open.units,
+                    std::find(open.units, open.units + GlobalSize(open.data) / 2, u'\0'));
     return text;
 }
 
