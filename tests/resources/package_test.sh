@@ -4,13 +4,10 @@
 # Usage: package_test.sh BUILD_DIR APP_ID PROJECT_VERSION "ICON SIZES"
 set -euo pipefail
 build=$1 id=$2 version=$3 sizes=$4
-here=$(dirname "$0")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-# shellcheck source=desktop_files.sh
-source "$here/desktop_files.sh"
 
 # The package, built from the current build tree.
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
@@ -36,7 +33,43 @@ dpkg-deb --contents "$deb" | awk '{print $6}' | grep -q '^\./usr/local' && fail 
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-check_desktop_integration "$root" /usr "$id" "$sizes"
+
+# The program, its desktop entry, its icons and its AppStream metadata, where desktops look.
+share=$root/usr/share
+desktop=$share/applications/$id.desktop
+metainfo=$share/metainfo/$id.metainfo.xml
+
+[[ -x $root/usr/bin/Kalvex ]] || fail "no executable /usr/bin/Kalvex"
+[[ -f $desktop ]] || { fail "no desktop entry $desktop"; exit 1; }
+[[ -f $metainfo ]] || fail "no AppStream metadata $metainfo"
+
+# The desktop entry: valid (hints allowed, e.g. that it sits in two main categories) and
+# with the fields the menus show.
+report=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $report"
+if grep -E 'error:|warning:' <<<"$report"; then fail "desktop-file-validate complains"; fi
+entry() { sed -n "s/^$1=//p" "$desktop"; }
+[[ $(entry Name) == Kalvex ]] || fail "desktop Name is '$(entry Name)'"
+[[ $(entry Exec) == Kalvex ]] || fail "desktop Exec is '$(entry Exec)'"
+[[ -n $(entry Comment) ]] || fail "desktop entry has no English comment"
+[[ $(entry 'Comment\[ja\]') == *HTML* ]] || fail "desktop entry has no Japanese comment"
+[[ ";$(entry Categories)" == *";Development;"* ]] || fail "not in Development"
+[[ ";$(entry Categories)" == *";Utility;"* ]] || fail "not in Utility"
+[[ $(entry Icon) == "$id" ]] || fail "desktop Icon is '$(entry Icon)', not $id"
+
+# The icon that name finds in the hicolor theme, at each size, really of that size.
+for size in $sizes; do
+  png=$share/icons/hicolor/${size}x${size}/apps/$id.png
+  if [[ ! -f $png ]]; then fail "no icon $png"; continue; fi
+  file "$png" | grep -q "PNG image data, $size x $size," || fail "$png: $(file -b "$png")"
+done
+png=$share/icons/hicolor/scalable/apps/$id.svg
+file "$png" | grep -q "SVG" || fail "no scalable icon $png"
+
+# AppStream metadata, checked together with the desktop entry it launches.
+report=$(appstreamcli validate-tree --no-net --strict "$root/usr" 2>&1) ||
+  fail "appstreamcli validate-tree: $report"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
+  fail "AppStream metadata does not launch $id.desktop"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" ||
   fail "AppStream metadata does not list release $version"
 
