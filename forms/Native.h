@@ -68,8 +68,8 @@ class NativeForm {
     virtual void OnChange(NativeControl& control, std::function<void()> handler) = 0;
     virtual void OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) = 0;
 
-  protected:
-    // The form's own events, guarded; none reaches a form before its load step has begun.
+    // The form's own events, for the backends: guarded, and none reaches a form before its load
+    // step has begun.
     static void Unloading(Form& form);
     static void Resized(Form& form);
     static bool KeyDown(Form& form, Key key);

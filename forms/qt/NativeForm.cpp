@@ -246,10 +246,7 @@ void ToolkitForm::MoveFocus(bool backwards) {
 
 void ToolkitForm::ShowModeless() {
     if (!IsOpen()) return;
-    if (window_->isMinimized())
-        window_->showNormal();
-    else
-        window_->show();
+    window_->isMinimized() ? window_->showNormal() : window_->show();
     window_->raise();
     if (!IsTool(border_)) window_->activateWindow();
 }
@@ -359,73 +356,51 @@ void ToolkitForm::OnKeyDown(NativeControl& control, std::function<bool(Key)> han
 
 // --- What the window hears ---
 
-void ToolkitForm::Closing(QCloseEvent* event) {
-    // A window without a close box ignores the window manager's close.
-    if (event->spontaneous() && IsTool(border_)) {
-        event->ignore();
-        return;
-    }
-    Unloading(form_);
-    if (event->isAccepted()) closed_ = true;  // the toolkit deletes the window next
-}
-
-void ToolkitForm::StateChanged() {
-    // No window has a maximize button, and one without a minimize button is minimized only
-    // with the window it belongs to; where the window manager does either all the same, the
-    // window goes back to normal once that change is over.
-    const bool minimizable = CanMinimize(border_) || form_.Owner();
-    if (window_->isMaximized() || window_->isFullScreen() ||
-        (window_->isMinimized() && !minimizable))
-        QMetaObject::invokeMethod(window_, &QWidget::showNormal, Qt::QueuedConnection);
-    else
-        Resized(form_);
-}
-
-bool ToolkitForm::KeyPressed(QKeyEvent* event) {
-    // The default button takes Enter from every control that leaves it unused.
-    if (defaultButton_ && VirtualKey(event) == kKeyReturn) {
-        if (defaultButton_->isEnabled()) defaultButton_->click();
-        return true;
-    }
-    // Keys that a control ignored also arrive here; those are not the window's.
-    QWidget* focus = window_->focusWidget();
-    const bool controlHasFocus = focus && focus != window_ && focus->hasFocus();
-    return !controlHasFocus && KeyDown(form_, {VirtualKey(event), event->isAutoRepeat()});
-}
-
-// The window manager places and frames a window only once it is mapped; until then its outer
-// geometry, and any asked for, is a guess. The first exposure settles both.
-void ToolkitForm::Exposed() {
-    onScreen_ = true;
-    if (settle_) std::exchange(settle_, nullptr)();
-    // After the window system's events already queued, the window manager's placement of this
-    // window among them, so that the form sees where the window really stands.
-    QMetaObject::invokeMethod(
-        window_, [this] { OnScreen(form_); }, Qt::QueuedConnection);
-}
-
 bool FormWindow::focusNextPrevChild(bool next) {
     Guarded([&] { form_.MoveFocus(!next); });
     return true;
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {
-    form_.Closing(event);
-    if (event->isAccepted()) QMainWindow::closeEvent(event);
+    // A window without a close box ignores the window manager's close.
+    if (event->spontaneous() && IsTool(form_.border_)) return event->ignore();
+    NativeForm::Unloading(form_.form_);
+    if (!event->isAccepted()) return;
+    form_.closed_ = true;  // the toolkit deletes the window next
+    QMainWindow::closeEvent(event);
 }
 
 void FormWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    form_.Sized();
+    NativeForm::Resized(form_.form_);
 }
 
+// No window has a maximize button, and one without a minimize button is minimized only with
+// the window it belongs to; where the window manager does either all the same, the window goes
+// back to normal once that change is over.
 void FormWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) form_.StateChanged();
+    if (event->type() != QEvent::WindowStateChange) return;
+    const bool minimizable = CanMinimize(form_.border_) || form_.form_.Owner();
+    if (isMaximized() || isFullScreen() || (isMinimized() && !minimizable))
+        QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
+    else
+        NativeForm::Resized(form_.form_);
 }
 
 void FormWindow::keyPressEvent(QKeyEvent* event) {
-    if (!Guarded(true, [&] { return form_.KeyPressed(event); })) QMainWindow::keyPressEvent(event);
+    // The default button takes Enter from every control that leaves it unused.
+    QPushButton* button = form_.defaultButton_;
+    if (button && VirtualKey(event) == kKeyReturn) {
+        if (button->isEnabled()) Guarded([&] { button->click(); });
+        return;
+    }
+    // Keys that a control ignored also arrive here; those are not the window's.
+    const bool controlHasFocus =
+        focusWidget() && focusWidget() != this && focusWidget()->hasFocus();
+    const Key key{VirtualKey(event), event->isAutoRepeat()};
+    if (controlHasFocus || !NativeForm::KeyDown(form_.form_, key))
+        QMainWindow::keyPressEvent(event);
 }
 
 void FormWindow::showEvent(QShowEvent* event) {
@@ -433,14 +408,21 @@ void FormWindow::showEvent(QShowEvent* event) {
     if (!form_.onScreen_ && windowHandle()) windowHandle()->installEventFilter(this);
 }
 
+// The window manager places and frames a window only once it is mapped; until then its outer
+// geometry, and any asked for, is a guess. The first exposure settles both.
 bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     QWindow* window = windowHandle();
-    if (watched == window && event->type() == QEvent::Expose && window->isExposed() &&
-        !form_.onScreen_) {
-        window->removeEventFilter(this);
-        form_.Exposed();
-    }
-    return QMainWindow::eventFilter(watched, event);
+    if (watched != window || event->type() != QEvent::Expose || !window->isExposed() ||
+        form_.onScreen_)
+        return QMainWindow::eventFilter(watched, event);
+    window->removeEventFilter(this);
+    form_.onScreen_ = true;
+    if (form_.settle_) std::exchange(form_.settle_, nullptr)();
+    // After the window system's events already queued, the window manager's placement of this
+    // window among them, so that the form sees where the window really stands.
+    QMetaObject::invokeMethod(
+        this, [this] { NativeForm::OnScreen(form_.form_); }, Qt::QueuedConnection);
+    return false;
 }
 
 }  // namespace forms

@@ -88,11 +88,6 @@ class ToolkitForm final : public NativeForm {
     void CentreOver(const QRect& area);
     QMargins FrameMargins() const;
     int MenuHeight() const;
-    void Closing(QCloseEvent* event);
-    void StateChanged();
-    bool KeyPressed(QKeyEvent* event);
-    void Sized() { Resized(form_); }
-    void Exposed();
 
     Form& form_;
     Border border_;
