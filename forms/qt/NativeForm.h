@@ -4,9 +4,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
-#include <functional>
-#include <span>
-#include <string>
 #include <vector>
 
 #include "forms/Native.h"

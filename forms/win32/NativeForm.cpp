@@ -5,7 +5,7 @@
 #include "forms/win32/NativeForm.h"
 
 #include <algorithm>
-#include <stdexcept>
+#include <utility>
 
 #include "forms/Guard.h"
 #include "forms/Rules.h"
@@ -128,14 +128,9 @@ std::unique_ptr<NativeForm> NativeForm::Make(Form& form, const Window& design,
     return std::make_unique<ToolkitForm>(form, design, controls, menus);
 }
 
-HWND Made(HWND hwnd, const char* what) {
-    if (!hwnd) throw std::runtime_error(std::string("Kalvex: could not make ") + what);
-    return hwnd;
-}
-
 ToolkitForm::ToolkitForm(Form& form, const Window& design, std::span<const Control> controls,
                          std::span<const MenuItem> menus)
-    : form_(form), border_(design.border), designs_(controls) {
+    : form_(form), border_(design.border) {
     RegisterFormClass(&ToolkitForm::Proc);
     const Form* ownerForm = form.Owner();
     HWND owner = ownerForm ? static_cast<ToolkitForm&>(ownerForm->Native()).hwnd_ : nullptr;
@@ -146,10 +141,15 @@ ToolkitForm::ToolkitForm(Form& form, const Window& design, std::span<const Contr
                          nullptr, GetModuleHandleW(nullptr), this),
          "a window");
     live.push_back(this);
-    controls_.reserve(controls.size() + menus.size());
-    AddControls();
-    AddMenus(menus);
-    AddToolTips();
+    try {
+        controls_.reserve(controls.size() + menus.size());
+        AddControls();
+        AddMenus(menus);
+        AddToolTips();
+    } catch (...) {
+        Destroy();  // a window half made goes at once, before any message reaches it
+        throw;
+    }
     defaultButton_ = Find(design.defaultButton);
     MarkDefault(nullptr);
     SetClientSize(Px(design.clientWidth), Px(design.clientHeight));
@@ -157,15 +157,18 @@ ToolkitForm::ToolkitForm(Form& form, const Window& design, std::span<const Contr
     if (const auto stops = TabStops(); !stops.empty()) focus_ = Find(stops.front()->name)->hwnd;
 }
 
+ToolkitForm::~ToolkitForm() { Destroy(); }
+
 // Destroyed with its form: no unload step, and nothing of this object is used again.
-ToolkitForm::~ToolkitForm() {
+void ToolkitForm::Destroy() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         EnableAgain(disabled_);
         DestroyWindow(hwnd_);
         std::erase(live, this);
+        hwnd_ = nullptr;
     }
-    if (shortcuts_) DestroyAcceleratorTable(shortcuts_);
+    if (shortcuts_) DestroyAcceleratorTable(std::exchange(shortcuts_, nullptr));
 }
 
 NativeControl* ToolkitForm::Find(std::string_view name) {
@@ -182,17 +185,17 @@ NativeControl* ToolkitForm::Find(HWND hwnd, int id) {
 
 void ToolkitForm::AddMenus(std::span<const MenuItem> menus) {
     if (menus.empty()) return;
-    HMENU bar = CreateMenu();
+    HMENU bar = Made(CreateMenu(), "a menu bar");
     std::vector<std::pair<std::string_view, HMENU>> popups;
     std::vector<ACCEL> keys;
     for (const MenuItem& item : menus) {
         const int id = kFirstMenuId + int(controls_.size());
         std::wstring caption = WideOf(item.caption);
-        const MenuPlace place = PlaceOf(item, menus, designs_);
+        const MenuPlace place = PlaceOf(item, menus, form_.Controls());
         if (place == MenuPlace::ContextMenu) {
             // Shown by the box's own context menu.
         } else if (place == MenuPlace::Menu) {
-            HMENU popup = CreatePopupMenu();
+            HMENU popup = Made(CreatePopupMenu(), "a menu");
             popups.emplace_back(item.name, popup);
             AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
                         caption.c_str());
@@ -212,16 +215,17 @@ void ToolkitForm::AddMenus(std::span<const MenuItem> menus) {
         made.id = place == MenuPlace::Menu ? 0 : id;
     }
     SetMenu(hwnd_, bar);
-    if (!keys.empty()) shortcuts_ = CreateAcceleratorTableW(keys.data(), int(keys.size()));
+    if (!keys.empty())
+        shortcuts_ = Made(CreateAcceleratorTableW(keys.data(), int(keys.size())), "the shortcuts");
 }
 
 void ToolkitForm::AddControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const Control& design : designs_) {
+    for (const Control& design : form_.Controls()) {
         // Controls in a frame are the window's children like every other: only their place is
         // counted from the frame's.
         Pixels at = Px(design.at);
-        for (const Control& frame : designs_)
+        for (const Control& frame : form_.Controls())
             if (!design.frame.empty() && frame.name == design.frame) {
                 at.left += Px(frame.at.left);
                 at.top += Px(frame.at.top);
@@ -264,7 +268,8 @@ void ToolkitForm::AddToolTips() {
                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr),
                             nullptr);
     // Every control gets a tool, so that a tip set later only needs its text.
-    for (const Control& design : designs_) SetTip(*Find(design.name), design.tip, TTM_ADDTOOLW);
+    for (const Control& design : form_.Controls())
+        SetTip(*Find(design.name), design.tip, TTM_ADDTOOLW);
 }
 
 std::vector<const NativeControl*> ToolkitForm::ContextItems(const NativeControl& box) const {
@@ -288,13 +293,9 @@ void ToolkitForm::SetTip(const NativeControl& control, std::u16string_view tip, 
 // The design gives the client size under the menu bar; the frame and the menu bar, however
 // many rows it takes, come on top of it.
 void ToolkitForm::SetClientSize(int width, int height) {
-    RECT window, client;
-    GetWindowRect(hwnd_, &window);
-    GetClientRect(hwnd_, &client);
-    const int outerWidth = width + (window.right - window.left) - client.right;
-    const int outerHeight = height + (window.bottom - window.top) - client.bottom;
-    fixedSize_ = {outerWidth, outerHeight};
-    SetWindowPos(hwnd_, nullptr, 0, 0, outerWidth, outerHeight,
+    const Pixels outer = Outer(), client = Client();
+    fixedSize_ = {width + outer.width - client.width, height + outer.height - client.height};
+    SetWindowPos(hwnd_, nullptr, 0, 0, fixedSize_.cx, fixedSize_.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -403,7 +404,7 @@ std::vector<const Control*> ToolkitForm::TabStops() {
     const auto selected = [this](const Control& c) {
         return SendMessageW(Find(c.name)->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
     };
-    return forms::TabStops(designs_, open, selected);
+    return forms::TabStops(form_.Controls(), open, selected);
 }
 
 void ToolkitForm::MoveFocus(bool backwards) {
@@ -419,7 +420,7 @@ void ToolkitForm::MoveFocus(bool backwards) {
 }
 
 void ToolkitForm::MoveAmongOptions(NativeControl& from, bool backwards) {
-    const auto group = OptionGroup(designs_, *from.design, [this](const Control& c) {
+    const auto group = OptionGroup(form_.Controls(), *from.design, [this](const Control& c) {
         return IsWindowEnabled(Find(c.name)->hwnd) != FALSE;
     });
     NativeControl* next = Find(Next(group, from.design, backwards)->name);
@@ -485,10 +486,7 @@ bool ToolkitForm::KeyPressed(MSG& msg) {
 void ToolkitForm::ShowModeless() {
     if (!hwnd_) return;
     const bool activates = !IsTool(border_);
-    if (IsIconic(hwnd_))
-        ShowWindow(hwnd_, activates ? SW_RESTORE : SW_SHOWNOACTIVATE);
-    else
-        ShowWindow(hwnd_, activates ? SW_SHOW : SW_SHOWNOACTIVATE);
+    ShowWindow(hwnd_, !activates ? SW_SHOWNOACTIVATE : IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
     if (activates)
         SetForegroundWindow(hwnd_);
     else

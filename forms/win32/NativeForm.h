@@ -5,11 +5,8 @@
 // After <windows.h>, which it assumes.
 #include <commctrl.h>
 
-#include <functional>
 #include <optional>
-#include <span>
-#include <string>
-#include <string_view>
+#include <stdexcept>
 #include <vector>
 
 #include "forms/Native.h"
@@ -96,12 +93,12 @@ class ToolkitForm final : public NativeForm {
     void MoveAmongOptions(NativeControl& from, bool backwards);
     void RestoreFocus();
     void Detach();
+    void Destroy();
     // By window, or by menu command when hwnd is null.
     NativeControl* Find(HWND hwnd, int id = -1);
 
     Form& form_;
     Border border_;
-    std::span<const Control> designs_;
     HWND hwnd_ = nullptr;
     std::vector<NativeControl> controls_;
     NativeControl* defaultButton_ = nullptr;
@@ -124,7 +121,11 @@ void EnableAgain(std::vector<HWND>& windows);
 // Opens the clipboard, waiting a little while someone else has it open.
 bool OpenClipboardWaiting(HWND owner);
 
-// A window made by CreateWindowExW, or an exception saying what could not be made.
-HWND Made(HWND hwnd, const char* what);
+// A window, menu or table the system made, or an exception saying what it could not make.
+template <class Handle>
+Handle Made(Handle handle, const char* what) {
+    if (!handle) throw std::runtime_error(std::string("Kalvex: could not make ") + what);
+    return handle;
+}
 
 }  // namespace forms
