@@ -1,5 +1,5 @@
 // The forms runtime on its own: the rules the design tables are read by, every window built from
-// its tables, a form's life, the text boxes' own behaviour and the fixed-pitch face.
+// its tables, a form's life, the text boxes' own behaviour, large texts and the fixed-pitch face.
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
@@ -184,6 +184,17 @@ class FormsTest : public QObject {
         QCOMPARE(QString::fromStdU16String(forms::WithCrLf(text.toStdU16String())), crLf);
     }
 
+    void singleLineBoxTakesTheFirstLineOfAPaste() {
+        int n = 0;
+        Probe probe(&n, &n);
+        probe.ShowModeless();
+        auto* line = Find<QLineEdit>("frmProbe", "txtLine");
+        line->setCursorPosition(2);
+        QGuiApplication::clipboard()->setText(QStringLiteral("H1\r\nH2"));
+        QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(line->text(), QStringLiteral("abH1c"));
+    }
+
     // Ctrl+Z brings back a page cleared by mistake, but the box does not keep every page of a
     // day's clearing and pasting; a paste still goes where the cursor stands.
     void undoBringsBackTheClearedPageOnly() {
@@ -211,6 +222,21 @@ class FormsTest : public QObject {
         QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
         QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(box->toPlainText(), QStringLiteral("aXb"));
+    }
+
+    void aLargeTextFillsTheBoxOnceShownAndReadsBackExactly() {
+        int n = 0;
+        Probe probe(&n, &n);
+        forms::LargeText text;
+        QVERIFY(!text.Resize(std::size_t(1) << 31));  // more than a text box holds
+        char16_t* at = text.Resize(5);
+        std::copy_n(u"a\rb\r\n", 5, at);
+        probe.Box().Fill(text);
+        probe.ShowModeless();
+        QTRY_COMPARE(Find<QPlainTextEdit>("frmProbe", "txtBox")->blockCount(), 3);
+        QVERIFY(!probe.Box().IsModified());
+        forms::CopyToClipboard(text);  // as the result window copies a result left untouched
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\rb\r\n"));
     }
 
     void fixedPitchFaceDrawsDoubleWidthAsTwoCells() {
