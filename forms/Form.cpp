@@ -14,22 +14,22 @@ namespace {
 // names nothing stops the program before any window is built on it.
 const Window& Checked(const Window& design, std::span<const Control> controls,
                       std::span<const MenuItem> menus) {
-    const auto has = [&](std::string_view name, auto&& fits) {
+    const auto control = [&](std::string_view name, Kind kind) {
         return std::any_of(controls.begin(), controls.end(),
-                           [&](const Control& c) { return c.name == name && fits(c.kind); }) ||
-               std::any_of(menus.begin(), menus.end(), [&](auto& m) { return m.name == name; });
+                           [&](const Control& c) { return c.name == name && c.kind == kind; });
+    };
+    const auto menu = [&](std::string_view name) {
+        return std::any_of(menus.begin(), menus.end(), [&](auto& m) { return m.name == name; });
     };
     const auto stop = [&](std::string_view name) {
         Fatal("Kalvex: " + std::string(design.name) + "'s tables name no " + std::string(name));
     };
-    for (const Control& control : controls)
-        if (!control.frame.empty() && !has(control.frame, [](Kind k) { return k == Kind::Frame; }))
-            stop(control.frame);
+    for (const Control& c : controls)
+        if (!c.frame.empty() && !control(c.frame, Kind::Frame)) stop(c.frame);
     for (const MenuItem& item : menus)
-        if (!item.menu.empty() && !has(item.menu, [](Kind k) { return k == Kind::MultiLineBox; }))
+        if (!item.menu.empty() && !menu(item.menu) && !control(item.menu, Kind::MultiLineBox))
             stop(item.menu);
-    if (!design.defaultButton.empty() &&
-        !has(design.defaultButton, [](Kind k) { return k == Kind::Button; }))
+    if (!design.defaultButton.empty() && !control(design.defaultButton, Kind::Button))
         stop(design.defaultButton);
     return design;
 }
