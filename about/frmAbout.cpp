@@ -9,6 +9,8 @@ namespace {
 
 using forms::Kind;
 
+// The tables keep their columns.
+// clang-format off
 constexpr forms::Window kWindow{"frmAbout", u"Kalvex", forms::Border::FixedDialog, 3885, 2715};
 
 constexpr int kNameColour = 0x8080FF;
@@ -27,6 +29,7 @@ constexpr forms::Control kControls[] = {
     {"cmdClose", Kind::Button, {840, 1920, 2175, 375}, u"と\uFF5Eじ\uFF5Eる", {}, 7},
     {"lblCopyright", Kind::Label, {480, 2400, 3255, 255}, u"", {}, 4},
 };
+// clang-format on
 
 }  // namespace
 

@@ -8,8 +8,8 @@
 
 namespace modConvert::detail {
 
-// Two levels keep the table at about 3.5 KB: the high byte of a unit picks one of the distinct
-// 256-bit blocks, the low byte picks the bit. The other sets are stored the same way.
+// Two levels keep each set small (the double-byte set takes 3.5 KB, not 8 KB): the high byte of a
+// unit picks one of the distinct 256-bit blocks, the low byte picks the bit.
 extern const std::uint8_t kCp932BlockIndex[256];
 extern const std::uint64_t kCp932Blocks[][4];
 extern const std::uint8_t kCp932Trail5CIndex[256];

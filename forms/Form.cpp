@@ -5,6 +5,7 @@
 
 #include "forms/Guard.h"
 #include "forms/Native.h"
+#include "forms/Rules.h"
 
 namespace forms {
 
@@ -42,7 +43,7 @@ Form::Form(const Window& design, std::span<const Control> controls, std::span<co
       controls_(controls),
       menus_(menus),
       owner_(owner),
-      native_(NativeForm::Make(*this, Checked(design, controls, menus), controls, menus)) {}
+      native_(NativeForm::Make(*this, Checked(design, controls, menus))) {}
 
 Form::~Form() = default;
 
@@ -51,26 +52,38 @@ void Form::Load() {
     Form_Load();
 }
 
-void Form::ShowModeless() { native_->ShowModeless(); }
-void Form::ShowModal() {
-    if (native_->IsOpen()) native_->ShowModal();
+// A closed window does nothing, and has no place or size.
+void Form::ShowModeless() {
+    if (!IsClosed()) native_->ShowModeless();
 }
-void Form::Unload() { native_->Close(); }
+void Form::ShowModal() {
+    if (!IsClosed()) native_->ShowModal();
+}
+void Form::Unload() {
+    if (!IsClosed()) native_->Close();
+}
 bool Form::IsClosed() const { return !native_->IsOpen(); }
 
-Twips Form::Outer() const { return ToTwips(native_->Outer()); }
-void Form::Move(const Twips& outer) { native_->SetOuter(Px(outer)); }
+Twips Form::Outer() const { return IsClosed() ? Twips{} : ToTwips(native_->Outer()); }
+void Form::Move(const Twips& outer) {
+    if (!IsClosed()) native_->SetOuter(Px(outer));
+}
 void Form::CentreOver(const Form* other) {
-    native_->CentreOver(other && !other->IsClosed() ? other->native_.get() : nullptr);
+    if (!IsClosed())
+        native_->CentreOver(other && !other->IsClosed() ? other->native_.get() : nullptr);
 }
-Twips Form::Client() const { return ToTwips(native_->Client()); }
+Twips Form::Client() const { return IsClosed() ? Twips{} : ToTwips(native_->Client()); }
 
-WindowState Form::State() const { return native_->IsMinimized() ? kMinimized : kNormal; }
+WindowState Form::State() const {
+    return !IsClosed() && native_->IsMinimized() ? kMinimized : kNormal;
+}
 void Form::SetState(WindowState state) {
-    if (native_->IsOpen() && state != State()) native_->SetMinimized(state == kMinimized);
+    if (!IsClosed() && state != State()) native_->SetMinimized(state == kMinimized);
 }
 
-void Form::SetCaption(std::u16string_view caption) { native_->SetCaption(caption); }
+void Form::SetCaption(std::u16string_view caption) {
+    if (!IsClosed()) native_->SetCaption(caption);
+}
 
 NativeControl& Form::Named(std::string_view name) const {
     NativeControl* control = native_->Find(name);
@@ -100,17 +113,28 @@ void Form::OnKeyDown(std::string_view name, std::function<bool(Key)> handler) {
     });
 }
 
-void NativeForm::Unloading(Form& form) {
+void NativeForm::SendUnload(Form& form) {
     if (form.loaded_) Guarded([&] { form.Form_Unload(); });
 }
-void NativeForm::Resized(Form& form) {
+void NativeForm::SendResize(Form& form) {
     if (form.loaded_) Guarded([&] { form.Form_Resize(); });
 }
-bool NativeForm::KeyDown(Form& form, Key key) {
+bool NativeForm::SendKeyDown(Form& form, Key key) {
     return form.loaded_ && Guarded(true, [&] { return form.Form_KeyDown(key); });
 }
-void NativeForm::OnScreen(Form& form) {
+void NativeForm::SendOnScreen(Form& form) {
     if (form.loaded_) Guarded([&] { form.Form_OnScreen(); });
+}
+
+std::vector<const Control*> NativeForm::TabStops(std::span<const Control> controls) {
+    return forms::TabStops(
+        controls, [this](const Control& c) { return IsReachable(*Find(c.name)); },
+        [this](const Control& c) { return IsSelected(*Find(c.name)); });
+}
+
+const Control* NativeForm::FirstStop(std::span<const Control> controls) {
+    const auto stops = TabStops(controls);
+    return stops.empty() ? nullptr : stops.front();
 }
 
 // --- Geometry: 1440 twips an inch ---

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "forms/Form.h"
 
@@ -36,16 +37,22 @@ Twips ToTwips(const Pixels& at);
 // A text of size units, not yet written, and where its units go.
 std::shared_ptr<NativeText> NewNativeText(std::size_t size, char16_t*& units);
 
+// The control or menu item a backend made under that name; null for none and for no name.
+template <class Made>
+Made* FindNamed(std::vector<Made>& made, std::string_view name) {
+    for (Made& control : made)
+        if (!name.empty() && control.name == name) return &control;
+    return nullptr;
+}
+
 // A form's window. The form owns it from its constructor to its destructor; the toolkit's window
 // inside dies once: in Close, after the unload step, or in the destructor, without it (or with
 // its owner's window, as the toolkit does). After that the NativeForm stays, empty: IsOpen is
-// false and every other call does nothing.
+// false. Form calls the other hooks only while IsOpen is true.
 class NativeForm {
   public:
-    // The window, hidden, built from its tables: the controls, then the menus.
-    static std::unique_ptr<NativeForm> Make(Form& form, const Window& design,
-                                            std::span<const Control> controls,
-                                            std::span<const MenuItem> menus);
+    // The window, hidden, built from the form's tables: the controls, then the menus.
+    static std::unique_ptr<NativeForm> Make(Form& form, const Window& design);
     virtual ~NativeForm() = default;
 
     virtual bool IsOpen() const = 0;
@@ -67,13 +74,23 @@ class NativeForm {
     virtual void OnClick(NativeControl& control, std::function<void()> handler) = 0;
     virtual void OnChange(NativeControl& control, std::function<void()> handler) = 0;
     virtual void OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) = 0;
+    // What the tab order reads of a control: whether the user can reach it now (enabled and
+    // shown), and whether an option button is the selected one.
+    virtual bool IsReachable(const NativeControl& control) const = 0;
+    virtual bool IsSelected(const NativeControl& control) const = 0;
 
     // The form's own events, for the backends: guarded, and none reaches a form before its load
     // step has begun.
-    static void Unloading(Form& form);
-    static void Resized(Form& form);
-    static bool KeyDown(Form& form, Key key);
-    static void OnScreen(Form& form);
+    static void SendUnload(Form& form);
+    static void SendResize(Form& form);
+    static bool SendKeyDown(Form& form, Key key);
+    static void SendOnScreen(Form& form);
+
+  protected:
+    // The controls Tab visits now, in order. The first of them takes the focus when the window
+    // opens, and when it is activated again with no control to give the focus back to.
+    std::vector<const Control*> TabStops(std::span<const Control> controls);
+    const Control* FirstStop(std::span<const Control> controls);
 };
 
 }  // namespace forms

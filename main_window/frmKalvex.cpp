@@ -12,6 +12,8 @@ using forms::Kind;
 constexpr forms::Font kLabelFont{Face::PGothic, 8.25};
 constexpr forms::Font kTextFont{Face::Gothic, 9};
 
+// The tables keep their columns.
+// clang-format off
 constexpr forms::Window kWindow{"frmKalvex", u"Kalvex", forms::Border::FixedMain, 4710, 2625,
                                 "cmdAdd"};
 
@@ -50,6 +52,7 @@ constexpr forms::MenuItem kMenus[] = {
     {"mnuHelp", u"ヘルプ(&H)"},
     {"mnuKalvex", u"Kalvexについて", "mnuHelp"},
 };
+// clang-format on
 
 }  // namespace
 
@@ -88,8 +91,7 @@ void frmKalvex::InitControls() {
 }
 
 void frmKalvex::Form_Resize() {
-    if (frmText* input = input_.Existing())
-        input->SetState(State());
+    if (frmText* input = input_.Existing()) input->SetState(State());
 }
 
 void frmKalvex::Form_Unload() {

@@ -4,6 +4,8 @@
 
 namespace {
 
+// The tables keep their columns.
+// clang-format off
 constexpr forms::Window kWindow{"frmReturn", u"編集結果([ctrl]+[c]でクリップボードへコピー)",
                                 forms::Border::SizableModal, 4305, 2805};
 
@@ -18,6 +20,7 @@ constexpr forms::MenuItem kMenus[] = {
     {"mnuEdit", u"編集(&E)"},
     {"mnuClipCopy", u"クリップボードへコピー", "mnuEdit", forms::Shortcut::Copy},
 };
+// clang-format on
 
 }  // namespace
 

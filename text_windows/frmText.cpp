@@ -6,6 +6,8 @@ namespace {
 
 // A companion of the main window: no buttons on its title bar, no taskbar entry of its own,
 // but sizable and movable.
+// The tables keep their columns.
+// clang-format off
 constexpr forms::Window kWindow{"frmText", u"Text([Esc]でクリア)", forms::Border::SizableTool,
                                 5265, 3990};
 
@@ -22,6 +24,7 @@ constexpr forms::MenuItem kMenus[] = {
     {"mnuEditApostrophes", u"編集（' も \\' に）", "txtText"},
     {"mnuEditTabs", u"編集（タブを \\t / vbTab に）", "txtText"},
 };
+// clang-format on
 
 }  // namespace
 

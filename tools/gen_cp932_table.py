@@ -23,7 +23,7 @@ import re
 import sys
 
 EXPECTED_UNITS = 9216  # the count the list itself declares; a different count means a bad list
-BLOCK_BITS = 256  # code units per second-level block: 101 distinct blocks, about 3.5 KB in all
+BLOCK_BITS = 256  # code units per second-level block: 101 distinct blocks, about 3.5 KB for the double-byte set
 WORDS = BLOCK_BITS // 64
 DEFAULT_BYTE = 0x3F  # '?', what a unit with no mapping becomes
 

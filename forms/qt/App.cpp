@@ -97,7 +97,7 @@ void ShellOpen(const Form*, std::u16string_view address) {
 
 void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view title) {
     QMessageBox box(QMessageBox::Warning, ToQString(title), ToQString(prompt), QMessageBox::Ok,
-                    owner ? static_cast<ToolkitForm&>(owner->Native()).Widget() : nullptr);
+                    owner ? static_cast<QtForm&>(owner->Native()).Widget() : nullptr);
     box.setWindowModality(Qt::ApplicationModal);
     // Ctrl+C copies the box's title, text and button, as a Windows message box does.
     auto* copy = new QAction(&box);

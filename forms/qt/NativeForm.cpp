@@ -1,5 +1,5 @@
-// The native hooks on Qt Widgets: each form's window is a FormWindow whose controls are built
-// from the window's design table.
+// The native hooks on Qt Widgets: each form's window is a QtForm::MainWindow whose controls are
+// built from the window's design table.
 #include "forms/qt/NativeForm.h"
 
 #include <QAction>
@@ -139,28 +139,22 @@ void Style(QWidget* widget, const Control& design) {
 
 }  // namespace
 
-std::unique_ptr<NativeForm> NativeForm::Make(Form& form, const Window& design,
-                                             std::span<const Control> controls,
-                                             std::span<const MenuItem> menus) {
-    return std::make_unique<ToolkitForm>(form, design, controls, menus);
+std::unique_ptr<NativeForm> NativeForm::Make(Form& form, const Window& design) {
+    return std::make_unique<QtForm>(form, design);
 }
 
-ToolkitForm::ToolkitForm(Form& form, const Window& design, std::span<const Control> controls,
-                         std::span<const MenuItem> menus)
-    : form_(form), border_(design.border) {
-    auto* owner =
-        form.Owner() ? static_cast<ToolkitForm&>(form.Owner()->Native()).Widget() : nullptr;
-    window_ = new FormWindow(*this, owner, FlagsOf(border_));
+QtForm::QtForm(Form& form, const Window& design) : form_(form), border_(design.border) {
+    auto* owner = form.Owner() ? static_cast<QtForm&>(form.Owner()->Native()).Widget() : nullptr;
+    window_ = new MainWindow(*this, owner, FlagsOf(border_));
     window_->setAttribute(Qt::WA_DeleteOnClose);
     window_->setAttribute(Qt::WA_ShowWithoutActivating, IsTool(border_));
     window_->setObjectName(QString::fromUtf8(design.name));
     window_->setWindowTitle(ToQString(design.caption));
     window_->setCentralWidget(new QWidget(window_));
-    controls_.reserve(controls.size() + menus.size());
-    AddControls(controls);
-    AddMenus(menus, controls);
-    // The first in the tab order has the focus when the window opens.
-    if (const auto order = TabOrder(controls); !order.empty()) As(Find(order[0]->name))->setFocus();
+    controls_.reserve(form.Controls().size() + form.Menus().size());
+    AddControls();
+    AddMenus();
+    if (const Control* first = FirstStop(form.Controls())) As(Find(first->name))->setFocus();
     defaultButton_ = As<QPushButton>(Find(design.defaultButton));
     if (defaultButton_) defaultButton_->setDefault(true);
     const QSize client(Px(design.clientWidth), Px(design.clientHeight) + MenuHeight());
@@ -170,16 +164,22 @@ ToolkitForm::ToolkitForm(Form& form, const Window& design, std::span<const Contr
         window_->resize(client);
 }
 
-ToolkitForm::~ToolkitForm() { delete window_; }
+QtForm::~QtForm() { delete window_; }
 
-NativeControl* ToolkitForm::Find(std::string_view name) {
-    for (NativeControl& control : controls_)
-        if (!name.empty() && control.name == name) return &control;
-    return nullptr;
+NativeControl* QtForm::Find(std::string_view name) { return FindNamed(controls_, name); }
+
+bool QtForm::IsReachable(const NativeControl& control) const {
+    const QWidget* widget = As(&control);
+    return widget->isEnabled() && widget->isVisibleTo(window_);
 }
 
-void ToolkitForm::AddControls(std::span<const Control> controls) {
-    for (const Control& design : controls) {
+bool QtForm::IsSelected(const NativeControl& control) const {
+    const auto* option = As<QRadioButton>(&control);
+    return option && option->isChecked();
+}
+
+void QtForm::AddControls() {
+    for (const Control& design : form_.Controls()) {
         QWidget* frame = As(Find(design.frame));
         QWidget* widget = NewWidget(design, frame ? frame : window_->centralWidget());
         Style(widget, design);
@@ -187,11 +187,12 @@ void ToolkitForm::AddControls(std::span<const Control> controls) {
     }
 }
 
-void ToolkitForm::AddMenus(std::span<const MenuItem> menus, std::span<const Control> controls) {
+void QtForm::AddMenus() {
+    const std::span<const MenuItem> menus = form_.Menus();
     QMenuBar* bar = window_->menuBar();
     for (const MenuItem& item : menus) {
         const QString caption = ToQString(item.caption);
-        const MenuPlace place = PlaceOf(item, menus, controls);
+        const MenuPlace place = PlaceOf(item, menus, form_.Controls());
         QObject* made = nullptr;
         if (place == MenuPlace::Menu) {
             made = bar->addMenu(caption);
@@ -215,7 +216,7 @@ void ToolkitForm::AddMenus(std::span<const MenuItem> menus, std::span<const Cont
 
 // A text box claims the common edit shortcuts before the window sees them; for the window's
 // own copy it declines, so Ctrl+C copies the whole text, not the selection.
-void ToolkitForm::YieldCopyToWindow() {
+void QtForm::YieldCopyToWindow() {
     for (const NativeControl& control : controls_) {
         if (!As<MultiLineBox>(&control)) continue;
         Filter(control.object, [](QEvent* event) {
@@ -228,15 +229,9 @@ void ToolkitForm::YieldCopyToWindow() {
 }
 
 // Tab and Shift+Tab go by the tab order rule, as on Windows: one stop for an option group.
-void ToolkitForm::MoveFocus(bool backwards) {
+void QtForm::MoveFocus(bool backwards) {
     const auto widget = [this](const Control& c) { return As(Find(c.name)); };
-    const auto stops = TabStops(
-        form_.Controls(),
-        [&](const Control& c) { return widget(c)->isEnabled() && widget(c)->isVisibleTo(window_); },
-        [&](const Control& c) {
-            auto* option = qobject_cast<QRadioButton*>(widget(c));
-            return option && option->isChecked();
-        });
+    const auto stops = TabStops(form_.Controls());
     const Control* from = nullptr;
     for (const Control* stop : stops)
         if (widget(*stop) == window_->focusWidget()) from = stop;
@@ -244,14 +239,13 @@ void ToolkitForm::MoveFocus(bool backwards) {
         widget(*to)->setFocus(backwards ? Qt::BacktabFocusReason : Qt::TabFocusReason);
 }
 
-void ToolkitForm::ShowModeless() {
-    if (!IsOpen()) return;
+void QtForm::ShowModeless() {
     window_->isMinimized() ? window_->showNormal() : window_->show();
     window_->raise();
     if (!IsTool(border_)) window_->activateWindow();
 }
 
-void ToolkitForm::ShowModal() {
+void QtForm::ShowModal() {
     window_->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     QObject::connect(window_, &QObject::destroyed, &loop, &QEventLoop::quit);
@@ -259,55 +253,48 @@ void ToolkitForm::ShowModal() {
     if (IsOpen() && window_->isVisible()) loop.exec(QEventLoop::DialogExec);
 }
 
-void ToolkitForm::Close() {
-    if (IsOpen()) window_->close();
+void QtForm::Close() { window_->close(); }
+
+void QtForm::SetCaption(std::u16string_view caption) {
+    window_->setWindowTitle(ToQString(caption));
 }
 
-void ToolkitForm::SetCaption(std::u16string_view caption) {
-    if (window_) window_->setWindowTitle(ToQString(caption));
-}
-
-void ToolkitForm::SetMinimized(bool minimized) {
+void QtForm::SetMinimized(bool minimized) {
     minimized ? window_->showMinimized() : window_->showNormal();
 }
 
-QMargins ToolkitForm::FrameMargins() const {
+QMargins QtForm::FrameMargins() const {
     if (const QWindow* w = window_->windowHandle(); w && window_->isVisible())
         return w->frameMargins();
     // Not framed yet: assume the frame of the window it belongs to.
     const Form* owner = form_.Owner();
-    return owner && !owner->IsClosed()
-               ? static_cast<const ToolkitForm&>(owner->Native()).FrameMargins()
-               : QMargins();
+    return owner && !owner->IsClosed() ? static_cast<const QtForm&>(owner->Native()).FrameMargins()
+                                       : QMargins();
 }
 
-int ToolkitForm::MenuHeight() const {
+int QtForm::MenuHeight() const {
     const QWidget* menu = window_->menuWidget();
     return menu && !menu->isHidden() ? menu->sizeHint().height() : 0;
 }
 
 // A hidden window has not laid out its client area yet; its size follows from the window's.
-Pixels ToolkitForm::Client() const {
-    if (!window_) return {};
+Pixels QtForm::Client() const {
     const QSize size = window_->isVisible() ? window_->centralWidget()->size()
                                             : window_->size() - QSize(0, MenuHeight());
     return {0, 0, size.width(), size.height()};
 }
 
-Pixels ToolkitForm::Outer() const {
-    if (!window_) return {};
+Pixels QtForm::Outer() const {
     const QRect outer = window_->geometry().marginsAdded(FrameMargins());
     return {outer.left(), outer.top(), outer.width(), outer.height()};
 }
 
-void ToolkitForm::SetOuter(const Pixels& outer) {
-    if (!window_) return;
+void QtForm::SetOuter(const Pixels& outer) {
     window_->setGeometry(ToQRect(outer).marginsRemoved(FrameMargins()));
     if (!onScreen_) settle_ = [this, outer] { SetOuter(outer); };
 }
 
-void ToolkitForm::CentreOver(const NativeForm* other) {
-    if (!window_) return;
+void QtForm::CentreOver(const NativeForm* other) {
     if (other)
         CentreOver(ToQRect(other->Outer()));
     else if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -315,14 +302,14 @@ void ToolkitForm::CentreOver(const NativeForm* other) {
 }
 
 // Only the place: the client keeps its size whatever frame the window manager gives it.
-void ToolkitForm::CentreOver(const QRect& area) {
+void QtForm::CentreOver(const QRect& area) {
     QRect outer = ToQRect(Outer());
     outer.moveCenter(area.center());
     window_->setGeometry(outer.marginsRemoved(FrameMargins()));
     if (!onScreen_) settle_ = [this, area] { CentreOver(area); };
 }
 
-void ToolkitForm::OnClick(NativeControl& control, std::function<void()> handler) {
+void QtForm::OnClick(NativeControl& control, std::function<void()> handler) {
     if (auto* action = As<QAction>(&control)) {
         QObject::connect(action, &QAction::triggered, action, handler);
     } else if (auto* button = As<QAbstractButton>(&control)) {
@@ -340,14 +327,14 @@ void ToolkitForm::OnClick(NativeControl& control, std::function<void()> handler)
     }
 }
 
-void ToolkitForm::OnChange(NativeControl& control, std::function<void()> handler) {
+void QtForm::OnChange(NativeControl& control, std::function<void()> handler) {
     if (auto* line = As<QLineEdit>(&control))
         QObject::connect(line, &QLineEdit::textChanged, line, handler);
     else if (auto* box = As<QPlainTextEdit>(&control))
         QObject::connect(box, &QPlainTextEdit::textChanged, box, handler);
 }
 
-void ToolkitForm::OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) {
+void QtForm::OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) {
     Filter(control.object, [handler, reader = KeyReader()](QEvent* event) mutable {
         const std::optional<Key> key = reader.Read(event);
         return key && handler(*key);
@@ -356,39 +343,39 @@ void ToolkitForm::OnKeyDown(NativeControl& control, std::function<bool(Key)> han
 
 // --- What the window hears ---
 
-bool FormWindow::focusNextPrevChild(bool next) {
+bool QtForm::MainWindow::focusNextPrevChild(bool next) {
     Guarded([&] { form_.MoveFocus(!next); });
     return true;
 }
 
-void FormWindow::closeEvent(QCloseEvent* event) {
+void QtForm::MainWindow::closeEvent(QCloseEvent* event) {
     // A window without a close box ignores the window manager's close.
     if (event->spontaneous() && IsTool(form_.border_)) return event->ignore();
-    NativeForm::Unloading(form_.form_);
+    NativeForm::SendUnload(form_.form_);
     if (!event->isAccepted()) return;
     form_.closed_ = true;  // the toolkit deletes the window next
     QMainWindow::closeEvent(event);
 }
 
-void FormWindow::resizeEvent(QResizeEvent* event) {
+void QtForm::MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    NativeForm::Resized(form_.form_);
+    NativeForm::SendResize(form_.form_);
 }
 
 // No window has a maximize button, and one without a minimize button is minimized only with
 // the window it belongs to; where the window manager does either all the same, the window goes
 // back to normal once that change is over.
-void FormWindow::changeEvent(QEvent* event) {
+void QtForm::MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) return;
     const bool minimizable = CanMinimize(form_.border_) || form_.form_.Owner();
     if (isMaximized() || isFullScreen() || (isMinimized() && !minimizable))
         QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
     else
-        NativeForm::Resized(form_.form_);
+        NativeForm::SendResize(form_.form_);
 }
 
-void FormWindow::keyPressEvent(QKeyEvent* event) {
+void QtForm::MainWindow::keyPressEvent(QKeyEvent* event) {
     // The default button takes Enter from every control that leaves it unused.
     QPushButton* button = form_.defaultButton_;
     if (button && VirtualKey(event) == kKeyReturn) {
@@ -399,18 +386,18 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
     const bool controlHasFocus =
         focusWidget() && focusWidget() != this && focusWidget()->hasFocus();
     const Key key{VirtualKey(event), event->isAutoRepeat()};
-    if (controlHasFocus || !NativeForm::KeyDown(form_.form_, key))
+    if (controlHasFocus || !NativeForm::SendKeyDown(form_.form_, key))
         QMainWindow::keyPressEvent(event);
 }
 
-void FormWindow::showEvent(QShowEvent* event) {
+void QtForm::MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!form_.onScreen_ && windowHandle()) windowHandle()->installEventFilter(this);
 }
 
 // The window manager places and frames a window only once it is mapped; until then its outer
 // geometry, and any asked for, is a guess. The first exposure settles both.
-bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+bool QtForm::MainWindow::eventFilter(QObject* watched, QEvent* event) {
     QWindow* window = windowHandle();
     if (watched != window || event->type() != QEvent::Expose || !window->isExposed() ||
         form_.onScreen_)
@@ -421,7 +408,7 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     // After the window system's events already queued, the window manager's placement of this
     // window among them, so that the form sees where the window really stands.
     QMetaObject::invokeMethod(
-        this, [this] { NativeForm::OnScreen(form_.form_); }, Qt::QueuedConnection);
+        this, [this] { NativeForm::SendOnScreen(form_.form_); }, Qt::QueuedConnection);
     return false;
 }
 

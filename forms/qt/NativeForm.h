@@ -31,32 +31,10 @@ T* As(const NativeControl* control) {
     return control ? qobject_cast<T*>(control->object.data()) : nullptr;
 }
 
-class ToolkitForm;
-
-// The window itself: what it hears from the window system goes to its ToolkitForm.
-class FormWindow : public QMainWindow {
+class QtForm final : public NativeForm {
   public:
-    FormWindow(ToolkitForm& form, QWidget* owner, Qt::WindowFlags flags)
-        : QMainWindow(owner, flags), form_(form) {}
-
-  protected:
-    bool focusNextPrevChild(bool next) override;
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
-    ToolkitForm& form_;
-};
-
-class ToolkitForm final : public NativeForm {
-  public:
-    ToolkitForm(Form& form, const Window& design, std::span<const Control> controls,
-                std::span<const MenuItem> menus);
-    ~ToolkitForm() override;
+    QtForm(Form& form, const Window& design);
+    ~QtForm() override;
 
     bool IsOpen() const override { return window_ && !closed_; }
     NativeControl* Find(std::string_view name) override;
@@ -67,19 +45,39 @@ class ToolkitForm final : public NativeForm {
     void SetOuter(const Pixels& outer) override;
     void CentreOver(const NativeForm* other) override;
     Pixels Client() const override;
-    bool IsMinimized() const override { return window_ && window_->isMinimized(); }
+    bool IsMinimized() const override { return window_->isMinimized(); }
     void SetMinimized(bool minimized) override;
     void SetCaption(std::u16string_view caption) override;
     void OnClick(NativeControl& control, std::function<void()> handler) override;
     void OnChange(NativeControl& control, std::function<void()> handler) override;
     void OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) override;
+    bool IsReachable(const NativeControl& control) const override;
+    bool IsSelected(const NativeControl& control) const override;
 
     QWidget* Widget() const { return window_; }  // null once the window has gone
 
   private:
-    friend class FormWindow;
-    void AddControls(std::span<const Control> controls);
-    void AddMenus(std::span<const MenuItem> menus, std::span<const Control> controls);
+    // The window itself: what it hears from the window system goes to its QtForm.
+    class MainWindow : public QMainWindow {
+      public:
+        MainWindow(QtForm& form, QWidget* owner, Qt::WindowFlags flags)
+            : QMainWindow(owner, flags), form_(form) {}
+
+      protected:
+        bool focusNextPrevChild(bool next) override;
+        void closeEvent(QCloseEvent* event) override;
+        void resizeEvent(QResizeEvent* event) override;
+        void changeEvent(QEvent* event) override;
+        void keyPressEvent(QKeyEvent* event) override;
+        void showEvent(QShowEvent* event) override;
+        bool eventFilter(QObject* watched, QEvent* event) override;
+
+      private:
+        QtForm& form_;
+    };
+
+    void AddControls();
+    void AddMenus();
     void MoveFocus(bool backwards);
     void YieldCopyToWindow();
     void CentreOver(const QRect& area);
@@ -88,7 +86,7 @@ class ToolkitForm final : public NativeForm {
 
     Form& form_;
     Border border_;
-    QPointer<FormWindow> window_;
+    QPointer<MainWindow> window_;
     bool closed_ = false;
     std::vector<NativeControl> controls_;
     QPointer<QPushButton> defaultButton_;

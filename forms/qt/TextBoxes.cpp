@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QValidator>
@@ -15,13 +14,14 @@
 
 #include "forms/App.h"
 #include "forms/Guard.h"
+#include "forms/Paste.h"
 
 namespace forms {
 
 namespace {
 
-// Cuts a pasted text at its first line break: the break and everything after it up to the
-// cursor, the end of what was inserted, go; what stood after the cursor stays.
+// Cuts a pasted text as a single-line box keeps it (FirstLine): the break and everything after
+// it up to the cursor, the end of what was inserted, go; what stood after the cursor stays.
 class FirstLineOnly : public QValidator {
   public:
     using QValidator::QValidator;
@@ -30,12 +30,16 @@ class FirstLineOnly : public QValidator {
     }
 
   private:
+    static qsizetype FirstLineSize(const QString& text) {
+        return qsizetype(
+            FirstLine({reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())})
+                .size());
+    }
     static State Cut(QString& input, int& pos) {
-        static const QRegularExpression lineBreak(QStringLiteral("[\r\n]"));
-        const qsizetype cut = input.indexOf(lineBreak);
-        if (cut < 0) return Acceptable;
+        const qsizetype cut = FirstLineSize(input);
+        if (cut == input.size()) return Acceptable;
         const QString rest = input.mid(std::max<qsizetype>(pos, cut));
-        input = input.left(cut) + (rest.contains(lineBreak) ? QString() : rest);
+        input = input.left(cut) + (FirstLineSize(rest) < rest.size() ? QString() : rest);
         pos = int(cut);
         return Acceptable;
     }

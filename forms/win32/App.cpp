@@ -137,7 +137,7 @@ std::optional<int> RunMessages(const std::function<bool()>& done) {
             break;
         }
         // A handler that fails takes its key with it.
-        if (!Guarded(true, [&] { return ToolkitForm::PreviewKey(msg); })) {
+        if (!Guarded(true, [&] { return Win32Form::PreviewKey(msg); })) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -156,9 +156,9 @@ Application::Application(const char*) : native_(std::make_unique<Native>()) {
     InitCommonControlsEx(&controls);
     // The clipboard wants an owner window for its data, and the busy cursor a window to hear when
     // the program is back at its messages; this one lives as long as the program.
-    clipboardOwner = Made(CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                          nullptr, GetModuleHandleW(nullptr), nullptr),
-                          "the clipboard's window");
+    clipboardOwner = Created(CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                             nullptr, GetModuleHandleW(nullptr), nullptr),
+                             "the clipboard's window");
     SetWindowSubclass(clipboardOwner, HelperProc, 0, 0);
 }
 
@@ -180,10 +180,6 @@ std::wstring ModulePath() {
     }
 }
 
-std::u16string Units(std::wstring_view text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
-}
-
 // The version numbers and the copyright, as the executable's version resource holds them.
 void ReadVersion(const std::wstring& module, AppInfo& info) {
     DWORD ignored = 0;
@@ -202,7 +198,7 @@ void ReadVersion(const std::wstring& module, AppInfo& info) {
     if (VerQueryValueW(block.data(), L"\\StringFileInfo\\041104b0\\LegalCopyright",
                        reinterpret_cast<void**>(&copyright), &length) &&
         copyright && length > 0)
-        info.legalCopyright = Units(std::wstring_view(copyright, length - 1));
+        info.legalCopyright = std::u16string(copyright, copyright + length - 1);
 }
 
 }  // namespace
@@ -214,27 +210,28 @@ AppInfo App() {
     std::wstring_view name(module);
     name.remove_prefix(slash == std::wstring::npos ? 0 : slash + 1);
     AppInfo info;
-    info.exeName = Units(name.substr(0, name.rfind(L'.')));
-    info.path = Units(folder);
+    name = name.substr(0, name.rfind(L'.'));
+    info.exeName = std::u16string(name.begin(), name.end());
+    info.path = std::u16string(folder.begin(), folder.end());
     ReadVersion(module, info);
     return info;
 }
 
 namespace {
-HWND HwndOf(const Form* form) {
-    return form ? static_cast<const ToolkitForm&>(form->Native()).Hwnd() : nullptr;
+HWND WindowOf(const Form* form) {
+    return form ? static_cast<const Win32Form&>(form->Native()).Hwnd() : nullptr;
 }
 }  // namespace
 
 void ShellOpen(const Form* owner, std::u16string_view address) {
     const std::u16string file(address);
     const std::u16string folder = App().path;
-    ShellExecuteW(HwndOf(owner), L"Open", Wide(file), nullptr, Wide(folder), SW_SHOWNORMAL);
+    ShellExecuteW(WindowOf(owner), L"Open", Wide(file), nullptr, Wide(folder), SW_SHOWNORMAL);
 }
 
 // The message box disables its owner; the program's other windows wait with it.
 void MsgBox(const Form* owner, std::u16string_view prompt, std::u16string_view title) {
-    const HWND ownerHwnd = HwndOf(owner);
+    const HWND ownerHwnd = WindowOf(owner);
     std::vector<HWND> disabled = DisableOthers(ownerHwnd);
     const std::u16string text(prompt), caption(title);
     MessageBoxW(ownerHwnd, Wide(text), Wide(caption), MB_OK | MB_ICONEXCLAMATION);
@@ -291,7 +288,7 @@ void ShowBusy() {
 }
 
 void End() {
-    ToolkitForm::HideAll();
+    Win32Form::HideAll();
     PostQuitMessage(0);
 }
 

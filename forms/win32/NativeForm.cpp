@@ -1,7 +1,5 @@
 // The native hooks on the Win32 API: each form is a top-level window whose controls, menus and
-// tooltips are built from the window's design tables. Keyboard navigation is the runtime's own
-// (the windows are not dialogs): Tab in tab-index order, Enter for the default button, arrows
-// between the option buttons of a frame.
+// tooltips are built from the window's design tables. The keyboard is in Keys.cpp.
 #include "forms/win32/NativeForm.h"
 
 #include <algorithm>
@@ -22,15 +20,11 @@ constexpr int kFirstMenuId = 1000;
 constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
 
 // Every form with a window.
-std::vector<ToolkitForm*> live;
+std::vector<Win32Form*> live;
 
 DWORD StyleOf(Border border) {
     return WS_OVERLAPPED | WS_CAPTION | (IsTool(border) ? 0 : WS_SYSMENU) |
            (IsFixedSize(border) ? 0 : WS_THICKFRAME) | (CanMinimize(border) ? WS_MINIMIZEBOX : 0);
-}
-
-std::wstring WideOf(std::u16string_view text) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
 
 HICON AppIcon(int size) {
@@ -95,14 +89,12 @@ int TextHeight(HWND control) {
     return metrics.tmHeight;
 }
 
-bool IsDown(int key) { return GetKeyState(key) < 0; }
-
 // As in a dialog, a push button with the focus is the default one while it has it, and wears
 // the default border: Enter presses it.
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                             DWORD_PTR form) {
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
-        auto* owner = reinterpret_cast<ToolkitForm*>(form);
+        auto* owner = reinterpret_cast<Win32Form*>(form);
         Guarded([&] { owner->MarkDefault(message == WM_SETFOCUS ? hwnd : nullptr); });
     }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ButtonProc, 0);
@@ -122,29 +114,25 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-std::unique_ptr<NativeForm> NativeForm::Make(Form& form, const Window& design,
-                                             std::span<const Control> controls,
-                                             std::span<const MenuItem> menus) {
-    return std::make_unique<ToolkitForm>(form, design, controls, menus);
+std::unique_ptr<NativeForm> NativeForm::Make(Form& form, const Window& design) {
+    return std::make_unique<Win32Form>(form, design);
 }
 
-ToolkitForm::ToolkitForm(Form& form, const Window& design, std::span<const Control> controls,
-                         std::span<const MenuItem> menus)
-    : form_(form), border_(design.border) {
-    RegisterFormClass(&ToolkitForm::Proc);
+Win32Form::Win32Form(Form& form, const Window& design) : form_(form), border_(design.border) {
+    RegisterFormClass(&Win32Form::Proc);
     const Form* ownerForm = form.Owner();
-    HWND owner = ownerForm ? static_cast<ToolkitForm&>(ownerForm->Native()).hwnd_ : nullptr;
-    const std::wstring caption = WideOf(design.caption);
+    HWND owner = ownerForm ? static_cast<Win32Form&>(ownerForm->Native()).hwnd_ : nullptr;
+    const std::u16string caption(design.caption);
     // The window procedure takes this from the creation parameters on WM_NCCREATE.
-    Made(CreateWindowExW(0, kClassName, caption.c_str(), StyleOf(border_), CW_USEDEFAULT,
-                         CW_USEDEFAULT, Px(design.clientWidth), Px(design.clientHeight), owner,
-                         nullptr, GetModuleHandleW(nullptr), this),
-         "a window");
+    Created(CreateWindowExW(0, kClassName, Wide(caption), StyleOf(border_), CW_USEDEFAULT,
+                            CW_USEDEFAULT, Px(design.clientWidth), Px(design.clientHeight), owner,
+                            nullptr, GetModuleHandleW(nullptr), this),
+            "a window");
     live.push_back(this);
     try {
-        controls_.reserve(controls.size() + menus.size());
+        controls_.reserve(form.Controls().size() + form.Menus().size());
         AddControls();
-        AddMenus(menus);
+        AddMenus();
         AddToolTips();
     } catch (...) {
         Destroy();  // a window half made goes at once, before any message reaches it
@@ -153,14 +141,13 @@ ToolkitForm::ToolkitForm(Form& form, const Window& design, std::span<const Contr
     defaultButton_ = Find(design.defaultButton);
     MarkDefault(nullptr);
     SetClientSize(Px(design.clientWidth), Px(design.clientHeight));
-    // The first in the tab order has the focus when the window opens.
-    if (const auto stops = TabStops(); !stops.empty()) focus_ = Find(stops.front()->name)->hwnd;
+    if (const Control* first = FirstStop(form.Controls())) focus_ = Find(first->name)->hwnd;
 }
 
-ToolkitForm::~ToolkitForm() { Destroy(); }
+Win32Form::~Win32Form() { Destroy(); }
 
 // Destroyed with its form: no unload step, and nothing of this object is used again.
-void ToolkitForm::Destroy() {
+void Win32Form::Destroy() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         EnableAgain(disabled_);
@@ -171,43 +158,40 @@ void ToolkitForm::Destroy() {
     if (shortcuts_) DestroyAcceleratorTable(std::exchange(shortcuts_, nullptr));
 }
 
-NativeControl* ToolkitForm::Find(std::string_view name) {
-    for (NativeControl& control : controls_)
-        if (!name.empty() && control.name == name) return &control;
-    return nullptr;
-}
+NativeControl* Win32Form::Find(std::string_view name) { return FindNamed(controls_, name); }
 
-NativeControl* ToolkitForm::Find(HWND hwnd, int id) {
+NativeControl* Win32Form::Find(HWND hwnd, int id) {
     for (NativeControl& control : controls_)
         if (hwnd ? control.hwnd == hwnd : control.id == id) return &control;
     return nullptr;
 }
 
-void ToolkitForm::AddMenus(std::span<const MenuItem> menus) {
+void Win32Form::AddMenus() {
+    const std::span<const MenuItem> menus = form_.Menus();
     if (menus.empty()) return;
-    HMENU bar = Made(CreateMenu(), "a menu bar");
+    HMENU bar = Created(CreateMenu(), "a menu bar");
     std::vector<std::pair<std::string_view, HMENU>> popups;
     std::vector<ACCEL> keys;
     for (const MenuItem& item : menus) {
         const int id = kFirstMenuId + int(controls_.size());
-        std::wstring caption = WideOf(item.caption);
+        std::u16string caption(item.caption);
         const MenuPlace place = PlaceOf(item, menus, form_.Controls());
         if (place == MenuPlace::ContextMenu) {
             // Shown by the box's own context menu.
         } else if (place == MenuPlace::Menu) {
-            HMENU popup = Made(CreatePopupMenu(), "a menu");
+            HMENU popup = Created(CreatePopupMenu(), "a menu");
             popups.emplace_back(item.name, popup);
             AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
-                        caption.c_str());
+                        Wide(caption));
         } else {
             if (item.shortcut == Shortcut::Copy) {
-                caption += L"\tCtrl+C";
+                caption += u"\tCtrl+C";
                 keys.push_back({FCONTROL | FVIRTKEY, 'C', WORD(id)});
             }
             HMENU menu = bar;
             for (const auto& [name, popup] : popups)
                 if (name == item.menu) menu = popup;
-            AppendMenuW(menu, MF_STRING, UINT_PTR(id), caption.c_str());
+            AppendMenuW(menu, MF_STRING, UINT_PTR(id), Wide(caption));
         }
         NativeControl& made = controls_.emplace_back();
         made.name = item.name;
@@ -216,10 +200,11 @@ void ToolkitForm::AddMenus(std::span<const MenuItem> menus) {
     }
     SetMenu(hwnd_, bar);
     if (!keys.empty())
-        shortcuts_ = Made(CreateAcceleratorTableW(keys.data(), int(keys.size())), "the shortcuts");
+        shortcuts_ =
+            Created(CreateAcceleratorTableW(keys.data(), int(keys.size())), "the shortcuts");
 }
 
-void ToolkitForm::AddControls() {
+void Win32Form::AddControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const Control& design : form_.Controls()) {
         // Controls in a frame are the window's children like every other: only their place is
@@ -232,11 +217,12 @@ void ToolkitForm::AddControls() {
             }
         const ControlClass cls = ClassOf(design.kind);
         const int id = kFirstControlId + int(controls_.size());
-        const std::wstring caption = WideOf(design.caption);
-        HWND hwnd = Made(CreateWindowExW(cls.exStyle, cls.name, caption.c_str(), cls.style, at.left,
-                                         at.top, at.width, at.height, hwnd_,
-                                         reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr),
-                         "a control");
+        const std::u16string caption(design.caption);
+        HWND hwnd =
+            Created(CreateWindowExW(cls.exStyle, cls.name, Wide(caption), cls.style, at.left,
+                                    at.top, at.width, at.height, hwnd_,
+                                    reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr),
+                    "a control");
         SendMessageW(hwnd, WM_SETFONT,
                      reinterpret_cast<WPARAM>(JapaneseFont(Resolved(design.font))), FALSE);
         const int textHeight = TextHeight(hwnd) + (design.kind == Kind::Option ? 2 : 0);
@@ -262,7 +248,7 @@ void ToolkitForm::AddControls() {
             SetWindowPos(control.hwnd, HWND_BOTTOM, 0, 0, 0, 0, kKeepPlace);
 }
 
-void ToolkitForm::AddToolTips() {
+void Win32Form::AddToolTips() {
     tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr),
@@ -272,15 +258,15 @@ void ToolkitForm::AddToolTips() {
         SetTip(*Find(design.name), design.tip, TTM_ADDTOOLW);
 }
 
-std::vector<const NativeControl*> ToolkitForm::ContextItems(const NativeControl& box) const {
+std::vector<const NativeControl*> Win32Form::ContextItems(const NativeControl& box) const {
     std::vector<const NativeControl*> items;
     for (const NativeControl& control : controls_)
         if (control.item && control.item->menu == box.name) items.push_back(&control);
     return items;
 }
 
-void ToolkitForm::SetTip(const NativeControl& control, std::u16string_view tip, UINT message) {
-    std::wstring text = WideOf(tip);
+void Win32Form::SetTip(const NativeControl& control, std::u16string_view tip, UINT message) {
+    std::wstring text(tip.begin(), tip.end());  // the tool takes it as writable
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -292,26 +278,26 @@ void ToolkitForm::SetTip(const NativeControl& control, std::u16string_view tip, 
 
 // The design gives the client size under the menu bar; the frame and the menu bar, however
 // many rows it takes, come on top of it.
-void ToolkitForm::SetClientSize(int width, int height) {
+void Win32Form::SetClientSize(int width, int height) {
     const Pixels outer = Outer(), client = Client();
     fixedSize_ = {width + outer.width - client.width, height + outer.height - client.height};
     SetWindowPos(hwnd_, nullptr, 0, 0, fixedSize_.cx, fixedSize_.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-LRESULT CALLBACK ToolkitForm::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* made =
-            static_cast<ToolkitForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         made->hwnd_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
     }
-    auto* self = reinterpret_cast<ToolkitForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     return Guarded(LRESULT(0), [&] { return self->Handle(message, wParam, lParam); });
 }
 
-LRESULT ToolkitForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -320,7 +306,7 @@ LRESULT ToolkitForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORBTN:
             return Colour(message, wParam, lParam);
         case WM_SIZE:
-            Resized(form_);
+            SendResize(form_);
             return 0;
         case WM_ACTIVATE:
             // As a dialog does: the focus goes back to the control that had it.
@@ -350,7 +336,7 @@ LRESULT ToolkitForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (!IsTool(border_)) Close();
             return 0;
         case kOnScreen:
-            OnScreen(form_);
+            SendOnScreen(form_);
             return 0;
         case WM_NCDESTROY:
             Detach();
@@ -359,7 +345,7 @@ LRESULT ToolkitForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-void ToolkitForm::OnCommand(int id, int code, HWND from) {
+void Win32Form::OnCommand(int id, int code, HWND from) {
     NativeControl* control = Find(from, id);
     if (!control) return;
     if (!from || code == BN_CLICKED || code == STN_CLICKED) {
@@ -370,7 +356,7 @@ void ToolkitForm::OnCommand(int id, int code, HWND from) {
     }
 }
 
-LRESULT ToolkitForm::Colour(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32Form::Colour(UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT brush = DefWindowProcW(hwnd_, message, wParam, lParam);
     const NativeControl* control = Find(reinterpret_cast<HWND>(lParam));
     if (control && control->design->colour != kDefaultColour) {
@@ -380,7 +366,7 @@ LRESULT ToolkitForm::Colour(UINT message, WPARAM wParam, LPARAM lParam) {
     return brush;
 }
 
-void ToolkitForm::MarkDefault(HWND focusedButton) {
+void Win32Form::MarkDefault(HWND focusedButton) {
     HWND chosen = focusedButton;
     if (!chosen && defaultButton_) chosen = defaultButton_->hwnd;
     for (const NativeControl& control : controls_)
@@ -389,102 +375,36 @@ void ToolkitForm::MarkDefault(HWND focusedButton) {
                          control.hwnd == chosen ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
-void ToolkitForm::SelectOption(NativeControl& option) {
+void Win32Form::SelectOption(NativeControl& option) {
     for (NativeControl& other : controls_)
         if (other.kind == Kind::Option && other.design->frame == option.design->frame)
             SendMessageW(other.hwnd, BM_SETCHECK, &other == &option ? BST_CHECKED : BST_UNCHECKED,
                          0);
 }
 
-std::vector<const Control*> ToolkitForm::TabStops() {
-    const auto open = [this](const Control& c) {
-        HWND hwnd = Find(c.name)->hwnd;
-        return IsWindowEnabled(hwnd) && (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE);
-    };
-    const auto selected = [this](const Control& c) {
-        return SendMessageW(Find(c.name)->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    };
-    return forms::TabStops(form_.Controls(), open, selected);
+bool Win32Form::IsReachable(const NativeControl& control) const {
+    return IsWindowEnabled(control.hwnd) && (GetWindowLongW(control.hwnd, GWL_STYLE) & WS_VISIBLE);
 }
 
-void ToolkitForm::MoveFocus(bool backwards) {
-    const auto stops = TabStops();
-    NativeControl* focus = Find(GetFocus());
-    const Control* to = Next(stops, focus ? focus->design : nullptr, backwards);
-    if (!to) return;
-    HWND target = Find(to->name)->hwnd;
-    SetFocus(target);
-    // Tabbing into a text box selects its text, as in a dialog.
-    if (to->kind == Kind::TextBox || to->kind == Kind::ColumnBox)
-        SendMessageW(target, EM_SETSEL, 0, -1);
+bool Win32Form::IsSelected(const NativeControl& control) const {
+    return SendMessageW(control.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void ToolkitForm::MoveAmongOptions(NativeControl& from, bool backwards) {
-    const auto group = OptionGroup(form_.Controls(), *from.design, [this](const Control& c) {
-        return IsWindowEnabled(Find(c.name)->hwnd) != FALSE;
-    });
-    NativeControl* next = Find(Next(group, from.design, backwards)->name);
-    SetFocus(next->hwnd);
-    SelectOption(*next);
-    if (next->click) next->click();
-}
-
-void ToolkitForm::RestoreFocus() {
+void Win32Form::RestoreFocus() {
     if (!focus_ || !IsWindow(focus_) || !IsWindowEnabled(focus_)) {
-        const auto stops = TabStops();
-        focus_ = stops.empty() ? nullptr : Find(stops.front()->name)->hwnd;
+        const Control* first = FirstStop(form_.Controls());
+        focus_ = first ? Find(first->name)->hwnd : nullptr;
     }
     if (focus_) SetFocus(focus_);
 }
 
-bool ToolkitForm::PreviewKey(MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
-    const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    for (ToolkitForm* form : live)
-        if (form->hwnd_ == root) return form->KeyPressed(msg);
-    return false;
+Win32Form* Win32Form::Showing(HWND window) {
+    for (Win32Form* form : live)
+        if (form->hwnd_ == window) return form;
+    return nullptr;
 }
 
-bool ToolkitForm::KeyPressed(MSG& msg) {
-    // Menu shortcuts come first: Ctrl+C copies the whole result, not the box's selection.
-    if (shortcuts_ && TranslateAcceleratorW(hwnd_, shortcuts_, &msg)) return true;
-    if (msg.message != WM_KEYDOWN) return false;
-    const int key = int(msg.wParam);
-    const bool repeat = (msg.lParam & (1 << 30)) != 0;
-    NativeControl* control = Find(msg.hwnd);
-    if (control && control->keyDown && control->keyDown({key, repeat})) return true;
-    if (!control && msg.hwnd == hwnd_ && KeyDown(form_, {key, repeat})) return true;
-    if (IsDown(VK_CONTROL) || IsDown(VK_MENU)) return false;
-    const Kind kind = control ? control->kind : Kind::Label;
-    switch (key) {
-        case VK_TAB:
-            // A multi-line box takes a typed tab as text.
-            if (kind == Kind::MultiLineBox) return false;
-            MoveFocus(IsDown(VK_SHIFT));
-            return true;
-        case VK_RETURN:
-            if (kind == Kind::MultiLineBox) return false;
-            if (kind == Kind::Button) {
-                SendMessageW(control->hwnd, BM_CLICK, 0, 0);
-                return true;
-            }
-            if (!defaultButton_) return false;
-            if (IsWindowEnabled(defaultButton_->hwnd) && defaultButton_->click)
-                defaultButton_->click();
-            return true;
-        case VK_UP:
-        case VK_DOWN:
-        case VK_LEFT:
-        case VK_RIGHT:
-            if (kind != Kind::Option) return false;
-            MoveAmongOptions(*control, key == VK_UP || key == VK_LEFT);
-            return true;
-    }
-    return false;
-}
-
-void ToolkitForm::ShowModeless() {
-    if (!hwnd_) return;
+void Win32Form::ShowModeless() {
     const bool activates = !IsTool(border_);
     ShowWindow(hwnd_, !activates ? SW_SHOWNOACTIVATE : IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
     if (activates)
@@ -498,7 +418,7 @@ void ToolkitForm::ShowModeless() {
 }
 
 // Every other window of the program takes no input until this one has closed.
-void ToolkitForm::ShowModal() {
+void Win32Form::ShowModal() {
     disabled_ = DisableOthers(hwnd_);
     ShowModeless();
     RunMessages([this] { return !IsOpen(); });
@@ -524,40 +444,38 @@ void EnableAgain(std::vector<HWND>& windows) {
     windows.clear();
 }
 
-void ToolkitForm::Close() {
-    if (!hwnd_) return;
-    Unloading(form_);
+void Win32Form::Close() {
+    SendUnload(form_);
     if (!hwnd_) return;      // the unload step may have closed it already
     EnableAgain(disabled_);  // before the window goes, so that its owner takes the activation
     DestroyWindow(hwnd_);
 }
 
 // The window has gone; this object stays with its form, which may still be running a handler.
-void ToolkitForm::Detach() {
+void Win32Form::Detach() {
     EnableAgain(disabled_);
     hwnd_ = nullptr;
     std::erase(live, this);
     if (live.empty()) PostQuitMessage(0);
 }
 
-void ToolkitForm::HideAll() {
-    for (ToolkitForm* form : live) ShowWindow(form->hwnd_, SW_HIDE);
+void Win32Form::HideAll() {
+    for (Win32Form* form : live) ShowWindow(form->hwnd_, SW_HIDE);
 }
 
-Pixels ToolkitForm::Outer() const {
+Pixels Win32Form::Outer() const {
     RECT outer{};
-    if (hwnd_) GetWindowRect(hwnd_, &outer);
+    GetWindowRect(hwnd_, &outer);
     return {outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top};
 }
 
-void ToolkitForm::SetOuter(const Pixels& outer) {
-    if (hwnd_)
-        SetWindowPos(hwnd_, nullptr, outer.left, outer.top, outer.width, outer.height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+void Win32Form::SetOuter(const Pixels& outer) {
+    SetWindowPos(hwnd_, nullptr, outer.left, outer.top, outer.width, outer.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Only the place: the window keeps its size.
-void ToolkitForm::CentreOver(const NativeForm* other) {
+void Win32Form::CentreOver(const NativeForm* other) {
     RECT area;
     if (other) {
         const Pixels o = other->Outer();
@@ -571,24 +489,24 @@ void ToolkitForm::CentreOver(const NativeForm* other) {
     SetOuter(outer);
 }
 
-Pixels ToolkitForm::Client() const {
+Pixels Win32Form::Client() const {
     RECT client{};
-    if (hwnd_) GetClientRect(hwnd_, &client);
+    GetClientRect(hwnd_, &client);
     return {0, 0, client.right, client.bottom};
 }
 
-void ToolkitForm::SetMinimized(bool minimized) {
+void Win32Form::SetMinimized(bool minimized) {
     // The system hides an owned window while its owner is minimized and shows it again with
     // the owner: minimized on its own as well, it would come back iconic and elsewhere.
     if (form_.Owner() && minimized) return;
     ShowWindow(hwnd_, minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
 }
 
-void ToolkitForm::SetCaption(std::u16string_view caption) {
-    if (hwnd_) SetWindowTextW(hwnd_, WideOf(caption).c_str());
+void Win32Form::SetCaption(std::u16string_view caption) {
+    SetWindowTextW(hwnd_, Wide(std::u16string(caption)));
 }
 
-void ToolkitForm::OnClick(NativeControl& control, std::function<void()> handler) {
+void Win32Form::OnClick(NativeControl& control, std::function<void()> handler) {
     if (control.kind == Kind::Label && control.hwnd) {
         SetWindowLongW(control.hwnd, GWL_STYLE,
                        GetWindowLongW(control.hwnd, GWL_STYLE) | SS_NOTIFY);
@@ -597,11 +515,11 @@ void ToolkitForm::OnClick(NativeControl& control, std::function<void()> handler)
     control.click = std::move(handler);
 }
 
-void ToolkitForm::OnChange(NativeControl& control, std::function<void()> handler) {
+void Win32Form::OnChange(NativeControl& control, std::function<void()> handler) {
     control.change = std::move(handler);
 }
 
-void ToolkitForm::OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) {
+void Win32Form::OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) {
     control.keyDown = std::move(handler);
 }
 

@@ -13,7 +13,7 @@
 
 namespace forms {
 
-// wchar_t is 16 bits on Windows: the program's UTF-16 strings pass as they are.
+// wchar_t is 16 bits on Windows: the program's UTF-16 strings pass to the system as they are.
 inline const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
@@ -24,7 +24,7 @@ struct NativeText {
     std::u16string text;
 };
 
-class ToolkitForm;
+class Win32Form;
 
 struct NativeControl {
     std::string_view name;
@@ -37,14 +37,13 @@ struct NativeControl {
     std::function<void()> click;
     std::function<void()> change;
     std::function<bool(Key)> keyDown;
-    ToolkitForm* form = nullptr;
+    Win32Form* form = nullptr;
 };
 
-class ToolkitForm final : public NativeForm {
+class Win32Form final : public NativeForm {
   public:
-    ToolkitForm(Form& form, const Window& design, std::span<const Control> controls,
-                std::span<const MenuItem> menus);
-    ~ToolkitForm() override;
+    Win32Form(Form& form, const Window& design);
+    ~Win32Form() override;
 
     bool IsOpen() const override { return hwnd_ != nullptr; }
     NativeControl* Find(std::string_view name) override;
@@ -55,12 +54,14 @@ class ToolkitForm final : public NativeForm {
     void SetOuter(const Pixels& outer) override;
     void CentreOver(const NativeForm* other) override;
     Pixels Client() const override;
-    bool IsMinimized() const override { return hwnd_ && IsIconic(hwnd_); }
+    bool IsMinimized() const override { return IsIconic(hwnd_); }
     void SetMinimized(bool minimized) override;
     void SetCaption(std::u16string_view caption) override;
     void OnClick(NativeControl& control, std::function<void()> handler) override;
     void OnChange(NativeControl& control, std::function<void()> handler) override;
     void OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) override;
+    bool IsReachable(const NativeControl& control) const override;
+    bool IsSelected(const NativeControl& control) const override;
 
     HWND Hwnd() const { return hwnd_; }  // null once the window has gone
     void SelectOption(NativeControl& option);
@@ -79,16 +80,17 @@ class ToolkitForm final : public NativeForm {
     static void HideAll();
 
   private:
+    // The form whose window that is, while it has one.
+    static Win32Form* Showing(HWND window);
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void AddControls();
-    void AddMenus(std::span<const MenuItem> menus);
+    void AddMenus();
     void AddToolTips();
     void SetClientSize(int width, int height);
     void OnCommand(int id, int code, HWND from);
     LRESULT Colour(UINT message, WPARAM wParam, LPARAM lParam);
     bool KeyPressed(MSG& msg);
-    std::vector<const Control*> TabStops();
     void MoveFocus(bool backwards);
     void MoveAmongOptions(NativeControl& from, bool backwards);
     void RestoreFocus();
@@ -123,7 +125,7 @@ bool OpenClipboardWaiting(HWND owner);
 
 // A window, menu or table the system made, or an exception saying what it could not make.
 template <class Handle>
-Handle Made(Handle handle, const char* what) {
+Handle Created(Handle handle, const char* what) {
     if (!handle) throw std::runtime_error(std::string("Kalvex: could not make ") + what);
     return handle;
 }

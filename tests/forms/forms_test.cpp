@@ -102,7 +102,7 @@ class FormsTest : public QObject {
                                  "QPushButton", "QRadioButton", "QGroupBox"};
         for (const forms::Form* form : {(forms::Form*)&main, (forms::Form*)&input,
                                         (forms::Form*)&result, (forms::Form*)&about}) {
-            QWidget* window = static_cast<forms::ToolkitForm&>(form->Native()).Widget();
+            QWidget* window = static_cast<forms::QtForm&>(form->Native()).Widget();
             for (const forms::Control& design : form->Controls()) {
                 auto* widget = window->findChild<QWidget*>(Name(design.name));
                 QVERIFY2(widget && widget->inherits(classes[int(design.kind)]), design.name.data());
