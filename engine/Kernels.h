@@ -11,6 +11,8 @@
 #include <cstring>
 #include <numeric>
 
+#include "engine/Line.h"
+
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 #include <emmintrin.h>
 #include <tmmintrin.h>
@@ -34,25 +36,29 @@
 namespace modConvert {
 namespace {
 
-constexpr char16_t kCR = u'\r';
-constexpr char16_t kLF = u'\n';
+using line::kCR;
+using line::kLF;
 constexpr char16_t kBackslash = u'\\';
 constexpr char16_t kQuote = u'"';
 
+// The escape options as the kernels are instantiated for them.
 enum class Escape { kNone, kBackslash, kQuoteDoubling };
 
-// Escaping both C marks in one pass matches doubling the backslashes first and then escaping the
-// quotes: the first step adds no quotes, and the backslashes the second adds are never doubled.
+template <Escape E>
+constexpr EscapeMode kModeOf = E == Escape::kBackslash       ? kEscapeBackslash
+                               : E == Escape::kQuoteDoubling ? kEscapeQuoteDoubling
+                                                             : kEscapeNone;
+
+// The vector kernels below mark the same units in lanes: \ and " for C, " for VB.
 template <Escape E>
 constexpr bool NeedsEscape(char16_t c) {
-    if constexpr (E == Escape::kBackslash) return c == kBackslash || c == kQuote;
-    if constexpr (E == Escape::kQuoteDoubling) return c == kQuote;
-    return false;
+    return line::MarkBefore(kModeOf<E>, c) != 0;
 }
 
+// Every option that marks anything marks the quote.
 template <Escape E>
 constexpr char16_t EscapeMark() {
-    return E == Escape::kBackslash ? kBackslash : kQuote;
+    return line::MarkBefore(kModeOf<E>, kQuote);
 }
 
 // Points at the CR of the first CR LF in [p, end), or at end.
@@ -136,9 +142,8 @@ inline void Store(char16_t* o, __m128i units) {
 template <Escape E>
 inline __m128i EscapeLanes(__m128i units) {
     if constexpr (E == Escape::kBackslash) {
-        return _mm_or_si128(
-            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kBackslash))),
-            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote))));
+        return _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kBackslash))),
+                            _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote))));
     }
     if constexpr (E == Escape::kQuoteDoubling) {
         return _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(kQuote)));
@@ -262,8 +267,8 @@ KALVEX_TARGET_SSSE3 inline char16_t* Spread(char16_t* o, __m128i units, unsigned
     const __m128i zeroed = _mm_set1_epi8(static_cast<char>(0x80));
     const __m128i mark = _mm_set1_epi16(static_cast<short>(EscapeMark<E>()));
     for (int half = 0; half < 2; ++half) {
-        const __m128i from = _mm_load_si128(
-            reinterpret_cast<const __m128i*>(kSpreads.bytes[escapes] + 16 * half));
+        const __m128i from =
+            _mm_load_si128(reinterpret_cast<const __m128i*>(kSpreads.bytes[escapes] + 16 * half));
         const __m128i marks = _mm_and_si128(_mm_cmpeq_epi8(from, zeroed), mark);
         Store(o + 8 * half, _mm_or_si128(_mm_shuffle_epi8(units, from), marks));
     }
@@ -283,8 +288,8 @@ struct Ssse3Kernels : Sse2Kernels<E> {
         while (end - p >= 32) {  // two spreads store 32 places
             const __m128i a = Load(p);
             const __m128i b = Load(p + 8);
-            const auto crs = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_packs_epi16(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(b, cr))));
+            const auto crs = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(a, cr), _mm_cmpeq_epi16(b, cr))));
             const auto escapes = static_cast<unsigned>(
                 _mm_movemask_epi8(_mm_packs_epi16(EscapeLanes<E>(a), EscapeLanes<E>(b))));
             if (crs == 0) {

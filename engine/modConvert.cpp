@@ -121,7 +121,7 @@ Frame MakeFrame(std::u16string_view head, std::u16string_view tail, std::size_t 
     std::u16string first(indent, kSpace);
     first += head;
     std::u16string last(tail);
-    last += u"\r\n";
+    last += line::kCRLF;
     std::u16string between = last + first;
     return {Piece(std::move(first)), Piece(std::move(between)), Piece(std::move(last))};
 }
@@ -150,7 +150,7 @@ KALVEX_ALWAYS_INLINE char16_t* PutLinesWith(K, char16_t* o, const char16_t* p, c
             if (pads && pads->end == p - 2) o = PutSpaces(o, (pads++)->spaces);
             // The output to come is at least the input to come: room for a block copy.
             o = static_cast<std::size_t>(end - p) >= Piece::kBlock ? f.between.PutBlocks(o)
-                                                               : Put(o, f.between.view());
+                                                                   : Put(o, f.between.view());
             continue;
         }
         if (NeedsEscape<E>(c)) *o++ = EscapeMark<E>();
@@ -173,7 +173,7 @@ char16_t* PutLines(Escape e, char16_t* o, std::u16string_view text, const Frame&
 
 std::int64_t DoubleByteCount(const char16_t* p, const char16_t* end) {
     std::int64_t n = 0;
-    for (; p != end; ++p) n += *p >= 0x80 && detail::IsDoubleByte(*p);
+    for (; p != end; ++p) n += line::Width(*p) - 1;
     return n;
 }
 
@@ -186,14 +186,14 @@ struct Measure {
     std::size_t growth = 0;  // units escaping adds
 };
 
-// The filler before the tail of a line: its width is the prefix's, its units', one byte for
-// each mark escaping adds (every mark is ASCII) and one more for each double-byte unit. room is
-// the columns a line of no width leaves before the tail.
+// The filler before the tail of a line: its width is the prefix's, its units', and one byte for
+// each mark escaping adds (every mark is ASCII).
 template <Escape E>
-std::size_t Pad(const char16_t* p, const char16_t* end, std::int64_t room) {
-    std::int64_t width = end - p;
-    for (; p != end; ++p) width += NeedsEscape<E>(*p) + (*p >= 0x80 && detail::IsDoubleByte(*p));
-    return width < room ? static_cast<std::size_t>(room - width) : 0;
+std::size_t Pad(const char16_t* p, const char16_t* end, std::int64_t prefixWidth,
+                std::int64_t tailColumn) {
+    std::int64_t width = prefixWidth;
+    for (; p != end; ++p) width += NeedsEscape<E>(*p) + line::Width(*p);
+    return static_cast<std::size_t>(line::Filler(width, tailColumn));
 }
 
 // A line with as many units as there are columns before the tail is never padded, which
@@ -207,7 +207,8 @@ Measure MeasurePads(std::u16string_view text, std::int64_t prefixWidth, std::int
     const std::int64_t room = tailColumn - 1 - prefixWidth;
     std::int64_t line = 0;  // where the line starts
     const auto measure = [&](std::int64_t start, std::int64_t end) {
-        if (const std::size_t spaces = Pad<E>(text0 + start, text0 + end, room)) {
+        if (const std::size_t spaces =
+                Pad<E>(text0 + start, text0 + end, prefixWidth, tailColumn)) {
             m.pads.push_back({text0 + end, spaces});
             m.padding += spaces;
         }
@@ -235,8 +236,6 @@ Measure MeasurePads(Escape e, std::u16string_view text, std::int64_t prefixWidth
         e, [&](auto escape) { return MeasurePads<escape>(text, prefixWidth, tailColumn); });
 }
 
-std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
-
 // What a conversion writes, worked out before anything is written so that the result can be
 // sized once: the frame, the filler before each tail (none in the plain form) and the size.
 struct Plan {
@@ -249,12 +248,12 @@ struct Plan {
 // An empty text counts as one empty line.
 Plan MakePlan(EscapeMode mode, std::u16string_view text, std::u16string_view head,
               std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
-    Plan plan{ToEscape(mode), MakeFrame(head, tail, NonNegative(hStart)), {}, 0};
+    Plan plan{ToEscape(mode), MakeFrame(head, tail, line::Count(hStart)), {}, 0};
     const Frame& f = plan.frame;
     // Every line is at least as wide as the prefix, so a tail column at or before the prefix's
     // end pads nothing.
     const std::int64_t prefixWidth = AnsiByteLength(f.first.view());
-    const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
+    const auto tailColumn = static_cast<std::int64_t>(line::Count(tStart));
     std::size_t separators = 0;
     std::size_t growth = 0;
     std::size_t padding = 0;
