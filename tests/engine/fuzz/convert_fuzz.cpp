@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tests/engine/fuzz/FuzzInput.h"
@@ -117,13 +118,11 @@ void CheckVariantsAgainstPlain(std::u16string_view text, EscapeMode mode, std::u
                                                 tStart)));
     std::u16string ascii(text);
     for (char16_t& c : ascii) c = c > 0x7E || c == u'\t' ? u'x' : c;
-    const auto variant = [&](Variant v) {
-        return ConvertVariant(v, mode, ascii, head, tail, hStart, tStart);
-    };
-    KALVEX_CHECK(variant(Variant::UnicodeEscapes) ==
-                 ConvertLinesAligned(kEscapeBackslash, ascii, head, tail, hStart, tStart));
-    KALVEX_CHECK(variant(Variant::Tabs) ==
-                 ConvertLinesAligned(mode, ascii, head, tail, hStart, tStart));
+    for (const auto& [v, m] : {std::pair(Variant::UnicodeEscapes, kEscapeBackslash),
+                              std::pair(Variant::Tabs, mode)}) {
+        KALVEX_CHECK(ConvertVariant(v, mode, ascii, head, tail, hStart, tStart) ==
+                     ConvertLinesAligned(m, ascii, head, tail, hStart, tStart));
+    }
 }
 
 using Converter = std::function<std::u16string(std::u16string_view text, std::u16string_view head,
