@@ -21,6 +21,9 @@ packages=(
   mawk perl sed
   # the Windows build (MinGW-w64 with GoogleTest's sources), run under wine as a Japanese system
   g++-mingw-w64-x86-64 googletest wine wine64 locales
+  # the compiler oracle: the output built and run by the compilers its options and variants name
+  # (gcc is g++'s; VBScript runs under the wine above)
+  default-jdk-headless nodejs php-cli mono-mcs mono-runtime
 )
 
 if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg-query >/dev/null 2>&1; then

@@ -11,7 +11,8 @@
 namespace modConvert {
 namespace {
 
-constexpr std::size_t kLimit = 1000;           // findings in a report
+constexpr std::size_t kLimit = 100;            // findings of each problem in a report
+constexpr std::size_t kMaxLiteral = 65535;     // javac's UTF-8 bytes in a string constant
 constexpr std::size_t kMaxContinuations = 24;  // VB6 and VBA
 constexpr std::size_t kMaxLineLength = 1023;   // VB6 and VBA
 
@@ -27,7 +28,10 @@ constexpr std::uint8_t kLook = 2;
 
 std::array<std::uint8_t, 128> AsciiKinds(EscapeMode mode, bool tabs) {
     std::array<std::uint8_t, 128> kinds{};
-    if (mode == kEscapeBackslash) kinds[u'\\'] = kinds[u'"'] = kMarks;
+    if (mode == kEscapeBackslash) {
+        kinds[u'\\'] = kinds[u'"'] = kMarks;
+        kinds[u'?'] = kinds[0x7F] = kLook;
+    }
     if (mode == kEscapeQuoteDoubling) kinds[u'"'] = kMarks;
     kinds[u'\r'] = kinds[u'%'] = kLook;
     if (tabs) kinds[u'\t'] = kLook;
@@ -47,7 +51,9 @@ class Checker {
           indent_(NonNegative(hStart)),
           tailColumn_(static_cast<std::int64_t>(NonNegative(tStart))),
           continued_(tail.ends_with(u'_')),
-          longAt_(continued_ ? kMaxLineLength : std::numeric_limits<std::size_t>::max()) {}
+          longAt_(continued_ ? kMaxLineLength : std::numeric_limits<std::size_t>::max()),
+          literalAt_(mode == kEscapeBackslash ? kMaxLiteral
+                                              : std::numeric_limits<std::size_t>::max()) {}
 
     Findings Check(std::u16string_view text) {
         if (text.empty()) return std::move(found_);
@@ -67,9 +73,13 @@ class Checker {
                         continue;
                     }
                     if (c == u'%' && i + 1 < n && t[i + 1] == u'>') Add(u"%>", Problem::ScriptEnd);
-                    if (c == u'\t') Add(u"\t", Problem::Tab);
+                    if (c == u'\t' && tabs_++ == 0) tabColumn_ = width_ + 1;
+                    if (c == u'?' && IsTrigraph(text.substr(i))) {
+                        Add(text.substr(i, 3), Problem::Trigraph);
+                    }
+                    if (c == 0x7F) Add(text.substr(i, 1), Problem::NoCEscape);
                 }
-                Advance(t + i, 1, 1 + (kind & kMarks), 1 + (kind & kMarks));
+                Advance(t + i, 1, 1 + (kind & kMarks), 1 + (kind & kMarks), 1 + (c == 0));
                 continue;
             }
             const bool doubleByte = detail::IsDoubleByte(c);
@@ -82,7 +92,9 @@ class Checker {
                 Add(chars, Problem::VbQuote);
             }
             if (detail::IsLossy(c)) Add(chars, Problem::NotInCp932);
-            Advance(t + i, chars.size(), chars.size(), 1 + doubleByte + pair);
+            if (mode_ == kEscapeBackslash) CheckForCFamily(chars);
+            Advance(t + i, chars.size(), chars.size(), 1 + doubleByte + pair,
+                    pair ? 6 : c < 0x800 ? 2 : 3);
             i += pair;
         }
         EndLine();
@@ -90,8 +102,22 @@ class Checker {
     }
 
   private:
+    static bool IsTrigraph(std::u16string_view s) {
+        return s.size() >= 3 && s[1] == u'?' && std::u16string_view(u"=(/)'<!>-").find(s[2]) !=
+                                                     std::u16string_view::npos;
+    }
+
+    // A non-ASCII character in a C or Java literal.
+    void CheckForCFamily(std::u16string_view chars) {
+        const char16_t c = chars[0];
+        if (c == 0x2028 || c == 0x2029 || c == 0x85) Add(chars, Problem::LineBreak);
+        if (c <= 0x9F || IsHighSurrogate(c) || IsLowSurrogate(c)) Add(chars, Problem::NoCEscape);
+    }
+
     void StartLine() {
         width_ = prefixWidth_;
+        bytes_ = 0;
+        tabs_ = 0;
         units_ = indent_ + head_.size();
         if (units_ <= longAt_) return;
         // The 1024th character is in the indentation or the head.
@@ -102,17 +128,28 @@ class Checker {
               head_.substr(past, 1), Problem::LongLine);
     }
 
-    // Past what is written for the units at p: when the line passes 1023 characters there,
-    // notes it at them.
-    void Advance(const char16_t* p, std::size_t count, std::size_t written, std::int64_t width) {
+    // Past what is written for the units at p: when the line passes 1023 characters or its
+    // literal 65,535 bytes there, notes it at them.
+    void Advance(const char16_t* p, std::size_t count, std::size_t written, std::int64_t width,
+                 std::size_t bytes) {
         if (units_ <= longAt_ && units_ + written > longAt_) {
             AddAt(width_ + 1, {p, count}, Problem::LongLine);
         }
+        if (bytes_ <= literalAt_ && bytes_ + bytes > literalAt_) {
+            AddAt(width_ + 1, {p, count}, Problem::LongLiteral);
+        }
         units_ += written;
         width_ += width;
+        bytes_ += bytes;
     }
 
     void EndLine() {
+        if (tabs_ > 0) {
+            AddAt(tabColumn_, u"\t", Problem::Tab);
+            if (found_.totals[static_cast<std::size_t>(Problem::Tab)] <= limit_) {
+                found_.first.back().count = tabs_;
+            }
+        }
         const std::int64_t filler = width_ < tailColumn_ ? tailColumn_ - width_ - 1 : 0;
         const std::int64_t tailColumn = width_ + filler + 1;
         if (tailColumn_ > 0 && !tail_.empty() && width_ >= tailColumn_) {
@@ -138,7 +175,7 @@ class Checker {
     void Add(std::u16string_view chars, Problem problem) { AddAt(width_ + 1, chars, problem); }
 
     void AddAt(std::int64_t column, std::u16string_view chars, Problem problem) {
-        if (found_.total++ < limit_) {
+        if (found_.totals[static_cast<std::size_t>(problem)]++ < limit_) {
             found_.first.push_back(
                 {line_ + 1, static_cast<std::size_t>(column), std::u16string(chars), problem});
         }
@@ -153,10 +190,14 @@ class Checker {
     std::size_t indent_;
     std::int64_t tailColumn_;
     bool continued_;      // the tail ends in a VB line continuation
-    std::size_t longAt_;  // the most characters a converted line may have
+    std::size_t longAt_;     // the most characters a converted line may have
+    std::size_t literalAt_;  // the most bytes its literal may have
     std::size_t line_ = 0;
     std::int64_t width_ = 0;  // of the converted line so far
     std::size_t units_ = 0;   // its characters
+    std::size_t bytes_ = 0;   // its text's bytes in javac's UTF-8
+    std::size_t tabs_ = 0;    // its tabs
+    std::int64_t tabColumn_ = 0;  // the first one's
     Findings found_;
 };
 
@@ -185,13 +226,14 @@ char16_t FromCp932(std::uint16_t code) {
     return (*units)[code];
 }
 
-// 「表」, unless the characters are a control character or a lone surrogate.
+// 「表」, unless the characters are a control character, a line separator or a lone surrogate.
 std::u16string Shown(std::u16string_view chars) {
     for (std::size_t i = 0; i < chars.size(); ++i) {
         const char16_t c = chars[i];
         const bool pair =
             i + 1 < chars.size() && IsHighSurrogate(c) && IsLowSurrogate(chars[i + 1]);
-        if (c < 0x20 || c == 0x7F || (!pair && (IsHighSurrogate(c) || IsLowSurrogate(c))))
+        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+        if (control || (!pair && (IsHighSurrogate(c) || IsLowSurrogate(c))))
             return {};
         i += pair;
     }
@@ -219,41 +261,92 @@ std::u16string CodePointsAndBytes(std::u16string_view chars) {
     return points + u" (" + bytes + u")";
 }
 
-std::u16string Reason(const Finding& f, std::int16_t tStart) {
-    const std::u16string unit = Hex(f.chars.empty() ? 0 : f.chars[0], 4);
-    switch (f.problem) {
+// What the problem is called in the report.
+std::u16string_view Name(Problem problem) {
+    constexpr std::u16string_view kNames[kProblems] = {
+        u"2 バイト目が 0x5C の文字",
+        u"VB.NET が引用符と読む文字",
+        u"Shift_JIS にない文字",
+        u"%>",
+        u"改行と読まれる文字 (U+2028 U+2029 U+0085)",
+        u"三文字表記 (?\?= ?\?/ など)",
+        u"65,535 バイトを超える文字列",
+        u"C/C++ の \\uXXXX にできない文字",
+        u"末尾の桁を越える行",
+        u"タブのある行",
+        u"24 行を超える行継続",
+        u"1023 文字を超える行",
+    };
+    return kNames[static_cast<std::size_t>(problem)];
+}
+
+// What it does and what to do about it, for the escaping chosen.
+std::u16string Advice(Problem problem, EscapeMode mode, std::int16_t tStart) {
+    switch (problem) {
         case Problem::BackslashByte:
-            return u"2 バイト目が 0x5C で、ソースを別の文字コードで読むコンパイラーには \\ "
-                   u"に見えます。"
-                   u"文字コードを指定してコンパイルする (例: javac -encoding Windows-31J) か、\\u" +
-                   unit + u" と書いてください。";
+            return u"ソースを Shift_JIS (Windows-31J) で保存する場合、別の文字コードで読む"
+                   u"コンパイラーにはこの 0x5C が \\ に見え、文字列が壊れます。文字コードを指定して"
+                   u"コンパイルする (javac -encoding Windows-31J、JSP は <%@ page "
+                   u"pageEncoding=\"Windows-31J\" %>) か、編集（非ASCIIを \\uXXXX に）で書いて"
+                   u"ください。UTF-8 で保存するソースには関係ありません。";
         case Problem::VbQuote:
-            return u"VB.NET はこの文字も引用符と読むため、\" "
-                   u"を重ねるだけでは文字列がここで切れます。"
-                   u"ChrW(&H" +
-                   unit + u") と書いてください。";
-        case Problem::NotInCp932: {
-            const bool pair = f.chars.size() == 2;
-            const std::u16string becomes =
-                pair ? u"??" : std::u16string(1, FromCp932(detail::Cp932Code(f.chars[0])));
-            return u"コードページ 932 にない文字で、変換すると「" + becomes + u"」になります。";
-        }
+            return u"VB.NET はこの文字も引用符と読むため、\" を重ねるだけでは文字列がここで切れ"
+                   u"ます。ChrW(&H201C) のように書いてください。";
+        case Problem::NotInCp932:
+            return u"ソースを Shift_JIS で保存すると、→ の文字 (見つからなければ ?) に変わります。"
+                   u"UTF-8 で保存するなら、対になっていないサロゲートのほかは問題ありません。";
         case Problem::ScriptEnd:
-            return u"JSP や ASP のスクリプトはここで終わります。JSP では %\\> と書いてください。";
+            if (mode == kEscapeBackslash) {
+                return u"JSP のスクリプトレットの中ではそこでスクリプトが終わるため、%\\> と書いて"
+                       u"ください。サーブレットの .java ではそのままで構いません。";
+            }
+            if (mode == kEscapeQuoteDoubling) {
+                return u"ASP のスクリプトの中ではそこでスクリプトが終わるため、\"%\" & \">\" と"
+                       u"書いてください。";
+            }
+            return u"JSP や ASP のスクリプトの中に書くときだけ、そこでスクリプトが終わります。JSP "
+                   u"では %\\>、ASP では \"%\" & \">\" と書いてください。";
+        case Problem::LineBreak:
+            return u"C# と古い JavaScript は文字列の中のこの文字を改行と読み、文字列がそこで切れ"
+                   u"ます。編集（非ASCIIを \\uXXXX に）で書いてください。Java と C では問題あり"
+                   u"ません。";
+        case Problem::Trigraph:
+            return u"ISO C のモード (gcc -std=c99 など) では三文字表記として別の 1 文字に読まれ"
+                   u"ます。C では ?\\? と書いてください。Java、JavaScript、C# では問題ありません。";
+        case Problem::LongLiteral:
+            return u"javac は UTF-8 で 65,535 バイトを超える文字列定数を受け付けません "
+                   u"(constant string too long)。行を分けて書いてください。";
+        case Problem::NoCEscape:
+            return u"編集（非ASCIIを \\uXXXX に）で書くと、C と C++ のコンパイラーは U+FFFF を"
+                   u"超える文字 (サロゲートの \\uD83D など) を、C は U+007F〜U+009F も受け付け"
+                   u"ません。C や C++ ではその編集を使わないでください。Java、JavaScript、C# では"
+                   u"問題ありません。";
         case Problem::TailPastColumn:
             return u"行が " + Number(NonNegative(tStart)) +
                    u" 桁目に届くため、末尾の文字列がそこから始まらず、ほかの行とそろいません。";
         case Problem::Tab:
-            return u"タブはここでは 1 桁と数えますが、エディターでは何桁にも広がるため、"
-                   u"末尾がそろって見えません。";
+            return u"タブはここでは 1 桁と数えますが、エディターでは何桁にも広がるため、末尾が"
+                   u"そろって見えません。編集（タブを \\t / vbTab に）を使うか、スペースにして"
+                   u"ください。";
         case Problem::LongContinuation:
-            return u"行継続 (_) が 24 行を超えて続きます。VB6 や VBA で続けられるのは 24 "
-                   u"行までです。";
+            return u"VB6 や VBA で続けられるのは 24 行までです。";
         case Problem::LongLine:
-            return u"変換後の行がここで 1023 文字を超えます。VB6 や VBA の 1 行は 1023 "
-                   u"文字までです。";
+            return u"VB6 や VBA の 1 行は 1023 文字までです。";
     }
     return {};
+}
+
+// 行 N 桁 C: 「表」 U+8868 (95 5C), with what the character becomes or how many tabs there are.
+std::u16string Detail(const Finding& f) {
+    std::u16string line = u"行 " + Number(f.line) + u" 桁 " + Number(f.column) + u": " +
+                          Shown(f.chars) + CodePointsAndBytes(f.chars);
+    if (f.problem == Problem::NotInCp932) {
+        const std::u16string becomes =
+            f.chars.size() == 2 ? u"??" : std::u16string(1, FromCp932(detail::Cp932Code(f.chars[0])));
+        line += u" →「" + becomes + u"」";
+    }
+    if (f.count > 1) line += u" この行に " + Number(f.count) + u" 個";
+    return line;
 }
 
 }  // namespace
@@ -267,15 +360,28 @@ Findings CheckLines(EscapeMode mode, std::u16string_view text, std::u16string_vi
 std::u16string CheckReport(EscapeMode mode, std::u16string_view text, std::u16string_view head,
                            std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
     const Findings found = CheckLines(mode, text, head, tail, hStart, tStart, kLimit);
-    if (found.total == 0) return u"問題は見つかりませんでした。";
     std::u16string report;
-    for (const Finding& f : found.first) {
+    for (std::size_t k = 0; k < kProblems; ++k) {
+        if (found.totals[k] == 0) continue;
+        const auto problem = static_cast<Problem>(k);
         if (!report.empty()) report += u"\r\n";
-        report += u"行 " + Number(f.line) + u" 桁 " + Number(f.column) + u": " + Shown(f.chars) +
-                  CodePointsAndBytes(f.chars) + u' ' + Reason(f, tStart);
+        report += std::u16string(Name(problem)) + u": " + Number(found.totals[k]) + u" 件。" +
+                  Advice(problem, mode, tStart);
     }
-    if (found.total > found.first.size()) {
-        report += u"\r\nほかに " + Number(found.total - found.first.size()) + u" 件あります。";
+    if (report.empty()) return u"問題は見つかりませんでした。";
+    for (std::size_t k = 0; k < kProblems; ++k) {
+        if (found.totals[k] == 0) continue;
+        const auto problem = static_cast<Problem>(k);
+        report += u"\r\n\r\n■ " + std::u16string(Name(problem));
+        std::size_t shown = 0;
+        for (const Finding& f : found.first) {
+            if (f.problem != problem) continue;
+            report += u"\r\n" + Detail(f);
+            ++shown;
+        }
+        if (found.totals[k] > shown) {
+            report += u"\r\nほかに " + Number(found.totals[k] - shown) + u" 件あります。";
+        }
     }
     return report;
 }

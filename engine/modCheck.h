@@ -2,6 +2,7 @@
 // the conversion makes of it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,22 +18,28 @@ enum class Problem {
     VbQuote,        // “ ” ＂, which VB.NET reads as quotation marks too (mode 2)
     NotInCp932,     // does not come back from code page 932 as itself; surrogates too
     ScriptEnd,      // %>, which ends a JSP or ASP script block
+    LineBreak,      // U+2028 U+2029 U+0085, which end a C# literal (mode 1)
+    Trigraph,       // ?? and one of =(/)'<!>-, a trigraph in ISO C (mode 1)
+    LongLiteral,    // the literal passes 65,535 bytes of javac's UTF-8 (mode 1)
+    NoCEscape,      // beyond U+FFFF, a surrogate or U+007F-U+009F: no \uXXXX for C (mode 1)
     TailPastColumn,    // the line reaches tStart, so the tail starts later (tStart > 0)
-    Tab,               // one column here, several in an editor (tStart > 0)
+    Tab,               // one column here, several in an editor (tStart > 0); one a line
     LongContinuation,  // the 25th line continued in a row (tail ending in _)
     LongLine,          // a converted line over 1023 characters (tail ending in _)
 };
+constexpr std::size_t kProblems = 12;
 
 struct Finding {
     std::size_t line;      // 1-based, in the text and in the converted text alike
     std::size_t column;    // 1-based code page 932 byte column in the converted line
-    std::u16string chars;  // the character: a unit, a surrogate pair, or %>
+    std::u16string chars;  // the character: a unit, a surrogate pair, %> or the trigraph
     Problem problem;
+    std::size_t count = 1;  // tabs on the line
 };
 
 struct Findings {
-    std::vector<Finding> first;  // by line and column, at most the limit
-    std::size_t total = 0;
+    std::vector<Finding> first;                // by line, at most the limit of each problem
+    std::array<std::size_t, kProblems> totals{};  // of each problem
 };
 
 // Checks the lines of text (split as SplitLines does) as ConvertLinesAligned would convert them.
@@ -40,11 +47,12 @@ struct Findings {
 // tail's column are. Characters count as UTF-16 units towards 1023.
 Findings CheckLines(EscapeMode mode, std::u16string_view text, std::u16string_view head,
                     std::u16string_view tail, std::int16_t hStart, std::int16_t tStart,
-                    std::size_t limit = 1000);
+                    std::size_t limit = 100);
 
-// The first 1,000 findings in Japanese, a line each, joined with CR LF:
-//   行 N 桁 C: 「表」 U+8868 (95 5C) reason
-// (the 「」 part left out for a control character or a lone surrogate), then a line saying how
+// The report in Japanese, lines joined with CR LF: a line for each problem found (what, how
+// many, what to do about it with this mode), then each problem's first 100 findings, a line each
+//   行 N 桁 C: 「表」 U+8868 (95 5C)
+// (the 「」 part left out for a control character, U+2028, U+2029 or a lone surrogate) and how
 // many more there were; or one line saying that nothing was found.
 std::u16string CheckReport(EscapeMode mode, std::u16string_view text, std::u16string_view head,
                            std::u16string_view tail, std::int16_t hStart, std::int16_t tStart);

@@ -89,14 +89,17 @@ void PutHex(Sink& out, char16_t c) {
 template <typename Sink>
 void PutEscaped(Sink& out, Form form, char16_t c) {
     const bool backslashes = form == Form::kBackslash || form == Form::kUnicode ||
-                             form == Form::kApostrophes || form == Form::kCTabs;
+                             form == Form::kCTabs;
     if (backslashes && (c == u'\\' || c == u'"'))
         return out.PutAscii(c == u'"' ? u"\\\"" : u"\\\\");
+    // Single-quoted literals (JavaScript, PHP, Python, Ruby) read only \\ and \'; PHP would
+    // print a \" as it stands.
+    if (form == Form::kApostrophes && (c == u'\\' || c == u'\''))
+        return out.PutAscii(c == u'\'' ? u"\\'" : u"\\\\");
     if ((form == Form::kQuoteDoubling || form == Form::kVbTabs) && c == u'"') {
         return out.PutAscii(u"\"\"");
     }
     if (form == Form::kUnicode && c > 0x7E) return PutHex(out, c);
-    if (form == Form::kApostrophes && c == u'\'') return out.PutAscii(u"\\'");
     if (form == Form::kCTabs && c == u'\t') return out.PutAscii(u"\\t");
     if (form == Form::kVbTabs && c == u'\t') return out.PutAscii(kVbTab);
     out.Put(c);

@@ -14,7 +14,7 @@ enum class Variant {
     // Backslash escaping whatever the mode, then every unit above U+007E as \uXXXX (upper-case
     // hex; a pair as its two surrogates, a lone surrogate alone).
     UnicodeEscapes,
-    // Backslash escaping whatever the mode, and ' as \'.
+    // For single-quoted literals, whatever the mode: \ as \\ and ' as \'; " stays as it is.
     Apostrophes,
     // Mode 1: backslash escaping and each tab as \t. Mode 2: quote doubling and each tab as
     // " & vbTab & ". Any other mode: as ConvertLinesAligned.

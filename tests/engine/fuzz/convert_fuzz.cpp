@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tests/engine/fuzz/FuzzInput.h"
@@ -101,20 +102,27 @@ void CheckAppendedLineByLine(const std::u16string& whole, const std::vector<std:
     KALVEX_CHECK(out == kept + whole);
 }
 
-// Without units above U+007E, apostrophes or tabs, each variant writes what the plain form does.
-void CheckVariantsOnAscii(std::u16string_view text, EscapeMode mode, std::u16string_view head,
-                          std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
+std::u16string SwapQuotes(std::u16string_view s) {
+    std::u16string out(s);
+    for (char16_t& c : out) c = c == u'\'' ? u'"' : c == u'"' ? u'\'' : c;
+    return out;
+}
+
+// The apostrophe variant is the C/Java form with ' and " trading places. Without units above
+// U+007E or tabs the other variants write what the plain form does.
+void CheckVariantsAgainstPlain(std::u16string_view text, EscapeMode mode, std::u16string_view head,
+                               std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
+    KALVEX_CHECK(ConvertVariant(Variant::Apostrophes, mode, text, head, tail, hStart, tStart) ==
+                 SwapQuotes(ConvertLinesAligned(kEscapeBackslash, SwapQuotes(text),
+                                                SwapQuotes(head), SwapQuotes(tail), hStart,
+                                                tStart)));
     std::u16string ascii(text);
-    for (char16_t& c : ascii) c = c > 0x7E || c == u'\'' || c == u'\t' ? u'x' : c;
-    const auto plain = [&](EscapeMode m) {
-        return ConvertLinesAligned(m, ascii, head, tail, hStart, tStart);
-    };
-    const auto variant = [&](Variant v) {
-        return ConvertVariant(v, mode, ascii, head, tail, hStart, tStart);
-    };
-    KALVEX_CHECK(variant(Variant::UnicodeEscapes) == plain(kEscapeBackslash));
-    KALVEX_CHECK(variant(Variant::Apostrophes) == plain(kEscapeBackslash));
-    KALVEX_CHECK(variant(Variant::Tabs) == plain(mode));
+    for (char16_t& c : ascii) c = c > 0x7E || c == u'\t' ? u'x' : c;
+    for (const auto& [v, m] : {std::pair(Variant::UnicodeEscapes, kEscapeBackslash),
+                              std::pair(Variant::Tabs, mode)}) {
+        KALVEX_CHECK(ConvertVariant(v, mode, ascii, head, tail, hStart, tStart) ==
+                     ConvertLinesAligned(m, ascii, head, tail, hStart, tStart));
+    }
 }
 
 using Converter = std::function<std::u16string(std::u16string_view text, std::u16string_view head,
@@ -184,14 +192,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ConvertInto(room, mode, text.view(), head.view(), tail.view(), hStart, tStart);
     KALVEX_CHECK(asked == 1 && storage == aligned + u'#');
 
-    CheckVariantsOnAscii(text.view(), mode, head.view(), tail.view(), hStart, tStart);
+    CheckVariantsAgainstPlain(text.view(), mode, head.view(), tail.view(), hStart, tStart);
 
     CheckReversed(std::bind_front(ConvertLinesAligned, mode), mode, text.view(), lines, head.view(),
                   tail.view(), hStart, tStart);
-    for (const Variant v : {Variant::UnicodeEscapes, Variant::Apostrophes, Variant::Tabs}) {
+    for (const Variant v : {Variant::UnicodeEscapes, Variant::Tabs}) {
         CheckReversed(std::bind_front(ConvertVariant, v, mode),
                       v == Variant::Tabs ? mode : kEscapeBackslash, text.view(), lines, head.view(),
                       tail.view(), hStart, tStart);
     }
+    // The C/Java reading takes a bare " for the end of the literal: texts without one.
+    std::u16string unquoted = text.str();
+    std::replace(unquoted.begin(), unquoted.end(), u'"', u'x');
+    CheckReversed(std::bind_front(ConvertVariant, Variant::Apostrophes, mode), kEscapeBackslash,
+                  unquoted, SplitLines(unquoted), head.view(), tail.view(), hStart, tStart);
     return 0;
 }
