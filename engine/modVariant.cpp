@@ -126,21 +126,34 @@ void PutLines(Sink& out, Form form, std::u16string_view text, std::u16string_vie
 
 }  // namespace
 
-std::u16string ConvertVariant(Variant v, EscapeMode mode, std::u16string_view text,
-                              std::u16string_view head, std::u16string_view tail,
-                              std::int16_t hStart, std::int16_t tStart) {
-    std::u16string out;
-    if (text.empty()) return out;
+void ConvertVariantInto(const std::function<char16_t*(std::size_t)>& room, Variant v,
+                        EscapeMode mode, std::u16string_view text, std::u16string_view head,
+                        std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
+    if (text.empty()) {
+        room(0);
+        return;
+    }
     const Form form = ToForm(v, mode);
     const std::size_t indent = NonNegative(hStart);
     const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
     Counter counter;
     PutLines(counter, form, text, head, tail, indent, tailColumn);
-    out.resize_and_overwrite(counter.size, [&](char16_t* units, std::size_t) {
+    if (char16_t* units = room(counter.size)) {
         Writer writer{units};
         PutLines(writer, form, text, head, tail, indent, tailColumn);
-        return counter.size;
-    });
+    }
+}
+
+std::u16string ConvertVariant(Variant v, EscapeMode mode, std::u16string_view text,
+                              std::u16string_view head, std::u16string_view tail,
+                              std::int16_t hStart, std::int16_t tStart) {
+    std::u16string out;
+    ConvertVariantInto(
+        [&out](std::size_t size) {
+            out.resize(size);
+            return out.data();
+        },
+        v, mode, text, head, tail, hStart, tStart);
     return out;
 }
 

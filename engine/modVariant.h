@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,10 @@ enum class Variant {
 std::u16string ConvertVariant(Variant v, EscapeMode mode, std::u16string_view text,
                               std::u16string_view head, std::u16string_view tail,
                               std::int16_t hStart, std::int16_t tStart);
+
+// The same into storage the caller owns, as ConvertInto writes.
+void ConvertVariantInto(const std::function<char16_t*(std::size_t)>& room, Variant v,
+                        EscapeMode mode, std::u16string_view text, std::u16string_view head,
+                        std::u16string_view tail, std::int16_t hStart, std::int16_t tStart);
 
 }  // namespace modConvert

@@ -25,29 +25,7 @@ std::int16_t ColumnValue(std::u16string_view digits) {
     return static_cast<std::int16_t>(value);
 }
 
-// Converted straight into the text the result window shows, so a result of hundreds of
-// megabytes is written once and never copied. Nothing, when the result would not fit in the
-// result window or in memory.
-std::optional<forms::LargeText> Convert(const ConversionRequest& request, std::int16_t hStart,
-                                        std::int16_t tStart) {
-    forms::LargeText out;
-    bool fits = true;
-    auto room = [&out, &fits](std::size_t size) {
-        char16_t* at = out.Resize(size);
-        fits = at != nullptr;
-        return at;
-    };
-    try {
-        modConvert::ConvertInto(room, request.mode, request.text, request.head, request.tail,
-                                hStart, tStart);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
-    if (!fits) return std::nullopt;
-    return out;
-}
-
-// 逆変換's line after the result window's caption: what did not read back, and a head and tail
+// 逆変換's line before the result window's caption: what did not read back, and a head and tail
 // that were taken from the text.
 std::u16string ReverseNote(const modConvert::Reversed& reversed) {
     auto number = [](std::size_t n) {
@@ -63,48 +41,60 @@ std::u16string ReverseNote(const modConvert::Reversed& reversed) {
     return note;
 }
 
-// The output of a context-menu command, and the note for the result window's caption.
-std::u16string RunText(TextCommand command, const ConversionRequest& r, std::int16_t hStart,
-                       std::int16_t tStart, std::u16string& note) {
-    using modConvert::Variant;
+std::optional<modConvert::Variant> VariantOf(TextCommand command) {
     switch (command) {
-        case TextCommand::Reverse: {
-            modConvert::Reversed reversed =
-                modConvert::ReverseLines(r.mode, r.text, r.head, r.tail, hStart, tStart);
-            note = ReverseNote(reversed);
-            return std::move(reversed.text);
-        }
-        case TextCommand::Check:
-            note = u"変換前チェック";
-            return modConvert::CheckReport(r.mode, r.text, r.head, r.tail, hStart, tStart);
         case TextCommand::EditUnicode:
-            return ConvertVariant(Variant::UnicodeEscapes, r.mode, r.text, r.head, r.tail, hStart,
-                                  tStart);
+            return modConvert::Variant::UnicodeEscapes;
         case TextCommand::EditApostrophes:
-            return ConvertVariant(Variant::Apostrophes, r.mode, r.text, r.head, r.tail, hStart,
-                                  tStart);
+            return modConvert::Variant::Apostrophes;
         case TextCommand::EditTabs:
-            return ConvertVariant(Variant::Tabs, r.mode, r.text, r.head, r.tail, hStart, tStart);
-        case TextCommand::Edit:
-            break;
+            return modConvert::Variant::Tabs;
+        default:
+            return std::nullopt;
     }
-    return {};
 }
 
-// The same, into the text the result window shows; nothing when it does not fit.
-std::optional<forms::LargeText> ConvertText(TextCommand command, const ConversionRequest& request,
-                                            std::int16_t hStart, std::int16_t tStart,
-                                            std::u16string& note) {
+// A command's output and the note for the result window's caption.
+struct Produced {
+    forms::LargeText text;
+    std::u16string note;
+};
+
+// Written straight into the text the result window shows where the engine can, so that a
+// result of hundreds of megabytes is written once; nothing when the output would not fit in the
+// result window or in memory.
+std::optional<Produced> Produce(TextCommand command, const ConversionRequest& r,
+                                std::int16_t hStart, std::int16_t tStart) {
+    Produced out;
+    bool fits = true;
+    const auto room = [&out, &fits](std::size_t size) {
+        char16_t* at = out.text.Resize(size);
+        fits = at != nullptr;
+        return at;
+    };
+    const auto put = [&room](const std::u16string& text) {
+        if (char16_t* at = room(text.size())) std::copy(text.begin(), text.end(), at);
+    };
     try {
-        const std::u16string text = RunText(command, request, hStart, tStart, note);
-        forms::LargeText out;
-        char16_t* at = out.Resize(text.size());
-        if (!at) return std::nullopt;
-        std::copy(text.begin(), text.end(), at);
-        return out;
+        if (command == TextCommand::Edit) {
+            modConvert::ConvertInto(room, r.mode, r.text, r.head, r.tail, hStart, tStart);
+        } else if (const auto variant = VariantOf(command)) {
+            modConvert::ConvertVariantInto(room, *variant, r.mode, r.text, r.head, r.tail, hStart,
+                                           tStart);
+        } else if (command == TextCommand::Reverse) {
+            const modConvert::Reversed reversed =
+                modConvert::ReverseLines(r.mode, r.text, r.head, r.tail, hStart, tStart);
+            out.note = ReverseNote(reversed);
+            put(reversed.text);
+        } else {
+            out.note = u"変換前チェック";
+            put(modConvert::CheckReport(r.mode, r.text, r.head, r.tail, hStart, tStart));
+        }
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
+    if (!fits) return std::nullopt;
+    return out;
 }
 
 }  // namespace
@@ -117,16 +107,13 @@ EditOutcome EditCommand::Run(ConversionRequest request, TextCommand command) {
     if (HasNonDigit(request.tStartText)) return ReportInputError(EditOutcome::TStartError);
     const std::int16_t hStart = ColumnValue(request.hStartText);
     const std::int16_t tStart = ColumnValue(request.tStartText);
-    std::u16string note;
-    const std::optional<forms::LargeText> converted =
-        command == TextCommand::Edit ? Convert(request, hStart, tStart)
-                                     : ConvertText(command, request, hStart, tStart, note);
+    const std::optional<Produced> produced = Produce(command, request, hStart, tStart);
     std::u16string().swap(request.text);
-    if (!converted) {
+    if (!produced) {
         ReportTooLarge();
         return EditOutcome::TooLarge;
     }
-    result->Present(*converted, note);
+    result->Present(produced->text, produced->note);
     return EditOutcome::Converted;
 }
 

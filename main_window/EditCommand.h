@@ -5,8 +5,8 @@
 
 #include "engine/modConvert.h"
 #include "forms/Form.h"
+#include "text_windows/TextCommand.h"
 #include "text_windows/frmReturn.h"
-#include "text_windows/frmText.h"
 
 struct ConversionRequest {
     std::u16string text;
@@ -16,6 +16,13 @@ struct ConversionRequest {
     std::u16string hStartText;
     std::u16string tStartText;
 };
+
+// The escape options in the order of their buttons (none, VB/ASP, C/Java) as the engine's modes.
+constexpr modConvert::EscapeMode EscapeModeOf(int option) {
+    return option == 1   ? modConvert::kEscapeQuoteDoubling
+           : option == 2 ? modConvert::kEscapeBackslash
+                         : modConvert::kEscapeNone;
+}
 
 // TooLarge: the result would not fit in the result window or in memory.
 enum class EditOutcome { Converted, HStartError, TStartError, TooLarge };

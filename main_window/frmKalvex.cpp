@@ -110,10 +110,8 @@ ConversionRequest frmKalvex::GatherRequest() {
     request.text = Input()->Text();
     request.head = C("txtAddText", 0).Text();
     request.tail = C("txtAddText", 1).Text();
-    if (C("optDblCote", 1).Value())
-        request.mode = modConvert::kEscapeQuoteDoubling;
-    else if (C("optDblCote", 2).Value())
-        request.mode = modConvert::kEscapeBackslash;
+    for (int option = 1; option <= 2; ++option)
+        if (C("optDblCote", option).Value()) request.mode = EscapeModeOf(option);
     request.hStartText = C("txtHStart").Text();
     request.tStartText = C("txtTStart").Text();
     return request;

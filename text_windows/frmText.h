@@ -5,10 +5,7 @@
 #include <string>
 
 #include "forms/Form.h"
-
-// 編集 and the commands of the input box's context menu, which the main window runs on the
-// input text with its own fields.
-enum class TextCommand { Edit, Reverse, Check, EditUnicode, EditApostrophes, EditTabs };
+#include "text_windows/TextCommand.h"
 
 class frmText : public forms::Form {
   public:

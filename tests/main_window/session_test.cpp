@@ -1,8 +1,8 @@
 // A user's work through the real windows: paste, fill the fields, 編集 or Enter, copy the
 // result with Ctrl+C; every outcome is the engine's own conversion or the one clear message.
-#include <QMainWindow>
-
 #include "tests/Session.h"
+
+#include <QMainWindow>
 
 namespace {
 
@@ -41,8 +41,8 @@ class SessionTest : public QObject {
         QTest::addColumn<QString>("error");  // "HStart", "TStart", "large" or empty
         const QString html = QStringLiteral("<a href=\"c:\\dir\">リンク</a>\r\n<p class=\"x\">");
         auto row = [](const char* name, const QString& text, const QString& head,
-                      const QString& tail, int option, const QString& h = {},
-                      const QString& t = {}, const QString& error = {}) {
+                      const QString& tail, int option, const QString& h = {}, const QString& t = {},
+                      const QString& error = {}) {
             QTest::newRow(name) << text << head << tail << option << h << t << error;
         };
         row("backslash", html, kHead, kTail, 2);
@@ -66,8 +66,8 @@ class SessionTest : public QObject {
         row("long head and tail", Lines(500), QStringLiteral("\"あ\\").repeated(3000),
             QStringLiteral("\t;").repeated(4000), 1, "", "5");
         row("a million empty lines", QStringLiteral("\r\n").repeated(1'000'000), "<", ">", 0);
-        row("a line of ten million", QStringLiteral("<td class=\"c\">値 \\ 12</td>").repeated(400'000),
-            kHead, kTail, 2);
+        row("a line of ten million",
+            QStringLiteral("<td class=\"c\">値 \\ 12</td>").repeated(400'000), kHead, kTail, 2);
         row("result too large", QStringLiteral("\r\n").repeated(33'000), QString(32767, u'h'),
             QString(32767, u't'), 2, "", "999", "large");
     }
@@ -86,9 +86,9 @@ class SessionTest : public QObject {
         if (error.isEmpty()) {
             QVERIFY(outcome.messages.isEmpty());
             QVERIFY(outcome.copied);
-            const int mode = option == 1 ? 2 : option == 2 ? 1 : 0;
-            QVERIFY(*outcome.copied == Expected(AsTheBoxKeepsIt(text), head, tail, mode,
-                                                hStart.toInt(), tStart.toInt()));
+            QVERIFY(*outcome.copied == Expected(AsTheBoxKeepsIt(text), head, tail,
+                                                EscapeModeOf(option), hStart.toInt(),
+                                                tStart.toInt()));
             // A line too wide for the box to scroll along is shown wrapped, to be read whole.
             QCOMPARE(outcome.wrapped, text.size() == 10'000'000);
             return;
@@ -96,10 +96,12 @@ class SessionTest : public QObject {
         QVERIFY(!outcome.copied);
         QCOMPARE(outcome.messages, QStringList{error == u"large" ? kTooLarge : kInputError});
         if (error != u"large")
-            QCOMPARE(Session::Main()->focusWidget(), Session::Field(error == u"HStart" ? "txtHStart"
-                                                                                   : "txtTStart"));
+            QCOMPARE(Session::Main()->focusWidget(),
+                     Session::Field(error == u"HStart" ? "txtHStart" : "txtTStart"));
         // Nothing typed is lost.
-        QCOMPARE(Session::Input()->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n")), AsTheBoxKeepsIt(text));
+        QCOMPARE(
+            Session::Input()->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n")),
+            AsTheBoxKeepsIt(text));
         QCOMPARE(Session::Field("txtAddText_0")->text(), head);
         QCOMPARE(Session::Field("txtTStart")->text(), tStart);
     }
