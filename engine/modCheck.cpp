@@ -6,7 +6,7 @@
 #include <limits>
 #include <memory>
 
-#include "engine/cp932_table.h"
+#include "engine/Line.h"
 
 namespace modConvert {
 namespace {
@@ -15,8 +15,6 @@ constexpr std::size_t kLimit = 100;            // findings of each problem in a 
 constexpr std::size_t kMaxLiteral = 65535;     // javac's UTF-8 bytes in a string constant
 constexpr std::size_t kMaxContinuations = 24;  // VB6 and VBA
 constexpr std::size_t kMaxLineLength = 1023;   // VB6 and VBA
-
-std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
@@ -28,11 +26,9 @@ constexpr std::uint8_t kLook = 2;
 
 std::array<std::uint8_t, 128> AsciiKinds(EscapeMode mode, bool tabs) {
     std::array<std::uint8_t, 128> kinds{};
-    if (mode == kEscapeBackslash) {
-        kinds[u'\\'] = kinds[u'"'] = kMarks;
-        kinds[u'?'] = kinds[0x7F] = kLook;
-    }
-    if (mode == kEscapeQuoteDoubling) kinds[u'"'] = kMarks;
+    for (char16_t c = 0; c < 128; ++c)
+        if (line::MarkBefore(mode, c)) kinds[c] = kMarks;
+    if (mode == kEscapeBackslash) kinds[u'?'] = kinds[0x7F] = kLook;
     kinds[u'\r'] = kinds[u'%'] = kLook;
     if (tabs) kinds[u'\t'] = kLook;
     return kinds;
@@ -47,9 +43,9 @@ class Checker {
           tail_(tail),
           kinds_(AsciiKinds(mode, tStart > 0)),
           limit_(limit),
-          prefixWidth_(AnsiByteLength(head) + static_cast<std::int64_t>(NonNegative(hStart))),
-          indent_(NonNegative(hStart)),
-          tailColumn_(static_cast<std::int64_t>(NonNegative(tStart))),
+          prefixWidth_(AnsiByteLength(head) + static_cast<std::int64_t>(line::Count(hStart))),
+          indent_(line::Count(hStart)),
+          tailColumn_(static_cast<std::int64_t>(line::Count(tStart))),
           continued_(tail.ends_with(u'_')),
           longAt_(continued_ ? kMaxLineLength : std::numeric_limits<std::size_t>::max()),
           literalAt_(mode == kEscapeBackslash ? kMaxLiteral
@@ -82,7 +78,7 @@ class Checker {
                 Advance(t + i, 1, 1 + (kind & kMarks), 1 + (kind & kMarks), 1 + (c == 0));
                 continue;
             }
-            const bool doubleByte = detail::IsDoubleByte(c);
+            const bool doubleByte = line::Width(c) == 2;
             const bool pair = IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(t[i + 1]);
             const std::u16string_view chars(t + i, pair ? 2 : 1);
             if (doubleByte && mode_ != kEscapeQuoteDoubling && detail::EndsIn5C(c)) {
@@ -94,7 +90,9 @@ class Checker {
             if (detail::IsLossy(c)) Add(chars, Problem::NotInCp932);
             if (mode_ == kEscapeBackslash) CheckForCFamily(chars);
             Advance(t + i, chars.size(), chars.size(), 1 + doubleByte + pair,
-                    pair ? 6 : c < 0x800 ? 2 : 3);
+                    pair        ? 6
+                    : c < 0x800 ? 2
+                                : 3);
             i += pair;
         }
         EndLine();
@@ -103,8 +101,8 @@ class Checker {
 
   private:
     static bool IsTrigraph(std::u16string_view s) {
-        return s.size() >= 3 && s[1] == u'?' && std::u16string_view(u"=(/)'<!>-").find(s[2]) !=
-                                                     std::u16string_view::npos;
+        return s.size() >= 3 && s[1] == u'?' &&
+               std::u16string_view(u"=(/)'<!>-").find(s[2]) != std::u16string_view::npos;
     }
 
     // A non-ASCII character in a C or Java literal.
@@ -150,7 +148,7 @@ class Checker {
                 found_.first.back().count = tabs_;
             }
         }
-        const std::int64_t filler = width_ < tailColumn_ ? tailColumn_ - width_ - 1 : 0;
+        const std::int64_t filler = line::Filler(width_, tailColumn_);
         const std::int64_t tailColumn = width_ + filler + 1;
         if (tailColumn_ > 0 && !tail_.empty() && width_ >= tailColumn_) {
             AddAt(tailColumn, tail_.substr(0, 1), Problem::TailPastColumn);
@@ -189,14 +187,14 @@ class Checker {
     std::int64_t prefixWidth_;  // the indentation's and the head's
     std::size_t indent_;
     std::int64_t tailColumn_;
-    bool continued_;      // the tail ends in a VB line continuation
+    bool continued_;         // the tail ends in a VB line continuation
     std::size_t longAt_;     // the most characters a converted line may have
     std::size_t literalAt_;  // the most bytes its literal may have
     std::size_t line_ = 0;
-    std::int64_t width_ = 0;  // of the converted line so far
-    std::size_t units_ = 0;   // its characters
-    std::size_t bytes_ = 0;   // its text's bytes in javac's UTF-8
-    std::size_t tabs_ = 0;    // its tabs
+    std::int64_t width_ = 0;      // of the converted line so far
+    std::size_t units_ = 0;       // its characters
+    std::size_t bytes_ = 0;       // its text's bytes in javac's UTF-8
+    std::size_t tabs_ = 0;        // its tabs
     std::int64_t tabColumn_ = 0;  // the first one's
     Findings found_;
 };
@@ -233,8 +231,7 @@ std::u16string Shown(std::u16string_view chars) {
         const bool pair =
             i + 1 < chars.size() && IsHighSurrogate(c) && IsLowSurrogate(chars[i + 1]);
         const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
-        if (control || (!pair && (IsHighSurrogate(c) || IsLowSurrogate(c))))
-            return {};
+        if (control || (!pair && (IsHighSurrogate(c) || IsLowSurrogate(c)))) return {};
         i += pair;
     }
     std::u16string shown(u"「");
@@ -322,7 +319,7 @@ std::u16string Advice(Problem problem, EscapeMode mode, std::int16_t tStart) {
                    u"ません。C や C++ ではその編集を使わないでください。Java、JavaScript、C# では"
                    u"問題ありません。";
         case Problem::TailPastColumn:
-            return u"行が " + Number(NonNegative(tStart)) +
+            return u"行が " + Number(line::Count(tStart)) +
                    u" 桁目に届くため、末尾の文字列がそこから始まらず、ほかの行とそろいません。";
         case Problem::Tab:
             return u"タブはここでは 1 桁と数えますが、エディターでは何桁にも広がるため、末尾が"
@@ -342,7 +339,8 @@ std::u16string Detail(const Finding& f) {
                           Shown(f.chars) + CodePointsAndBytes(f.chars);
     if (f.problem == Problem::NotInCp932) {
         const std::u16string becomes =
-            f.chars.size() == 2 ? u"??" : std::u16string(1, FromCp932(detail::Cp932Code(f.chars[0])));
+            f.chars.size() == 2 ? u"??"
+                                : std::u16string(1, FromCp932(detail::Cp932Code(f.chars[0])));
         line += u" →「" + becomes + u"」";
     }
     if (f.count > 1) line += u" この行に " + Number(f.count) + u" 個";

@@ -5,15 +5,15 @@
 #include <utility>
 #include <vector>
 
+#include "engine/Line.h"
+
 namespace modConvert {
 namespace {
 
-constexpr std::u16string_view kCRLF = u"\r\n";
-constexpr std::u16string_view kVbTab = u"\" & vbTab & \"";
+using line::kCRLF;
+using line::kVbTab;
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-
-std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
 
 std::u16string_view TrimStart(std::u16string_view s) {
     return s.substr(std::min(s.find_first_not_of(u" \t"), s.size()));
@@ -70,7 +70,8 @@ std::optional<char16_t> ReadUnicodeEscape(std::u16string_view s) {
     return static_cast<char16_t>(value);
 }
 
-// Reads an escaped body back, into out when given; false when it is not one the mode writes.
+// Reads an escaped body back, into out when given; false when it is not one the mode writes: a
+// unit the mode marks stands only after its mark.
 bool Unescape(EscapeMode mode, std::u16string_view s, std::u16string* out) {
     const auto put = [out](char16_t c) {
         if (out) out->push_back(c);
@@ -80,7 +81,7 @@ bool Unescape(EscapeMode mode, std::u16string_view s, std::u16string* out) {
         if (mode == kEscapeBackslash && c == u'\\') {
             const char16_t next = i + 1 < s.size() ? s[i + 1] : u'\0';
             const auto unit = next == u'u' ? ReadUnicodeEscape(s.substr(i)) : std::nullopt;
-            if (next == u'\\' || next == u'"' || next == u'\'' || next == u't') {
+            if (line::MarkBefore(mode, next) || next == u'\'' || next == u't') {
                 put(next == u't' ? u'\t' : next);
                 i += 2;
             } else if (unit) {
@@ -89,9 +90,9 @@ bool Unescape(EscapeMode mode, std::u16string_view s, std::u16string* out) {
             } else {
                 return false;
             }
-        } else if (mode == kEscapeBackslash && c == u'"') {
+        } else if (mode == kEscapeBackslash && line::MarkBefore(mode, c)) {
             return false;
-        } else if (mode == kEscapeQuoteDoubling && c == u'"') {
+        } else if (line::MarkBefore(mode, c) == u'"') {
             if (s.substr(i).starts_with(u"\"\"")) {
                 put(u'"');
                 i += 2;
@@ -258,7 +259,7 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
             r.guessed = true;
         }
     }
-    const Reader reader(mode, lines, r.head, r.tail, NonNegative(hStart), NonNegative(tStart));
+    const Reader reader(mode, lines, r.head, r.tail, line::Count(hStart), line::Count(tStart));
 
     // From the last line back, the best way to read the lines from each one on.
     const std::size_t n = lines.size();

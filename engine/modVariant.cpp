@@ -2,17 +2,14 @@
 
 #include <algorithm>
 
-#include "engine/cp932_table.h"
+#include "engine/Line.h"
 
 namespace modConvert {
 namespace {
 
-constexpr std::u16string_view kCRLF = u"\r\n";
-constexpr std::u16string_view kVbTab = u"\" & vbTab & \"";
-
-std::size_t NonNegative(std::int16_t v) { return v < 0 ? 0 : static_cast<std::size_t>(v); }
-
-std::int64_t Width(char16_t c) { return 1 + (c >= 0x80 && detail::IsDoubleByte(c)); }
+using line::kCRLF;
+using line::kVbTab;
+using line::Width;
 
 // The sinks of the two passes: the first only counts what the second writes, so that the result
 // is allocated once. Both keep the width of the line so far, for the filler.
@@ -86,19 +83,33 @@ void PutHex(Sink& out, char16_t c) {
     out.PutAscii({units, 6});
 }
 
+// The option whose marks a form puts before the units it writes its own way.
+EscapeMode MarksOf(Form form) {
+    switch (form) {
+        case Form::kBackslash:
+        case Form::kUnicode:
+        case Form::kCTabs:
+            return kEscapeBackslash;
+        case Form::kQuoteDoubling:
+        case Form::kVbTabs:
+            return kEscapeQuoteDoubling;
+        case Form::kNone:
+        case Form::kApostrophes:
+            break;
+    }
+    return kEscapeNone;
+}
+
 template <typename Sink>
-void PutEscaped(Sink& out, Form form, char16_t c) {
-    const bool backslashes = form == Form::kBackslash || form == Form::kUnicode ||
-                             form == Form::kCTabs;
-    if (backslashes && (c == u'\\' || c == u'"'))
-        return out.PutAscii(c == u'"' ? u"\\\"" : u"\\\\");
+void PutUnit(Sink& out, Form form, char16_t c) {
+    if (const char16_t mark = line::MarkBefore(MarksOf(form), c)) {
+        const char16_t marked[] = {mark, c};
+        return out.PutAscii({marked, 2});
+    }
     // Single-quoted literals (JavaScript, PHP, Python, Ruby) read only \\ and \'; PHP would
     // print a \" as it stands.
     if (form == Form::kApostrophes && (c == u'\\' || c == u'\''))
         return out.PutAscii(c == u'\'' ? u"\\'" : u"\\\\");
-    if ((form == Form::kQuoteDoubling || form == Form::kVbTabs) && c == u'"') {
-        return out.PutAscii(u"\"\"");
-    }
     if (form == Form::kUnicode && c > 0x7E) return PutHex(out, c);
     if (form == Form::kCTabs && c == u'\t') return out.PutAscii(u"\\t");
     if (form == Form::kVbTabs && c == u'\t') return out.PutAscii(kVbTab);
@@ -114,9 +125,8 @@ void PutLines(Sink& out, Form form, std::u16string_view text, std::u16string_vie
         out.width = 0;
         out.PutSpaces(indent);
         out.Put(head);
-        for (std::size_t i = at; i < end; ++i) PutEscaped(out, form, text[i]);
-        if (out.width < tailColumn)
-            out.PutSpaces(static_cast<std::size_t>(tailColumn - out.width - 1));
+        for (std::size_t i = at; i < end; ++i) PutUnit(out, form, text[i]);
+        out.PutSpaces(static_cast<std::size_t>(line::Filler(out.width, tailColumn)));
         out.Put(tail);
         out.PutAscii(kCRLF);
         if (end == text.size()) return;
@@ -134,8 +144,8 @@ void ConvertVariantInto(const std::function<char16_t*(std::size_t)>& room, Varia
         return;
     }
     const Form form = ToForm(v, mode);
-    const std::size_t indent = NonNegative(hStart);
-    const auto tailColumn = static_cast<std::int64_t>(NonNegative(tStart));
+    const std::size_t indent = line::Count(hStart);
+    const auto tailColumn = static_cast<std::int64_t>(line::Count(tStart));
     Counter counter;
     PutLines(counter, form, text, head, tail, indent, tailColumn);
     if (char16_t* units = room(counter.size)) {
