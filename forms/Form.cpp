@@ -137,17 +137,19 @@ const Control* NativeForm::FirstStop(std::span<const Control> controls) {
     return stops.empty() ? nullptr : stops.front();
 }
 
-// --- Geometry: 1440 twips an inch ---
+// --- The alert ---
 
 namespace {
-int MulDivRounded(int value, int times, int by) {
-    const long long product = static_cast<long long>(value) * times;
-    return static_cast<int>((product + (product >= 0 ? by / 2 : -by / 2)) / by);
-}
+AlertListener alertListener = nullptr;
 }  // namespace
 
-int Px(int twips) { return MulDivRounded(twips, ScreenDpi(), 1440); }
-int ToTwips(int pixels) { return MulDivRounded(pixels, 1440, ScreenDpi()); }
+void Alert() noexcept { alertListener ? alertListener() : Beep(); }
+void ListenToAlerts(AlertListener listener) noexcept { alertListener = listener; }
+
+// --- Geometry ---
+
+int Px(int twips) { return PxAt(twips, ScreenDpi()); }
+int ToTwips(int pixels) { return TwipsAt(pixels, ScreenDpi()); }
 Pixels Px(const Twips& at) { return {Px(at.left), Px(at.top), Px(at.width), Px(at.height)}; }
 Twips ToTwips(const Pixels& at) {
     return {ToTwips(at.left), ToTwips(at.top), ToTwips(at.width), ToTwips(at.height)};

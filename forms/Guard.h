@@ -7,8 +7,13 @@
 
 namespace forms {
 
-// The platform's alert sound; implemented per toolkit.
+// The platform's alert sound (the system's beep), or the listener set in its place.
 void Alert() noexcept;
+
+// Where a test hears the alert instead of the speaker; null gives the platform's sound back.
+// The catching stays the program's own.
+using AlertListener = void (*)() noexcept;
+void ListenToAlerts(AlertListener listener) noexcept;
 
 template <class F>
 void Guarded(F&& handler) noexcept {

@@ -1,6 +1,6 @@
 // The native hooks: all the core (Form.cpp, Rules.cpp) asks of a toolkit. Implemented per
 // toolkit, in forms/qt/ and forms/win32/, and nothing more: besides these, each backend supplies
-// Ctl's members (Form.h), the functions of App.h, Alert (Guard.h), NativeControl and NativeText.
+// Ctl's members (Form.h), the functions of App.h, NativeControl and NativeText.
 #pragma once
 
 #include <cstddef>
@@ -12,19 +12,17 @@
 #include <vector>
 
 #include "forms/Form.h"
+#include "forms/Rules.h"
 
 namespace forms {
 
-// A rectangle in the screen's pixels.
-struct Pixels {
-    int left, top, width, height;
-    bool operator==(const Pixels&) const = default;
-};
+// The platform's alert sound.
+void Beep() noexcept;
 
 // The screen's pixels per inch, the same for every window.
 int ScreenDpi();
 
-// Twips to pixels and back, rounded half away from zero as the platform does.
+// Twips to pixels and back at the screen's DPI.
 int Px(int twips);
 int ToTwips(int pixels);
 Pixels Px(const Twips& at);

@@ -9,12 +9,20 @@ namespace {
 // Options stand 240 twips apart.
 constexpr int kOptionPitch = 240;
 
+int MulDivRounded(int value, int times, int by) {
+    const long long product = static_cast<long long>(value) * times;
+    return static_cast<int>((product + (product >= 0 ? by / 2 : -by / 2)) / by);
+}
+
 void SortByTabIndex(std::vector<const Control*>& controls) {
     std::stable_sort(controls.begin(), controls.end(),
                      [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
 }
 
 }  // namespace
+
+int PxAt(int twips, int dpi) { return MulDivRounded(twips, dpi, 1440); }
+int TwipsAt(int pixels, int dpi) { return MulDivRounded(pixels, 1440, dpi); }
 
 bool IsTextBox(Kind kind) {
     return kind == Kind::TextBox || kind == Kind::ColumnBox || kind == Kind::MultiLineBox;
@@ -86,11 +94,11 @@ MenuPlace PlaceOf(const MenuItem& item, std::span<const MenuItem> menus,
     return box ? MenuPlace::ContextMenu : MenuPlace::InMenu;
 }
 
-Pixels GrownToText(const Control& design, const Pixels& at, int textHeight) {
+Pixels GrownToText(const Control& design, const Pixels& at, int textHeight, int dpi) {
     Pixels grown = at;
     if (design.kind == Kind::Label) grown.height = std::max(at.height, textHeight);
     if (design.kind == Kind::Option && at.height < textHeight) {
-        grown.height = std::max(at.height, std::min(textHeight, Px(kOptionPitch)));
+        grown.height = std::max(at.height, std::min(textHeight, PxAt(kOptionPitch, dpi)));
         grown.top = at.top - (grown.height - at.height) / 2;
     }
     return grown;

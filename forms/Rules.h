@@ -8,9 +8,19 @@
 #include <vector>
 
 #include "forms/Design.h"
-#include "forms/Native.h"
 
 namespace forms {
+
+// A rectangle in the screen's pixels.
+struct Pixels {
+    int left, top, width, height;
+    bool operator==(const Pixels&) const = default;
+};
+
+// Twips to pixels at dpi pixels an inch, and back, rounded half away from zero as the platform
+// does: 1440 twips an inch.
+int PxAt(int twips, int dpi);
+int TwipsAt(int pixels, int dpi);
 
 // A column box takes this many half-width digits at most, so its input method stays off.
 inline constexpr int kColumnDigits = 3;
@@ -49,7 +59,7 @@ MenuPlace PlaceOf(const MenuItem& item, std::span<const MenuItem> menus,
 // The design heights of labels and option buttons are a little short for the fallback faces: a
 // label grows down to its text's height; an option grows about its middle, at most to the
 // pitch options stand apart at, so as not to overlap the next one.
-Pixels GrownToText(const Control& design, const Pixels& at, int textHeight);
+Pixels GrownToText(const Control& design, const Pixels& at, int textHeight, int dpi);
 
 // The faces to look for, in order: the design face, faces with its metrics, then what every
 // Japanese desktop has.

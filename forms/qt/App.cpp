@@ -116,7 +116,7 @@ void CopyToClipboard(const LargeText& text) {
     PutOnClipboard(text.Native() ? text.Native()->text : QString());
 }
 
-void Alert() noexcept { QApplication::beep(); }
+void Beep() noexcept { QApplication::beep(); }
 
 // Until the event loop next runs: once the result window is up, or the paste is in.
 void ShowBusy() {

@@ -134,7 +134,7 @@ void Style(QWidget* widget, const Control& design) {
     }
     const int textHeight =
         design.kind == Kind::Option ? widget->sizeHint().height() : widget->fontMetrics().height();
-    widget->setGeometry(ToQRect(GrownToText(design, Px(design.at), textHeight)));
+    widget->setGeometry(ToQRect(GrownToText(design, Px(design.at), textHeight, ScreenDpi())));
 }
 
 }  // namespace

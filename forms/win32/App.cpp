@@ -278,7 +278,7 @@ void CopyToClipboard(const LargeText& text) {
     CopyToClipboard(text.Native() ? std::u16string_view(text.Native()->text) : u"");
 }
 
-void Alert() noexcept { MessageBeep(MB_ICONEXCLAMATION); }
+void Beep() noexcept { MessageBeep(MB_ICONEXCLAMATION); }
 
 // The wait cursor stays until the next WM_SETCURSOR, which a mouse move sends; the message
 // posted here sends one once the program is back at its messages, moved or not.

@@ -226,7 +226,7 @@ void Win32Form::AddControls() {
         SendMessageW(hwnd, WM_SETFONT,
                      reinterpret_cast<WPARAM>(JapaneseFont(Resolved(design.font))), FALSE);
         const int textHeight = TextHeight(hwnd) + (design.kind == Kind::Option ? 2 : 0);
-        const Pixels grown = GrownToText(design, at, textHeight);
+        const Pixels grown = GrownToText(design, at, textHeight, ScreenDpi());
         MoveWindow(hwnd, grown.left, grown.top, grown.width, grown.height, FALSE);
         NativeControl& made = controls_.emplace_back();
         made.name = design.name;

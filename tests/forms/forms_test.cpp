@@ -1,12 +1,12 @@
-// The forms runtime on its own: the rules the design tables are read by, every window built from
-// its tables, a form's life, the text boxes' own behaviour, large texts and the fixed-pitch face.
+// The forms runtime on Qt: every window built from its tables, a form's life, the text boxes' own
+// behaviour, large texts and the fixed-pitch face.
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
 
 #include "about/frmAbout.h"
-#include "forms/Paste.h"
+#include "forms/Guard.h"
 #include "forms/Rules.h"
 #include "tests/Session.h"
 #include "text_windows/frmReturn.h"
@@ -24,6 +24,9 @@ class Probe : public forms::Form {
     explicit Probe(int* loads, int* unloads)
         : forms::Form(kProbe, kProbeControls, {}), loads_(loads), unloads_(unloads) {}
     forms::Ctl Box() const { return C("txtBox"); }
+    void FailOnChange() {
+        OnChange("txtBox", [] { throw std::runtime_error("a handler that fails"); });
+    }
 
   protected:
     void Form_Load() override { ++*loads_; }
@@ -36,61 +39,15 @@ class Probe : public forms::Form {
 
 using forms::Kind;
 
-constexpr forms::Control kRows[] = {
-    {"lbl", Kind::Label, {0, 0, 600, 135}, u"", {}, 0},
-    {"fra", Kind::Frame, {0, 0, 3000, 900}, u"", {}, 1},
-    {"optB", Kind::Option, {0, 480, 900, 165}, u"", {}, 5, {}, "fra"},
-    {"optA", Kind::Option, {0, 240, 900, 165}, u"", {}, 4, {}, "fra"},
-    {"txt", Kind::TextBox, {0, 0, 900, 270}, u"", {}, 2},
-    {"cmdOff", Kind::Button, {0, 0, 900, 375}, u"", {}, 3},
-    {"cmdLast", Kind::Button, {0, 0, 900, 375}, u"", {}, 5},
-    {"box", Kind::MultiLineBox, {0, 0, 900, 900}, u"", {}, 6},
-};
-
-QStringList Names(const std::vector<const forms::Control*>& controls) {
-    QStringList names;
-    for (const forms::Control* control : controls) names << QString::fromUtf8(control->name);
-    return names;
+QString Name(std::string_view name) {
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
-
-QString Name(std::string_view name) { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
 
 }  // namespace
 
 class FormsTest : public QObject {
     Q_OBJECT
   private slots:
-    // Tab goes by tab index, table order among equals; an option group is one stop.
-    void tabOrderAndOptionGroups() {
-        QCOMPARE(Names(forms::TabOrder(kRows)),
-                 QStringList({"txt", "cmdOff", "optA", "optB", "cmdLast", "box"}));
-        const auto open = [](const forms::Control& c) { return c.name != "cmdOff"; };
-        const auto none = [](const forms::Control&) { return false; };
-        const auto optB = [](const forms::Control& c) { return c.name == "optB"; };
-        QCOMPARE(Names(forms::TabStops(kRows, open, none)),
-                 QStringList({"txt", "optA", "cmdLast", "box"}));
-        QCOMPARE(Names(forms::TabStops(kRows, open, optB)),
-                 QStringList({"txt", "optB", "cmdLast", "box"}));
-        QCOMPARE(Names(forms::OptionGroup(kRows, kRows[2], open)), QStringList({"optA", "optB"}));
-    }
-
-    void menuTreeAndGrowth() {
-        constexpr forms::MenuItem menus[] = {
-            {"mnuFile", u""}, {"mnuQuit", u"", "mnuFile"}, {"mnuAlone", u""}, {"mnuRev", u"", "box"}};
-        using P = forms::MenuPlace;
-        const P places[] = {P::Menu, P::InMenu, P::OnBar, P::ContextMenu};
-        for (int i = 0; i < 4; ++i) QCOMPARE(forms::PlaceOf(menus[i], menus, kRows), places[i]);
-        // A label grows down; an option about its middle, at most to the 16 pixels options
-        // stand apart at; other kinds keep their size.
-        const forms::Pixels at{10, 20, 60, 11};
-        QVERIFY((forms::GrownToText(kRows[0], at, 14) == forms::Pixels{10, 20, 60, 14}));
-        QVERIFY((forms::GrownToText(kRows[2], at, 20) == forms::Pixels{10, 18, 60, 16}));
-        QVERIFY((forms::GrownToText(kRows[4], at, 20) == at));
-        // Twips to pixels round half away from zero.
-        QCOMPARE(QList<int>({forms::Px(7), forms::Px(8), forms::Px(-8), forms::ToTwips(16)}),
-                 QList<int>({0, 1, -1, 240}));
-    }
-
     // Each window as the program builds it holds what its tables say: a widget of its kind in
     // its frame at its place, and every menu item where it shows.
     void everyWindowIsBuiltFromItsTables() {
@@ -163,25 +120,20 @@ class FormsTest : public QObject {
         QCOMPARE(loads, 2);
     }
 
-    // Every way of pasting into a box ends in these two rules.
-    void pastedTextPerKindOfBox_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("firstLine");
-        QTest::addColumn<QString>("crLf");
-        QTest::newRow("empty") << "" << "" << "";
-        QTest::newRow("no break") << "out.println(\"" << "out.println(\"" << "out.println(\"";
-        QTest::newRow("break first") << "\r\nx" << "" << "\r\nx";
-        QTest::newRow("lone CR") << "a\rb" << "a" << "a\r\nb";
-        QTest::newRow("lone LF, LF last") << "a\nb\n" << "a" << "a\r\nb\r\n";
-        QTest::newRow("CR LF, then LF CR") << "a\r\nb\n\rc" << "a" << "a\r\nb\r\n\r\nc";
-        QTest::newRow("paragraph separator") << "a\u2029b" << "a\u2029b" << "a\r\nb";
-    }
-    void pastedTextPerKindOfBox() {
-        QFETCH(QString, text);
-        QFETCH(QString, firstLine);
-        QFETCH(QString, crLf);
-        QCOMPARE(QString::fromStdU16String(forms::FirstLine(text.toStdU16String())), firstLine);
-        QCOMPARE(QString::fromStdU16String(forms::WithCrLf(text.toStdU16String())), crLf);
+    // A handler that fails is dropped with the alert; what the user typed stays.
+    void aFailingHandlerAlertsAndKeepsTheText() {
+        static int alerts = 0;
+        forms::ListenToAlerts([]() noexcept { ++alerts; });
+        int n = 0;
+        Probe probe(&n, &n);
+        probe.FailOnChange();
+        probe.ShowModeless();
+        auto* box = Find<QPlainTextEdit>("frmProbe", "txtBox");
+        box->setFocus();
+        QTest::keyClicks(box, "ab");
+        forms::ListenToAlerts(nullptr);
+        QCOMPARE(alerts, 2);
+        QCOMPARE(box->toPlainText(), QStringLiteral("ab"));
     }
 
     void singleLineBoxTakesTheFirstLineOfAPaste() {
