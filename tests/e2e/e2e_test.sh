@@ -377,11 +377,33 @@ for text in "${texts[@]}"; do
       "$(lines_of "$(box_text multi "$text" | tr -d '\r')" "$head" "$head" | hex)" "$(edit_copy "input box")"
   done
 done
+# More than the edit control holds unless its limit is lifted (32,767 characters; 64 KB): the
+# whole text stays, in the input box (whose own copy gives LF, as the X clipboard has it) and in
+# the result box.
+big=$(for i in $(seq 7000); do printf '%05d6789\n' "$i"; done)
+paste_big() {  # WANT BOX_CLICK...: the box's whole text after the paste, as a checksum
+  local want=$1
+  shift
+  "$@"
+  xdotool key ctrl+a Delete
+  set_clip "$big"
+  xdotool key ctrl+v
+  pause
+  xdotool key ctrl+a
+  set_clip '§none§'
+  xdotool key ctrl+c
+  for _ in $(seq 200); do (($(clip_hex | wc -c) > 100)) && break; sleep 0.05; done
+  [[ $(timeout 5 xclip -selection clipboard -o 2>/dev/null | md5sum) == "$(printf %s "$want" | md5sum)" ]] ||
+    fail "70,000 characters pasted into a box come back otherwise: $*"
+}
+activate "$input"
+paste_big "$big" click_centre "$input"
 activate "$main"
 click head
 xdotool key Return
 result=$(find_window '^編集結果') || fail "no result window"
 activate "$result"
+paste_big "$(box_text multi "$big")" click_centre "$result"
 for text in "${texts[@]}"; do
   for way in "${ways[@]}"; do
     [[ -z $text && $way == menu ]] && continue
@@ -497,6 +519,28 @@ xdotool type --delay 20 3
 expect "head column after the input error" "$(printf '   5ab  \t\t%s' "$eol" | hex)" "$(edit_copy 'after the error')"
 ok "the input error"
 
+# The default button wears its border while no push button has the focus; a focused push
+# button wears it instead, as in Windows dialogs. Read from 編集's pixels: focus in a text box,
+# then on 終了 (Shift+Tab from the head string goes round to it), then back.
+face() {  # NAME: 編集 as the screen shows it
+  import -display "$DISPLAY" -window "$main" \
+    -crop "$(px 1215)x$(px 375)+$(px 2040)+$((menu + $(px 2160)))" +repage "$work/$1.png"
+}
+differ() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
+activate "$main"
+click head
+sleep 0.3
+face default
+xdotool key shift+Tab
+sleep 0.3
+face on_end
+xdotool key Tab
+sleep 0.3
+face back
+(($(differ default on_end) > 0)) || fail "編集 looks the same with the focus on 終了"
+(($(differ default back) == 0)) || fail "編集 does not get its border back ($(differ default back) pixels)"
+ok "the default button's border"
+
 # The About box: the program's version, its address opened with the desktop's handler, one box
 # at most; closing the main window with it open ends the program.
 about=$(open_about)
@@ -515,6 +559,58 @@ sleep 0.5
 stop "with the About box open"
 ok "the About box"
 
+
+# --- Every editing item of the text boxes' context menus --------------------------------------
+# Each item works on "abc", typed and selected whole (but for すべて選択, which a box whose text is
+# all selected may grey), with "xyz" on the clipboard; the box and the clipboard are read back
+# after it. 元に戻す takes back a deletion. The items go by their letters; Qt gives 削除 and
+# すべてを選択 none, so there they are walked to from the menu's foot with Up, which passes over
+# greyed items: the input box has its own items below them.
+edit_rows=(  # ITEM BOX_AFTER CLIPBOARD_AFTER (after "all", a typed q replaces the selection)
+  "copy abc abc" "cut - abc" "paste xyz xyz" "delete - xyz" "undo abc xyz" "all q xyz"
+)
+walk_edit_items() {  # NAME DELETE_UPS ALL_UPS BOX_CLICK...: the Ups Qt's menu needs
+  local name=$1 row item want clip keys
+  local -A letters=([undo]=u [cut]=t [copy]=c [paste]=p [delete]=d [all]=a)
+  ((${#wine[@]})) || letters[delete]=$(printf 'Up %.0s' $(seq "$2")) letters[all]=$(printf 'Up %.0s' $(seq "$3"))
+  shift 3
+  for row in "${edit_rows[@]}"; do
+    read -r item want clip <<<"$row"
+    [[ $want == - ]] && want=""
+    "$@"
+    xdotool key ctrl+a Delete
+    xdotool type --delay 20 abc
+    [[ $item == all ]] || xdotool key ctrl+a
+    [[ $item == undo ]] && xdotool key Delete
+    set_clip xyz
+    "$@" 3
+    sleep 0.7
+    keys=${letters[$item]}
+    xdotool key $keys
+    [[ $keys == Up* ]] && xdotool key Return
+    pause
+    [[ $item == all ]] && xdotool type --delay 20 q && pause
+    expect "$item from the context menu of the $name: the clipboard" "$(printf %s "$clip" | hex)" "$(clip_hex)"
+    expect "$item from the context menu of the $name: the box" "$(printf %s "$want" | hex)" \
+      "$(read_box "$@")"
+  done
+}
+start
+walk_edit_items "head string" 1 1 click head
+walk_edit_items "head column" 1 1 click hstart  # the head string holds q: the column is open
+type_in hstart
+activate "$input"
+walk_edit_items "input box" 6 5 click_centre "$input"  # 変換なし: the tab item greyed
+activate "$main"
+click head
+xdotool key Return
+result=$(find_window '^編集結果') || fail "no result window"
+activate "$result"
+walk_edit_items "result box" 2 1 click_centre "$result"
+xdotool key Escape
+gone '^編集結果' || fail "Esc left the result window open"
+stop "after the editing items"
+ok "every editing item of the context menus"
 
 # --- The input box's context menu, opened with the menu key -------------------------------------
 # 逆変換 gives back the text that 編集 made lines of; 変換前チェック finds 表 (whose second byte is
@@ -550,6 +646,37 @@ into_input() {  # TEXT
 start
 type_in head 'out.println("'
 type_in tail '");'
+# The tab item, the menu's last, is greyed while 変換なし is chosen: at the start, before any
+# option is clicked, and after it is clicked again. Up goes to it on Windows, where Enter on a
+# greyed item does nothing; Qt passes over it to the item above, the apostrophe escape.
+last_item() {  # the result of Up and Enter in the input box's menu, as hex; nothing for no result
+  into_input "a${t}b'c"
+  xdotool key Menu
+  sleep 0.7
+  xdotool key Up Return
+  local r
+  if ! r=$(timeout 3 xdotool search --sync --onlyvisible --name '^編集結果' | head -n1); then
+    xdotool key Escape  # the menu, if it stayed open
+    return 0
+  fi
+  activate "$r"
+  set_clip '§none§'
+  xdotool key ctrl+c
+  copied
+  xdotool key Escape
+  gone '^編集結果' || fail "Esc left the result window open"
+}
+for option in start opt1 opt2 opt0; do
+  [[ $option == start ]] || click "$option"
+  case $option in
+    opt1) want=$(printf 'out.println("a" & vbTab & "b'"'"'c");%s' "$eol" | hex) ;;
+    opt2) want=$(printf 'out.println("a\\tb'"'"'c");%s' "$eol" | hex) ;;
+    *) want=$(printf 'out.println("a\tb\\'"'"'c");%s' "$eol" | hex) ;;  # the item above, or nothing
+  esac
+  got=$(last_item)
+  [[ -z $got && ($option == start || $option == opt0) ]] ||
+    expect "the input box menu's last item with $option" "$want" "$got"
+done
 click opt2
 html=$'<a href="c:\\dir">表</a>\r\n“引用”'
 into_input "$html"

@@ -83,27 +83,6 @@ class FormsTest : public QObject {
         }
     }
 
-    // Tab visits the main window's stops in the order the rule gives for their state.
-    void tabWalksTheMainWindowsStops() {
-        Session session;
-        const auto widget = [](const forms::Control& c) {
-            return Find("frmKalvex", std::string(c.name).c_str());
-        };
-        const auto stops = forms::TabStops(
-            session.Window().Controls(),
-            [&](const forms::Control& c) { return widget(c)->isEnabled(); },
-            [&](const forms::Control& c) {
-                auto* option = qobject_cast<QRadioButton*>(widget(c));
-                return option && option->isChecked();
-            });
-        QVERIFY(stops.size() > 4);
-        widget(*stops[0])->setFocus();
-        for (std::size_t i = 1; i <= stops.size(); ++i) {
-            QTest::keyClick(Session::Main()->focusWidget(), Qt::Key_Tab);
-            QCOMPARE(Session::Main()->focusWidget(), widget(*stops[i % stops.size()]));
-        }
-    }
-
     void aFormLivesFromFirstUseUntilClosed() {
         int loads = 0, unloads = 0;
         forms::FormSlot<Probe> slot;
