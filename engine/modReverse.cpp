@@ -11,7 +11,6 @@ namespace modConvert {
 namespace {
 
 using line::kCRLF;
-using line::kVbTab;
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -70,43 +69,145 @@ std::optional<char16_t> ReadUnicodeEscape(std::u16string_view s) {
     return static_cast<char16_t>(value);
 }
 
-// Reads an escaped body back, into out when given; false when it is not one the mode writes: a
-// unit the mode marks stands only after its mark.
-bool Unescape(EscapeMode mode, std::u16string_view s, std::u16string* out) {
-    const auto put = [out](char16_t c) {
+bool IsJoin(EscapeMode mode, char16_t c) {
+    return (mode == kEscapeBackslash && c == u'+') || (mode == kEscapeQuoteDoubling && c == u'&');
+}
+
+// Where the value starting at i ends: at a join, an unmatched closing bracket or a ; at the outer
+// level, or at the end. Literals, parentheses and brackets inside it are skipped whole.
+std::size_t ValueEnd(EscapeMode mode, std::u16string_view s, std::size_t i) {
+    int depth = 0;
+    for (; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        if (c == u'"' || (mode == kEscapeBackslash && c == u'\'')) {
+            for (++i; i < s.size() && s[i] != c; ++i) {
+                if (mode == kEscapeBackslash && s[i] == u'\\') ++i;
+            }
+            if (i >= s.size()) return s.size();
+        } else if (c == u'(' || c == u'[') {
+            ++depth;
+        } else if (c == u')' || c == u']') {
+            if (depth == 0) return i;
+            --depth;
+        } else if (depth == 0 && (c == u';' || IsJoin(mode, c))) {
+            return i;
+        }
+    }
+    return s.size();
+}
+
+std::u16string_view TrimBlanks(std::u16string_view s) {
+    s = TrimStart(s);
+    return s.substr(0, s.find_last_not_of(u" \t") + 1);
+}
+
+// The sink of a body being read: line breaks wait until something follows them, so that the
+// ones ending the line are dropped.
+struct BodySink {
+    std::u16string* out;
+    std::size_t* values;
+    std::size_t breaks = 0;
+    bool afterCR = false;  // the last thing read was a CR, which an LF joins
+    void Put(char16_t c) {
+        Flush();
         if (out) out->push_back(c);
-    };
+    }
+    void Flush() {
+        for (; breaks > 0; --breaks) {
+            if (out) out->append(kCRLF);
+        }
+        afterCR = false;
+    }
+    void Break(bool cr, bool lf) {
+        if (!(lf && afterCR)) ++breaks;
+        afterCR = cr && !lf;
+    }
+    void Value(std::u16string_view v) {
+        Flush();
+        if (out) out->append(u"<%= ").append(v).append(u" %>");
+        if (values) ++*values;
+    }
+    void End() {
+        if (breaks > 0) --breaks;  // the line's own end
+        Flush();
+    }
+};
+
+// A joined value as read: the line ends of VB and Chr(34) as text, any other as <%= %>.
+void PutValue(EscapeMode mode, std::u16string_view v, BodySink& sink) {
+    if (mode == kEscapeQuoteDoubling) {
+        if (v == u"vbCrLf" || v == u"vbNewLine") return sink.Break(true, true);
+        if (v == u"vbLf" || v == u"Chr(10)") return sink.Break(false, true);
+        if (v == u"vbCr" || v == u"Chr(13)") return sink.Break(true, false);
+        if (v == u"vbTab") return sink.Put(u'\t');
+        if (v == u"Chr(34)") return sink.Put(u'"');
+    }
+    sink.Value(v);
+}
+
+// After a closing quote at i: joins and values up to the next opening quote (its index is
+// returned) or to the end of s; nothing when this is not a join.
+std::optional<std::size_t> ReadJoins(EscapeMode mode, char16_t quote, std::u16string_view s,
+                                     std::size_t i, BodySink& sink) {
+    for (;;) {
+        while (i < s.size() && IsBlank(s[i])) ++i;
+        if (i == s.size()) return s.size();
+        if (!IsJoin(mode, s[i])) return std::nullopt;
+        std::size_t start = i + 1;
+        while (start < s.size() && IsBlank(s[start])) ++start;
+        if (start < s.size() && s[start] == quote) return start;
+        const std::size_t end = ValueEnd(mode, s, start);
+        if (end < s.size() && !IsJoin(mode, s[end])) return std::nullopt;
+        const std::u16string_view value = TrimBlanks(s.substr(start, end - start));
+        if (value.empty()) return std::nullopt;
+        PutValue(mode, value, sink);
+        i = end;
+    }
+}
+
+// Reads an escaped body back (quoted with quote), into out when given; false when it is not one
+// the mode writes or reads.
+bool Unescape(EscapeMode mode, std::u16string_view s, std::u16string* out, char16_t quote = u'"',
+              std::size_t* values = nullptr) {
+    BodySink sink{out, values};
+    const bool apostrophe = mode == kEscapeBackslash && quote == u'\'';
     for (std::size_t i = 0; i < s.size();) {
         const char16_t c = s[i];
-        if (mode == kEscapeBackslash && c == u'\\') {
-            const char16_t next = i + 1 < s.size() ? s[i + 1] : u'\0';
+        const char16_t next = i + 1 < s.size() ? s[i + 1] : u'\0';
+        if (apostrophe && c == u'\\' && (next == u'\\' || next == u'\'')) {
+            sink.Put(next);
+            i += 2;
+        } else if (mode == kEscapeBackslash && c == u'\\' && !apostrophe) {
             const auto unit = next == u'u' ? ReadUnicodeEscape(s.substr(i)) : std::nullopt;
-            if (line::MarkBefore(mode, next) || next == u'\'' || next == u't') {
-                put(next == u't' ? u'\t' : next);
-                i += 2;
+            constexpr std::u16string_view kSame = u"\\\"'/";
+            constexpr std::u16string_view kNamed = u"tbf0";
+            constexpr std::u16string_view kMeant = u"\t\b\f";
+            if (kSame.find(next) != kSame.npos && next != u'\0') {
+                sink.Put(next);
+            } else if (kNamed.find(next) != kNamed.npos && next != u'\0') {
+                sink.Put(next == u'0' ? u'\0' : kMeant[kNamed.find(next)]);
+            } else if (next == u'n' || next == u'r') {
+                sink.Break(next == u'r', next == u'n');
             } else if (unit) {
-                put(*unit);
-                i += 6;
+                sink.Put(*unit);
+                i += 4;
             } else {
                 return false;
             }
-        } else if (mode == kEscapeBackslash && line::MarkBefore(mode, c)) {
-            return false;
-        } else if (line::MarkBefore(mode, c) == u'"') {
-            if (s.substr(i).starts_with(u"\"\"")) {
-                put(u'"');
-                i += 2;
-            } else if (s.substr(i).starts_with(kVbTab)) {
-                put(u'\t');
-                i += kVbTab.size();
-            } else {
-                return false;
-            }
+            i += 2;
+        } else if (mode == kEscapeQuoteDoubling && c == u'"' && next == u'"') {
+            sink.Put(u'"');
+            i += 2;
+        } else if ((mode == kEscapeBackslash || mode == kEscapeQuoteDoubling) && c == quote) {
+            const auto resumed = ReadJoins(mode, quote, s, i + 1, sink);
+            if (!resumed) return false;
+            i = *resumed == s.size() ? s.size() : *resumed + 1;
         } else {
-            put(c);
+            sink.Put(c);
             ++i;
         }
     }
+    sink.End();
     return true;
 }
 
@@ -131,7 +232,8 @@ class Reader {
           ended_(std::u16string(tail) + std::u16string(kCRLF)),
           indent_(indent),
           tailColumn_(tailColumn),
-          firstBreak_(ended_.find(kCRLF)) {
+          firstBreak_(ended_.find(kCRLF)),
+          quote_(head.ends_with(u'\'') ? u'\'' : u'"') {
         for (std::size_t at = tail.find(kCRLF); at != tail.npos; at = tail.find(kCRLF, at + 2)) {
             ++tailBreaks_;
         }
@@ -169,8 +271,8 @@ class Reader {
         return n;
     }
 
-    void Put(const Record& r, std::u16string& out) const {
-        Unescape(mode_, text_.substr(r.body, r.bodyEnd - r.body), &out);
+    void Put(const Record& r, std::u16string& out, std::size_t& values) const {
+        Unescape(mode_, text_.substr(r.body, r.bodyEnd - r.body), &out, quote_, &values);
     }
 
   private:
@@ -201,7 +303,7 @@ class Reader {
         if (column == target) {
             while (bodyEnd > body && text_[bodyEnd - 1] == u' ') --bodyEnd;
         }
-        if (!Unescape(mode_, text_.substr(body, bodyEnd - body), nullptr)) return false;
+        if (!Unescape(mode_, text_.substr(body, bodyEnd - body), nullptr, quote_)) return false;
         // The converter never leaves a tail short of its column.
         r = {body, bodyEnd, next, irregular || column < target};
         return true;
@@ -217,22 +319,81 @@ class Reader {
     std::size_t tailColumn_;
     std::size_t firstBreak_;      // where the first CR LF of ended_ is
     std::size_t tailBreaks_ = 0;  // CR LFs in the tail
+    char16_t quote_;              // what the literals are quoted with
 };
 
-// The head and tail every line that is not blank agrees on, each ending or starting at a ".
-std::optional<std::pair<std::u16string_view, std::u16string_view>> Guess(const Lines& lines) {
-    std::optional<std::pair<std::u16string_view, std::u16string_view>> guess;
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        std::u16string_view line = TrimStart(lines.Line(k));
-        if (line.empty()) continue;
-        line = line.substr(0, line.find_last_not_of(u" \t") + 1);
-        const std::size_t first = line.find(u'"');
-        if (first == line.npos) return std::nullopt;
-        const std::pair found{line.substr(0, first + 1), line.substr(line.rfind(u'"'))};
-        if (guess && *guess != found) return std::nullopt;
-        guess = found;
+bool IsBlankLine(std::u16string_view line) { return TrimStart(line).empty(); }
+
+bool IsComment(EscapeMode mode, std::u16string_view line) {
+    return line.starts_with(u"//") || line.starts_with(u"/*") || line.starts_with(u"*") ||
+           line.starts_with(u"#") || line.starts_with(u"<%--") ||
+           (mode == kEscapeQuoteDoubling && (line.starts_with(u"'") || line.starts_with(u"REM ")));
+}
+
+// Where a value written before the first literal starts, when the head ends with a join
+// (out.println(name + "), or npos.
+std::size_t LeadingValue(EscapeMode mode, std::u16string_view line, std::size_t quote) {
+    std::size_t i = quote;
+    while (i > 0 && IsBlank(line[i - 1])) --i;
+    if (i == 0 || !IsJoin(mode, line[i - 1])) return line.npos;
+    --i;
+    while (i > 0 && IsBlank(line[i - 1])) --i;
+    int depth = 0;
+    for (; i > 0; --i) {
+        const char16_t c = line[i - 1];
+        if (c == u')' || c == u']') {
+            ++depth;
+        } else if (c == u'(' || c == u'[') {
+            if (depth == 0) break;
+            --depth;
+        } else if (depth == 0 && (IsBlank(c) || c == u',' || c == u'=')) {
+            break;
+        }
     }
-    return guess;
+    return i;
+}
+
+// One line read with its own head and tail, guessed from its literals; nothing when it does
+// not read so.
+struct LineReading {
+    std::u16string text;
+    std::u16string_view head, tail;
+    std::size_t values = 0;
+};
+
+std::optional<LineReading> ReadOwnLine(EscapeMode mode, std::u16string_view line) {
+    line = TrimBlanks(line);
+    if (IsComment(mode, line)) return std::nullopt;
+    const std::u16string_view quotes = mode == kEscapeBackslash ? u"\"'" : u"\"";
+    const std::size_t first = line.find_first_of(quotes);
+    if (first == line.npos) return std::nullopt;
+    const char16_t quote = line[first];
+    const std::size_t last = line.rfind(quote);
+    if (last == first) return std::nullopt;
+    // Values after the last literal, up to the call's closing bracket or the ;.
+    std::size_t bodyEnd = last;
+    std::size_t after = last + 1;
+    while (after < line.size() && IsBlank(line[after])) ++after;
+    if (after < line.size() && IsJoin(mode, line[after])) {
+        bodyEnd = after;
+        while (bodyEnd < line.size() && IsJoin(mode, line[bodyEnd])) {
+            bodyEnd = ValueEnd(mode, line, bodyEnd + 1);
+        }
+    }
+    std::u16string body;
+    std::size_t headEnd = first + 1;
+    const std::size_t lead = LeadingValue(mode, line, first);
+    if (lead != line.npos) {
+        body.push_back(quote);
+        body.append(u" ").push_back(mode == kEscapeBackslash ? u'+' : u'&');
+        headEnd = lead;
+    }
+    body.append(line.substr(lead != line.npos ? lead : headEnd, bodyEnd - headEnd));
+    LineReading r;
+    if (!Unescape(mode, body, &r.text, quote, &r.values)) return std::nullopt;
+    r.head = line.substr(0, headEnd);
+    r.tail = line.substr(bodyEnd);
+    return r;
 }
 
 // Kept lines, then irregular records, fewest first; and how line a is read on that way.
@@ -245,6 +406,35 @@ struct Way {
     }
 };
 
+
+// Head and tail both empty: each line read on its own; lines without a literal kept.
+Reversed ReverseEachLine(EscapeMode mode, const Lines& lines) {
+    Reversed r;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::u16string_view line = lines.Line(k);
+        if (IsBlankLine(line)) {
+            ++r.dropped;
+            continue;
+        }
+        if (r.read + r.kept > 0) r.text += kCRLF;
+        if (auto reading = ReadOwnLine(mode, line)) {
+            if (!r.guessed) {
+                r.head = reading->head;
+                r.tail = reading->tail;
+            }
+            r.guessed = true;
+            r.text += reading->text;
+            r.values += reading->values;
+            ++r.read;
+            continue;
+        }
+        r.text += line;
+        r.firstKept = r.firstKept ? r.firstKept : k + 1;
+        ++r.kept;
+    }
+    return r;
+}
+
 }  // namespace
 
 Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_view head,
@@ -252,13 +442,7 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
     Reversed r{{}, 0, 0, std::u16string(head), std::u16string(tail), false};
     if (text.empty()) return r;
     const Lines lines(text);
-    if (head.empty() && tail.empty()) {
-        if (const auto guess = Guess(lines)) {
-            r.head = guess->first;
-            r.tail = guess->second;
-            r.guessed = true;
-        }
-    }
+    if (head.empty() && tail.empty()) return ReverseEachLine(mode, lines);
     const Reader reader(mode, lines, r.head, r.tail, line::Count(hStart), line::Count(tStart));
 
     // From the last line back, the best way to read the lines from each one on.
@@ -277,8 +461,15 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
     }
 
     r.text.reserve(text.size());
+    bool first = true;
     for (std::size_t a = 0; a < n;) {
-        if (a > 0) r.text += kCRLF;
+        if (best[a].choice < 0 && IsBlankLine(lines.Line(a))) {
+            ++r.dropped;
+            ++a;
+            continue;
+        }
+        if (!first) r.text += kCRLF;
+        first = false;
         if (best[a].choice < 0) {
             r.text += lines.Line(a);
             r.firstKept = r.firstKept ? r.firstKept : a + 1;
@@ -288,7 +479,8 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
         }
         reader.Match(a, records);
         const Record& record = records[best[a].choice];
-        reader.Put(record, r.text);
+        reader.Put(record, r.text, r.values);
+        ++r.read;
         a = record.next;
     }
     return r;

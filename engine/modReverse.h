@@ -16,6 +16,9 @@ struct Reversed {
     std::size_t firstKept = 0;  // 1-based number of the first kept line, 0 when none
     std::u16string head, tail;  // the head and tail used
     bool guessed = false;       // head and tail were taken from the text
+    std::size_t read = 0;       // lines read back
+    std::size_t dropped = 0;    // blank lines dropped
+    std::size_t values = 0;     // joined values written as <%= %>
 };
 
 // Reads each line (split at CR LF; a last CR LF ends the last line and starts none) as
@@ -23,16 +26,23 @@ struct Reversed {
 // CR LF. Indentation: hStart spaces, or else any spaces and tabs (the head's own leading blanks
 // then need not be there). Tail: at the line's end, or else before trailing spaces and tabs (its
 // own trailing blanks then need not be there). Filler: when the tail starts at byte column
-// tStart, the body's trailing spaces are taken for filler and dropped. Mode 1 reads \\ \" \'
-// \t and \uXXXX, mode 2 reads "" and " & vbTab & ", other modes take the body as it is. A line
-// that does not read so is kept as it is. A head or tail holding CR LF makes a converted line of
-// several; where the lines can be read in more than one way, the reading that keeps the fewest
-// lines is taken, and of those the one with the fewest lines the converter would not have
-// written so (other indentation, blanks after the tail, a tail short of its column).
+// tStart, the body's trailing spaces are taken for filler and dropped. Mode 1 reads \\ \" \' \/
+// \t \b \f \0 and \uXXXX, and \n, \r or \r\n as a line break (none when it ends the body: that
+// is the line's own end); in a literal quoted with ' (a head ending with ') only \\ and \'.
+// Mode 2 reads "" and joins of vbTab, vbCrLf, vbNewLine, vbLf, vbCr, Chr(13), Chr(10) (line
+// breaks as in mode 1) and Chr(34). In modes 1 and 2 a value joined to the literals (+ in mode 1,
+// & in mode 2; literals and brackets inside it skipped whole) is written as <%= value %>. Other
+// modes take the body as it is. A line that does not read so is kept as it is, unless it is
+// blank (spaces and tabs only): then it is dropped. A head or tail holding CR LF makes a
+// converted line of several; where the lines can be read in more than one way, the reading that
+// keeps the fewest lines is taken, and of those the one with the fewest lines the converter would
+// not have written so (other indentation, blanks after the tail, a tail short of its column).
 //
-// With head and tail both empty, and a " in every line that is not blank, the head is taken to
-// be what each such line starts with after its indentation up to its first ", and the tail what
-// it ends with from its last ", when all these lines agree on both.
+// With head and tail both empty, each line is read on its own: its head is what it starts with
+// after its indentation up to its first quote (" or, in mode 1, '), its tail what follows its
+// last literal and the values joined after it. Values joined before the first literal read so
+// too. Lines without a literal, and comment lines, are kept; head and tail give the first line
+// read's.
 //
 // What ConvertLinesAligned(mode, text, head, tail, hStart, tStart) and ConvertVariant (with mode
 // 1 for UnicodeEscapes and Apostrophes, with its own mode for Tabs) write comes back as the text

@@ -42,8 +42,21 @@ TEST(ReverseLines, ReadsLinesBackAndKeepsTheOthers) {
          u"a\r\n<\\x>\r\n<\\u12G4>", 2, 2},
         {"C: backslash at the end", 1, u"<", u">", 0, 0, u"<a\\>", u"<a\\>", 1, 1},
         {"C: bare quote", 1, u"<", u">", 0, 0, u"<a\"b>", u"<a\"b>", 1, 1},
-        {"VB: lone quote", 2, u"<", u">", 0, 0, u"<a\"b>\r\n<\" & vbTab>",
-         u"<a\"b>\r\n<\" & vbTab>", 2, 1},
+        {"VB: lone quote; a joined tab", 2, u"<", u">", 0, 0, u"<a\"b>\r\n<\" & vbTab>",
+         u"<a\"b>\r\n\t", 1, 1},
+        {"blank lines dropped", 1, u"<", u">", 0, 0, u"<a>\r\n \t\r\n\r\nx\r\n<b>", u"a\r\nx\r\nb", 1, 4},
+        {"C: line ends as escapes", 1, u"p(\"", u"\");", 0, 0,
+         u"p(\"a\\n\");\r\np(\"b\\r\\n\");\r\np(\"c\\nd\\n\\n\");\r\np(\"\\b\\f\\/\");",
+         u"a\r\nb\r\nc\r\nd\r\n\r\n\b\f/", 0, 0},
+        {"C: values joined", 1, u"p(\"", u"\");", 0, 0,
+         u"p(\"<td>\" + rs.getString(\"n\") + \"</td>\");\r\np(\"<a \" + m.get(\"+\") + a[i] + \"/>\");",
+         u"<td><%= rs.getString(\"n\") %></td>\r\n<a <%= m.get(\"+\") %><%= a[i] %>/>", 0, 0},
+        {"VB: values and line ends", 2, u"Response.Write \"", u"", 0, 0,
+         u"Response.Write \"<td>\" & rs(\"n\") & \"</td>\" & vbCrLf\r\n"
+         u"Response.Write \"<a \" & Chr(34) & \"x\"\"\" & Chr(13) & Chr(10)",
+         u"<td><%= rs(\"n\") %></td>\r\n<a \"x\"", 0, 0},
+        {"single-quoted literal", 1, u"echo '", u"';", 0, 0, u"echo '<a href=\"\\n\\'\\\\\">';",
+         u"<a href=\"\\n'\\\">", 0, 0},
         {"no head or no tail", 1, u"<", u">", 0, 0, u"<a>\r\na>\r\n<a", u"a\r\na>\r\n<a", 2, 2},
         {"tail inside the head", 1, u"<>", u">", 0, 0, u"<>", u"<>", 1, 1},
         {"lines across head and tail", 1, u"{\r\n", u"\r\n}", 0, 0,
@@ -64,26 +77,37 @@ TEST(ReverseLines, ReadsLinesBackAndKeepsTheOthers) {
 }
 
 struct GuessCase {
+    EscapeMode mode;
     std::u16string text;
-    bool guessed;
-    std::u16string head;
-    std::u16string tail;
     std::u16string back;
+    std::size_t kept, dropped, values;
+    std::u16string head, tail;  // the first line read's
 };
 
-TEST(ReverseLines, GuessesHeadAndTailWhenBothAreEmpty) {
+TEST(ReverseLines, WithBothEmptyReadsEachLineOnItsOwn) {
     const GuessCase cases[] = {
-        {u"  p(\"a\");\r\n \t\r\n\tp(\"b\\\"\"); ", true, u"p(\"", u"\");", u"a\r\n \t\r\nb\""},
-        {u"p(\"a\");\r\nq(\"b\");", false, u"", u"", u"p(\"a\");\r\nq(\"b\");"},
-        {u"p(\"a\");\r\np(\"b\")", false, u"", u"", u"p(\"a\");\r\np(\"b\")"},
-        {u"p(\"a\");\r\nb", false, u"", u"", u"p(\"a\");\r\nb"},
+        // two heads, a blank line, code between the lines, a \n, a comment
+        {1, u"  out.print(\"a\");\r\n \t\r\n\tfor (;;) {\r\nout.println(\"b\\\"\\n\"); \r\n// x(\"y\");",
+         u"a\r\n\tfor (;;) {\r\nb\"\r\n// x(\"y\");", 2, 1, 0, u"out.print(\"", u"\");"},
+        // values before, between and after the literals
+        {1, u"out.println(name + \"</td>\");\r\nsb.append(\"<td>\" + rs.get(\"n\", a[1]) + \"</td>\" + x);",
+         u"<%= name %></td>\r\n<td><%= rs.get(\"n\", a[1]) %></td><%= x %>", 0, 0, 3,
+         u"out.println(", u"\");"},
+        // VB: two heads, a value, vbCrLf, lines that do not parse
+        {2, u"Response.Write \"<p>\" & t & \"</p>\" & vbCrLf\r\n.Append(\"<br>\")\r\nx = \"a\" \"b\"",
+         u"<p><%= t %></p>\r\n<br>\r\nx = \"a\" \"b\"", 1, 0, 1, u"Response.Write \"", u""},
+        // PHP and JavaScript single quotes
+        {1, u"echo '<tr class=\"x\">\\n';\r\nhtml += '<td>' + v + '</td>';",
+         u"<tr class=\"x\">\\n\r\n<td><%= v %></td>", 0, 0, 1, u"echo '", u"';"},
     };
     for (const GuessCase& c : cases) {
-        const Reversed r = ReverseLines(kEscapeBackslash, c.text, u"", u"", 0, 0);
-        EXPECT_EQ(r.guessed, c.guessed) << r.text.size();
-        EXPECT_EQ(r.head, c.head) << r.text.size();
-        EXPECT_EQ(r.tail, c.tail) << r.text.size();
-        EXPECT_EQ(r.text, c.back) << r.text.size();
+        const Reversed r = ReverseLines(c.mode, c.text, u"", u"", 0, 0);
+        EXPECT_EQ(r.text, c.back) << c.back.size();
+        EXPECT_EQ(r.kept, c.kept) << c.back.size();
+        EXPECT_EQ(r.dropped, c.dropped) << c.back.size();
+        EXPECT_EQ(r.values, c.values) << c.back.size();
+        EXPECT_EQ(r.head, c.head) << c.back.size();
+        EXPECT_EQ(r.tail, c.tail) << c.back.size();
     }
 }
 
