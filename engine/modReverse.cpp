@@ -218,6 +218,7 @@ struct Record {
     std::size_t next = 0;
     bool irregular = false;  // not as the converter writes: indentation, blanks after the tail, or
                              // a tail short of its column
+    char16_t quote = u'"';   // what the literal is quoted with
 };
 
 class Reader {
@@ -272,7 +273,7 @@ class Reader {
     }
 
     void Put(const Record& r, std::u16string& out, std::size_t& values) const {
-        Unescape(mode_, text_.substr(r.body, r.bodyEnd - r.body), &out, quote_, &values);
+        Unescape(mode_, text_.substr(r.body, r.bodyEnd - r.body), &out, r.quote, &values);
     }
 
   private:
@@ -303,9 +304,15 @@ class Reader {
         if (column == target) {
             while (bodyEnd > body && text_[bodyEnd - 1] == u' ') --bodyEnd;
         }
-        if (!Unescape(mode_, text_.substr(body, bodyEnd - body), nullptr, quote_)) return false;
+        // A head ending with ' reads its literal as single-quoted only when it does not read as
+        // the converter writes it.
+        const std::u16string_view s = text_.substr(body, bodyEnd - body);
+        const char16_t quote = quote_ == u'\'' && !Unescape(mode_, s, nullptr) ? quote_ : u'"';
+        if (quote == u'"' ? !Unescape(mode_, s, nullptr) : !Unescape(mode_, s, nullptr, quote)) {
+            return false;
+        }
         // The converter never leaves a tail short of its column.
-        r = {body, bodyEnd, next, irregular || column < target};
+        r = {body, bodyEnd, next, irregular || column < target, quote};
         return true;
     }
 

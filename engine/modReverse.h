@@ -28,7 +28,8 @@ struct Reversed {
 // own trailing blanks then need not be there). Filler: when the tail starts at byte column
 // tStart, the body's trailing spaces are taken for filler and dropped. Mode 1 reads \\ \" \' \/
 // \t \b \f \0 and \uXXXX, and \n, \r or \r\n as a line break (none when it ends the body: that
-// is the line's own end); in a literal quoted with ' (a head ending with ') only \\ and \'.
+// is the line's own end); a body that does not read so after a head ending with ' is read as
+// quoted with ': only \\ and \'.
 // Mode 2 reads "" and joins of vbTab, vbCrLf, vbNewLine, vbLf, vbCr, Chr(13), Chr(10) (line
 // breaks as in mode 1) and Chr(34). In modes 1 and 2 a value joined to the literals (+ in mode 1,
 // & in mode 2; literals and brackets inside it skipped whole) is written as <%= value %>. Other
