@@ -413,7 +413,6 @@ struct Way {
     }
 };
 
-
 // Head and tail both empty: each line read on its own; lines without a literal kept.
 Reversed ReverseEachLine(EscapeMode mode, const Lines& lines) {
     Reversed r;

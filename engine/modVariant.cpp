@@ -55,7 +55,17 @@ struct Writer {
     }
 };
 
-enum class Form { kNone, kBackslash, kQuoteDoubling, kUnicode, kApostrophes, kCTabs, kVbTabs };
+enum class Form {
+    kNone,
+    kBackslash,
+    kQuoteDoubling,
+    kUnicode,
+    kApostrophes,
+    kCTabs,
+    kVbTabs,
+    kCJoins,
+    kVbJoins
+};
 
 Form ToForm(Variant v, EscapeMode mode) {
     const Form plain = mode == kEscapeBackslash       ? Form::kBackslash
@@ -69,6 +79,10 @@ Form ToForm(Variant v, EscapeMode mode) {
         case Variant::Tabs:
             return plain == Form::kBackslash       ? Form::kCTabs
                    : plain == Form::kQuoteDoubling ? Form::kVbTabs
+                                                   : Form::kNone;
+        case Variant::Joins:
+            return plain == Form::kBackslash       ? Form::kCJoins
+                   : plain == Form::kQuoteDoubling ? Form::kVbJoins
                                                    : Form::kNone;
     }
     return plain;
@@ -89,9 +103,11 @@ EscapeMode MarksOf(Form form) {
         case Form::kBackslash:
         case Form::kUnicode:
         case Form::kCTabs:
+        case Form::kCJoins:
             return kEscapeBackslash;
         case Form::kQuoteDoubling:
         case Form::kVbTabs:
+        case Form::kVbJoins:
             return kEscapeQuoteDoubling;
         case Form::kNone:
         case Form::kApostrophes:
@@ -116,6 +132,23 @@ void PutUnit(Sink& out, Form form, char16_t c) {
     out.Put(c);
 }
 
+// A <%= expression %> at the start of line written as a join; how much of line it took, 0 when
+// none.
+template <typename Sink>
+std::size_t PutJoin(Sink& out, Form form, std::u16string_view line) {
+    if ((form != Form::kCJoins && form != Form::kVbJoins) || !line.starts_with(u"<%=")) return 0;
+    const std::size_t close = line.find(u"%>", 3);
+    if (close == line.npos) return 0;
+    std::u16string_view expression = line.substr(3, close - 3);
+    expression.remove_prefix(std::min(expression.find_first_not_of(u" \t"), expression.size()));
+    expression = expression.substr(0, expression.find_last_not_of(u" \t") + 1);
+    if (expression.empty()) return 0;
+    out.PutAscii(form == Form::kCJoins ? u"\" + " : u"\" & ");
+    out.Put(expression);
+    out.PutAscii(form == Form::kCJoins ? u" + \"" : u" & \"");
+    return close + 2;
+}
+
 // Every line of text framed and escaped into out, with the filler before each tail.
 template <typename Sink>
 void PutLines(Sink& out, Form form, std::u16string_view text, std::u16string_view head,
@@ -125,7 +158,19 @@ void PutLines(Sink& out, Form form, std::u16string_view text, std::u16string_vie
         out.width = 0;
         out.PutSpaces(indent);
         out.Put(head);
-        for (std::size_t i = at; i < end; ++i) PutUnit(out, form, text[i]);
+        // Past the line's last %>, no <%= can close: no search from there, so that a line of
+        // unclosed <%= is read once.
+        const bool joins = form == Form::kCJoins || form == Form::kVbJoins;
+        const std::size_t lastClose = joins ? text.substr(0, end).rfind(u"%>") : text.npos;
+        for (std::size_t i = at; i < end; ++i) {
+            const bool closable = lastClose != text.npos && lastClose >= i + 3;
+            const std::size_t after = closable ? PutJoin(out, form, text.substr(i, end - i)) : 0;
+            if (after > 0) {
+                i += after - 1;
+            } else {
+                PutUnit(out, form, text[i]);
+            }
+        }
         out.PutSpaces(static_cast<std::size_t>(line::Filler(out.width, tailColumn)));
         out.Put(tail);
         out.PutAscii(kCRLF);

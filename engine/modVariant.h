@@ -20,6 +20,11 @@ enum class Variant {
     // Mode 1: backslash escaping and each tab as \t. Mode 2: quote doubling and each tab as
     // " & vbTab & ". Any other mode: as ConvertLinesAligned.
     Tabs,
+    // Mode 1: backslash escaping, and each <%= expression %> written as " + expression + ".
+    // Mode 2: quote doubling, and each as " & expression & ". The expression is written trimmed
+    // and unescaped; an empty one, or a <%= without %> on its line, is text. Any other mode: as
+    // ConvertLinesAligned.
+    Joins,
 };
 
 // As ConvertLinesAligned(mode, ...) with the line escaped as the variant says; the tail column

@@ -32,6 +32,10 @@ TEST(ConvertVariant, EscapesAsTheVariantSaysAndAlignsWhatIsWritten) {
         {Variant::Tabs, 2, u"\t", 20, u" <\" & vbTab & \"    >\r\n"},
         {Variant::Tabs, 0, u"\t\"\\'", 8, u" <\t\"\\' >\r\n"},
         {Variant::Tabs, 5, u"\t\"", 0, u" <\t\">\r\n"},
+        {Variant::Joins, 1, u"<%= a(\"x\") %>\"<%=b%><%= %><%= c", 20,
+         u" <\" + a(\"x\") + \"\\\"\" + b + \"<%= %><%= c>\r\n"},
+        {Variant::Joins, 2, u"表<%= rs(\"n\") %>\"", 24, u" <表\" & rs(\"n\") & \"\"\"  >\r\n"},
+        {Variant::Joins, 0, u"<%= a %>", 0, u" <<%= a %>>\r\n"},
     };
     for (const VariantCase& c : cases) {
         EXPECT_EQ(ConvertVariant(c.variant, c.mode, c.text, u"<", u">", 1, c.tStart), c.result)

@@ -206,5 +206,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::replace(unquoted.begin(), unquoted.end(), u'"', u'x');
     CheckReversed(std::bind_front(ConvertVariant, Variant::Apostrophes, mode), kEscapeBackslash,
                   unquoted, SplitLines(unquoted), head.view(), tail.view(), hStart, tStart);
+    // The joins come back as <%= expression %> written so, with a simple expression.
+    std::u16string withValue = text.view().find(u"<%=") == std::u16string_view::npos
+                                   ? std::u16string(text.view())
+                                   : std::u16string();
+    if (!withValue.empty() && (mode == kEscapeBackslash || mode == kEscapeQuoteDoubling)) {
+        withValue += u"<%= v[1] %>";
+        std::vector<std::u16string> valueLines = SplitLines(withValue);
+        CheckReversed(std::bind_front(ConvertVariant, Variant::Joins, mode), mode, withValue,
+                      valueLines, head.view(), tail.view(), hStart, tStart);
+    }
     return 0;
 }
