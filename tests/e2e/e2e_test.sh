@@ -522,9 +522,9 @@ ok "the input error"
 # The default button wears its border while no push button has the focus; a focused push
 # button wears it instead, as in Windows dialogs. Read from 編集's pixels: focus in a text box,
 # then on 終了 (Shift+Tab from the head string goes round to it), then back.
-face() {  # NAME: 編集 as the screen shows it
+face() {  # NAME: 編集 as the screen shows it, short of the column 終了 starts in
   import -display "$DISPLAY" -window "$main" \
-    -crop "$(px 1215)x$(px 375)+$(px 2040)+$((menu + $(px 2160)))" +repage "$work/$1.png"
+    -crop "$(($(px 1215) - 2))x$(px 375)+$(px 2040)+$((menu + $(px 2160)))" +repage "$work/$1.png"
 }
 differ() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
 activate "$main"
