@@ -36,6 +36,8 @@ std::u16string ReverseNote(const modConvert::Reversed& reversed) {
                               ? u"逆変換: すべての行を戻しました"
                               : u"逆変換: " + number(reversed.kept) + u" 行はそのまま（最初は " +
                                     number(reversed.firstKept) + u" 行目）";
+    if (reversed.dropped > 0) note += u"　空行 " + number(reversed.dropped) + u" 行を削除";
+    if (reversed.values > 0) note += u"　<%= %> " + number(reversed.values) + u" 個";
     if (reversed.guessed)
         note += u"　前「" + reversed.head + u"」 後ろ「" + reversed.tail + u"」として";
     return note;
