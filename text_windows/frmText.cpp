@@ -20,8 +20,8 @@ constexpr forms::MenuItem kMenus[] = {
     {"mnuClear", u"クリア(&C)"},
     {"mnuReverse", u"逆変換(&R)", "txtText"},
     {"mnuCheck", u"変換前チェック(&K)", "txtText"},
-    {"mnuEditUnicode", u"編集（非ASCIIを \\uXXXX に）", "txtText"},
-    {"mnuEditApostrophes", u"編集（' も \\' に）", "txtText"},
+    {"mnuEditUnicode", u"編集（非ASCIIを \\uXXXX に）Java・JavaScript・C# 向け", "txtText"},
+    {"mnuEditApostrophes", u"編集（' を \\' に）JavaScript・PHP・Python 向け", "txtText"},
     {"mnuEditTabs", u"編集（タブを \\t / vbTab に）", "txtText"},
 };
 // clang-format on
