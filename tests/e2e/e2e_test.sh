@@ -519,27 +519,30 @@ xdotool type --delay 20 3
 expect "head column after the input error" "$(printf '   5ab  \t\t%s' "$eol" | hex)" "$(edit_copy 'after the error')"
 ok "the input error"
 
-# The default button wears its border while no push button has the focus; a focused push
-# button wears it instead, as in Windows dialogs. Read from 編集's pixels: focus in a text box,
-# then on 終了 (Shift+Tab from the head string goes round to it), then back.
+# On Windows the default button wears its border while no push button has the focus, and a
+# focused push button wears it instead, as in dialogs (Qt's main window keeps 編集 the default).
+# Read from 編集's pixels: focus in a text box, then on 終了 (Shift+Tab from the head string goes
+# round to it), then back.
 face() {  # NAME: 編集 as the screen shows it, short of the column 終了 starts in
   import -display "$DISPLAY" -window "$main" \
     -crop "$(($(px 1215) - 2))x$(px 375)+$(px 2040)+$((menu + $(px 2160)))" +repage "$work/$1.png"
 }
 differ() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
-activate "$main"
-click head
-sleep 0.3
-face default
-xdotool key shift+Tab
-sleep 0.3
-face on_end
-xdotool key Tab
-sleep 0.3
-face back
-(($(differ default on_end) > 0)) || fail "編集 looks the same with the focus on 終了"
-(($(differ default back) == 0)) || fail "編集 does not get its border back ($(differ default back) pixels)"
-ok "the default button's border"
+if ((${#wine[@]})); then
+  activate "$main"
+  click head
+  sleep 0.3
+  face default
+  xdotool key shift+Tab
+  sleep 0.3
+  face on_end
+  xdotool key Tab
+  sleep 0.3
+  face back
+  (($(differ default on_end) > 0)) || fail "編集 looks the same with the focus on 終了"
+  (($(differ default back) == 0)) || fail "編集 does not get its border back ($(differ default back) pixels)"
+  ok "the default button's border"
+fi
 
 # The About box: the program's version, its address opened with the desktop's handler, one box
 # at most; closing the main window with it open ends the program.
