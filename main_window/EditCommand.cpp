@@ -25,22 +25,37 @@ std::int16_t ColumnValue(std::u16string_view digits) {
     return static_cast<std::int16_t>(value);
 }
 
-// 逆変換's line before the result window's caption: what did not read back, and a head and tail
-// that were taken from the text.
+// 逆変換's note, short and put before the result window's caption so that its numbers show at
+// the window's design width, the one that needs attention first: lines kept as they are and the
+// first of them, lines read back, blank lines dropped, values written as <%= expression %>.
 std::u16string ReverseNote(const modConvert::Reversed& reversed) {
     auto number = [](std::size_t n) {
         const std::string digits = std::to_string(n);
         return std::u16string(digits.begin(), digits.end());
     };
-    std::u16string note = reversed.kept == 0
-                              ? u"逆変換: すべての行を戻しました"
-                              : u"逆変換: " + number(reversed.kept) + u" 行はそのまま（最初は " +
-                                    number(reversed.firstKept) + u" 行目）";
-    if (reversed.dropped > 0) note += u"　空行 " + number(reversed.dropped) + u" 行を削除";
-    if (reversed.values > 0) note += u"　<%= %> " + number(reversed.values) + u" 個";
-    if (reversed.guessed)
-        note += u"　前「" + reversed.head + u"」 後ろ「" + reversed.tail + u"」として";
+    std::u16string note = u"逆変換";
+    if (reversed.kept > 0)
+        note += u" " + number(reversed.kept) + u"行そのまま(" + number(reversed.firstKept) +
+                u"行目〜)";
+    note += u" " + number(reversed.read) + u"行戻し";
+    if (reversed.dropped > 0) note += u" 空行-" + number(reversed.dropped);
+    if (reversed.values > 0) note += u" 式" + number(reversed.values);
     return note;
+}
+
+// The opt-in escapes name themselves in the result window's caption.
+std::u16string VariantNote(modConvert::Variant variant) {
+    switch (variant) {
+        case modConvert::Variant::UnicodeEscapes:
+            return u"編集（非ASCIIを \\uXXXX に）";
+        case modConvert::Variant::Apostrophes:
+            return u"編集（' を \\' に）";
+        case modConvert::Variant::Tabs:
+            return u"編集（タブを \\t / vbTab に）";
+        case modConvert::Variant::Joins:
+            return u"編集（<%= 式 %> を連結に）";
+    }
+    return {};
 }
 
 std::optional<modConvert::Variant> VariantOf(TextCommand command) {
@@ -51,6 +66,8 @@ std::optional<modConvert::Variant> VariantOf(TextCommand command) {
             return modConvert::Variant::Apostrophes;
         case TextCommand::EditTabs:
             return modConvert::Variant::Tabs;
+        case TextCommand::EditJoins:
+            return modConvert::Variant::Joins;
         default:
             return std::nullopt;
     }
@@ -81,6 +98,7 @@ std::optional<Produced> Produce(TextCommand command, const ConversionRequest& r,
         if (command == TextCommand::Edit) {
             modConvert::ConvertInto(room, r.mode, r.text, r.head, r.tail, hStart, tStart);
         } else if (const auto variant = VariantOf(command)) {
+            out.note = VariantNote(*variant);
             modConvert::ConvertVariantInto(room, *variant, r.mode, r.text, r.head, r.tail, hStart,
                                            tStart);
         } else if (command == TextCommand::Reverse) {

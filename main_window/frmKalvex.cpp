@@ -78,7 +78,7 @@ void frmKalvex::Form_Load() {
 
 void frmKalvex::Form_OnScreen() {
     frmText* input = Input();
-    input->OfferTabs(!C("optDblCote", 0).Value());
+    input->OfferEscapedVariants(!C("optDblCote", 0).Value());
     input->ShowModeless();
 }
 
@@ -144,9 +144,9 @@ void frmKalvex::txtAddText_Change(int index) {
     C(index == 0 ? "txtHStart" : "txtTStart").SetEnabled(!C("txtAddText", index).Text().empty());
 }
 
-// The tab variant of 編集 has nothing to write tabs in without escaping.
+// The tab and join variants of 編集 have nothing to write in without escaping.
 void frmKalvex::optDblCote_Click(int index) {
-    if (frmText* input = input_.Existing()) input->OfferTabs(index != 0);
+    if (frmText* input = input_.Existing()) input->OfferEscapedVariants(index != 0);
 }
 
 void frmKalvex::cmdEnd_Click() { forms::End(); }

@@ -2,4 +2,4 @@
 // text with its own fields.
 #pragma once
 
-enum class TextCommand { Edit, Reverse, Check, EditUnicode, EditApostrophes, EditTabs };
+enum class TextCommand { Edit, Reverse, Check, EditUnicode, EditApostrophes, EditTabs, EditJoins };

@@ -47,7 +47,7 @@ void frmReturn::Clear() {
 }
 
 void frmReturn::Present(const forms::LargeText& text, std::u16string_view note) {
-    if (!note.empty()) SetCaption(std::u16string(kWindow.caption) + u"　" + std::u16string(note));
+    if (!note.empty()) SetCaption(std::u16string(note) + u"　" + std::u16string(kWindow.caption));
     presented_ = text;
     C("txtReturn").Fill(presented_);
     CentreOver(Owner());

@@ -9,7 +9,7 @@ class frmReturn : public forms::Form {
 
     void Clear();  // empties txtReturn
     // Puts text into txtReturn and shows the window modally, centred over its owner (or the
-    // screen); returns once the window is closed. A note, if any, follows the caption.
+    // screen); returns once the window is closed. A note, if any, goes before the caption.
     void Present(const forms::LargeText& text, std::u16string_view note = {});
 
   protected:

@@ -20,9 +20,10 @@ constexpr forms::MenuItem kMenus[] = {
     {"mnuClear", u"クリア(&C)"},
     {"mnuReverse", u"逆変換(&R)", "txtText"},
     {"mnuCheck", u"変換前チェック(&K)", "txtText"},
-    {"mnuEditUnicode", u"編集（非ASCIIを \\uXXXX に）Java・JavaScript・C# 向け", "txtText"},
-    {"mnuEditApostrophes", u"編集（' を \\' に）JavaScript・PHP・Python 向け", "txtText"},
-    {"mnuEditTabs", u"編集（タブを \\t / vbTab に）", "txtText"},
+    {"mnuEditUnicode", u"編集（非ASCIIを \\uXXXX に）Java・JavaScript・C# 向け(&X)", "txtText"},
+    {"mnuEditApostrophes", u"編集（' を \\' に）JavaScript・PHP・Python 向け(&Q)", "txtText"},
+    {"mnuEditTabs", u"編集（タブを \\t / vbTab に）(&B)", "txtText"},
+    {"mnuEditJoins", u"編集（<%= 式 %> を連結に）(&J)", "txtText"},
 };
 // clang-format on
 
@@ -38,6 +39,7 @@ frmText::frmText(forms::Form* main, std::function<void(TextCommand)> run)
         {"mnuEditUnicode", TextCommand::EditUnicode},
         {"mnuEditApostrophes", TextCommand::EditApostrophes},
         {"mnuEditTabs", TextCommand::EditTabs},
+        {"mnuEditJoins", TextCommand::EditJoins},
     };
     for (const auto& [item, command] : commands) OnClick(item, [this, c = command] { run_(c); });
 }

@@ -12,8 +12,11 @@ class frmText : public forms::Form {
     // main is the window this one docks beside and belongs to, and runs the box's commands.
     frmText(forms::Form* main, std::function<void(TextCommand)> run);
 
-    // The tab variant of 編集 needs an escape option to write tabs in.
-    void OfferTabs(bool offered) { C("mnuEditTabs").SetEnabled(offered); }
+    // The tab and join variants of 編集 need an escape option to write tabs and joins in.
+    void OfferEscapedVariants(bool offered) {
+        C("mnuEditTabs").SetEnabled(offered);
+        C("mnuEditJoins").SetEnabled(offered);
+    }
 
     // The text as typed, with CR LF line ends.
     std::u16string Text() const { return C("txtText").Text(); }

@@ -1,6 +1,7 @@
 #include "forms/qt/TextBoxes.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -58,15 +59,34 @@ bool HasLineTooWideToScroll(const QPlainTextEdit* box, const QString& text) {
     return false;
 }
 
+// Shift+F10 opens a box's context menu at the caret, as on Windows; the toolkit opens it for
+// the menu key only.
+class ShiftF10Menu : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::ShiftModifier) return false;
+        auto* box = static_cast<QWidget*>(watched);
+        const QPoint at = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        QContextMenuEvent open(QContextMenuEvent::Keyboard, at, box->mapToGlobal(at));
+        QCoreApplication::sendEvent(box, &open);
+        return true;
+    }
+};
+
 }  // namespace
 
 QLineEdit* NewSingleLineBox(const QString& text, QWidget* parent) {
     auto* box = new QLineEdit(text, parent);
     box->setValidator(new FirstLineOnly(box));
+    box->installEventFilter(new ShiftF10Menu(box));
     return box;
 }
 
 MultiLineBox::MultiLineBox(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {
+    installEventFilter(new ShiftF10Menu(this));
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
