@@ -17,6 +17,7 @@
 
 #include "engine/modCheck.h"
 #include "engine/modConvert.h"
+#include "engine/modReverse.h"
 #include "bench/sample_text.h"
 
 namespace {
@@ -131,6 +132,19 @@ void BM_CheckReport(benchmark::State& state, Kind kind) {
     CountInput(state, text);
 }
 
+// 逆変換 of what 編集 wrote: ReverseLines on ConvertLines' result for the same text, head and
+// tail typed, into fresh memory as the product does. Converted once, outside the timing.
+void BM_ReverseLines(benchmark::State& state, Kind kind) {
+    const std::u16string& text = Sample(kind, state.range(0));
+    const std::u16string converted = Convert(text, false);
+    for (auto _ : state) {
+        const modConvert::Reversed back =
+            modConvert::ReverseLines(modConvert::kEscapeBackslash, converted, kHead, kTail, 0, 0);
+        benchmark::DoNotOptimize(back.text.data());
+    }
+    CountInput(state, converted);
+}
+
 // Fresh memory makes single runs vary by several percent: the summary takes the median of five.
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -153,6 +167,8 @@ BENCHMARK_CAPTURE(BM_ConvertLinesAlignedReused, realistic, Kind::kRealistic)
 BENCHMARK_CAPTURE(BM_ConvertLinesAlignedReused, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_CheckReport, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_CheckReport, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ReverseLines, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ReverseLines, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 
 // The console table, then the figures the goals are stated in, from the median of the
 // repetitions.
@@ -191,6 +207,15 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                 const double check = Get("BM_CheckReport", sample, mb).seconds;
                 std::printf("  %-9s %3s MB  %s\n", sample.c_str(), mb.c_str(),
                             Show(convert > 0 ? check / convert : 0).c_str());
+            }
+        }
+        std::printf("Time of ReverseLines on the converted text / time of ConvertLines:\n");
+        for (const std::string sample : {"realistic", "dense"}) {
+            for (const std::string mb : {"1", "10", "100"}) {
+                const double convert = Get("BM_ConvertLines", sample, mb).seconds;
+                const double reverse = Get("BM_ReverseLines", sample, mb).seconds;
+                std::printf("  %-9s %3s MB  %s\n", sample.c_str(), mb.c_str(),
+                            Show(convert > 0 ? reverse / convert : 0).c_str());
             }
         }
         std::printf("Time of 100 MB / time of 10 MB:\n");

@@ -133,14 +133,27 @@ struct BodySink {
     }
 };
 
+// VB names are the same in any case: vbCrLf, VBCRLF, chr(10).
+bool IsName(std::u16string_view v, std::u16string_view name) {
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; };
+    return std::equal(v.begin(), v.end(), name.begin(), name.end(),
+                      [&](char16_t a, char16_t b) { return lower(a) == lower(b); });
+}
+
+// The line break a VB name joins, as CR and LF; nothing for any other value.
+std::optional<std::pair<bool, bool>> LineBreakName(std::u16string_view v) {
+    if (IsName(v, u"vbCrLf") || IsName(v, u"vbNewLine")) return std::pair(true, true);
+    if (IsName(v, u"vbLf") || IsName(v, u"Chr(10)")) return std::pair(false, true);
+    if (IsName(v, u"vbCr") || IsName(v, u"Chr(13)")) return std::pair(true, false);
+    return std::nullopt;
+}
+
 // A joined value as read: the line ends of VB and Chr(34) as text, any other as <%= %>.
 void PutValue(EscapeMode mode, std::u16string_view v, BodySink& sink) {
     if (mode == kEscapeQuoteDoubling) {
-        if (v == u"vbCrLf" || v == u"vbNewLine") return sink.Break(true, true);
-        if (v == u"vbLf" || v == u"Chr(10)") return sink.Break(false, true);
-        if (v == u"vbCr" || v == u"Chr(13)") return sink.Break(true, false);
-        if (v == u"vbTab") return sink.Put(u'\t');
-        if (v == u"Chr(34)") return sink.Put(u'"');
+        if (const auto crlf = LineBreakName(v)) return sink.Break(crlf->first, crlf->second);
+        if (IsName(v, u"vbTab")) return sink.Put(u'\t');
+        if (IsName(v, u"Chr(34)")) return sink.Put(u'"');
     }
     sink.Value(v);
 }
@@ -386,10 +399,22 @@ std::optional<LineReading> ReadOwnLine(EscapeMode mode, std::u16string_view line
         while (bodyEnd < line.size() && IsJoin(mode, line[bodyEnd])) {
             bodyEnd = ValueEnd(mode, line, bodyEnd + 1);
         }
+        // A VB line break alone after the last literal ("<tr>" & vbCrLf) ends this line: it
+        // goes with the tail.
+        if (mode == kEscapeQuoteDoubling && ValueEnd(mode, line, after + 1) == bodyEnd &&
+            LineBreakName(TrimBlanks(line.substr(after + 1, bodyEnd - after - 1)))) {
+            bodyEnd = last;
+        }
     }
     std::u16string body;
     std::size_t headEnd = first + 1;
-    const std::size_t lead = LeadingValue(mode, line, first);
+    std::size_t lead = LeadingValue(mode, line, first);
+    // A VB line break joined before the first literal (s = s & vbCrLf & "<tr>") ends the line
+    // before: it goes with the head.
+    if (lead != line.npos && mode == kEscapeQuoteDoubling) {
+        const std::u16string_view joined = TrimBlanks(line.substr(lead, first - lead));
+        if (LineBreakName(TrimBlanks(joined.substr(0, joined.size() - 1)))) lead = line.npos;
+    }
     if (lead != line.npos) {
         body.push_back(quote);
         body.append(u" ").push_back(mode == kEscapeBackslash ? u'+' : u'&');

@@ -31,7 +31,7 @@ struct Reversed {
 // is the line's own end); a body that does not read so after a head ending with ' is read as
 // quoted with ': only \\ and \'.
 // Mode 2 reads "" and joins of vbTab, vbCrLf, vbNewLine, vbLf, vbCr, Chr(13), Chr(10) (line
-// breaks as in mode 1) and Chr(34). In modes 1 and 2 a value joined to the literals (+ in mode 1,
+// breaks as in mode 1) and Chr(34), written in any case. In modes 1 and 2 a value joined to the literals (+ in mode 1,
 // & in mode 2; literals and brackets inside it skipped whole) is written as <%= value %>. Other
 // modes take the body as it is. A line that does not read so is kept as it is, unless it is
 // blank (spaces and tabs only): then it is dropped. A head or tail holding CR LF makes a
@@ -42,8 +42,9 @@ struct Reversed {
 // With head and tail both empty, each line is read on its own: its head is what it starts with
 // after its indentation up to its first quote (" or, in mode 1, '), its tail what follows its
 // last literal and the values joined after it. Values joined before the first literal read so
-// too. Lines without a literal, and comment lines, are kept; head and tail give the first line
-// read's.
+// too. In mode 2 a line break joined just before the first literal (s = s & vbCrLf & ") goes
+// with the head, and one joined alone after the last literal (" & vbCrLf) with the tail. Lines
+// without a literal, and comment lines, are kept; head and tail give the first line read's.
 //
 // What ConvertLinesAligned(mode, text, head, tail, hStart, tStart) and ConvertVariant (with mode
 // 1 for UnicodeEscapes and Apostrophes, with its own mode for Tabs) write comes back as the text

@@ -95,7 +95,11 @@ TEST(ReverseLines, WithBothEmptyReadsEachLineOnItsOwn) {
          u"out.println(", u"\");"},
         // VB: two heads, a value, vbCrLf, lines that do not parse
         {2, u"Response.Write \"<p>\" & t & \"</p>\" & vbCrLf\r\n.Append(\"<br>\")\r\nx = \"a\" \"b\"",
-         u"<p><%= t %></p>\r\n<br>\r\nx = \"a\" \"b\"", 1, 0, 1, u"Response.Write \"", u""},
+         u"<p><%= t %></p>\r\n<br>\r\nx = \"a\" \"b\"", 1, 0, 1, u"Response.Write \"",
+         u"\" & vbCrLf"},
+        // VB names in any case; a line break joined first or last goes with the head or tail
+        {2, u"s = s & VbCrLf & \"<a>\" & CHR(34)\r\nw \"b\" & vbcrlf & \"c\" & VBLF",
+         u"<a>\"\r\nb\r\nc", 0, 0, 0, u"s = s & VbCrLf & \"", u""},
         // PHP and JavaScript single quotes
         {1, u"echo '<tr class=\"x\">\\n';\r\nhtml += '<td>' + v + '</td>';",
          u"<tr class=\"x\">\\n\r\n<td><%= v %></td>", 0, 0, 1, u"echo '", u"';"},
