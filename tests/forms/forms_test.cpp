@@ -21,7 +21,7 @@ constexpr forms::Control kProbeControls[] = {
 
 class Probe : public forms::Form {
   public:
-    explicit Probe(int* loads, int* unloads)
+    explicit Probe(int* loads = &ignored_, int* unloads = &ignored_)
         : forms::Form(kProbe, kProbeControls, {}), loads_(loads), unloads_(unloads) {}
     forms::Ctl Box() const { return C("txtBox"); }
     void FailOnChange() {
@@ -33,6 +33,7 @@ class Probe : public forms::Form {
     void Form_Unload() override { ++*unloads_; }
 
   private:
+    static inline int ignored_ = 0;
     int* loads_;
     int* unloads_;
 };
@@ -103,8 +104,7 @@ class FormsTest : public QObject {
     void aFailingHandlerAlertsAndKeepsTheText() {
         static int alerts = 0;
         forms::ListenToAlerts([]() noexcept { ++alerts; });
-        int n = 0;
-        Probe probe(&n, &n);
+        Probe probe;
         probe.FailOnChange();
         probe.ShowModeless();
         auto* box = Find<QPlainTextEdit>("frmProbe", "txtBox");
@@ -116,8 +116,7 @@ class FormsTest : public QObject {
     }
 
     void singleLineBoxTakesTheFirstLineOfAPaste() {
-        int n = 0;
-        Probe probe(&n, &n);
+        Probe probe;
         probe.ShowModeless();
         auto* line = Find<QLineEdit>("frmProbe", "txtLine");
         line->setCursorPosition(2);
@@ -129,8 +128,7 @@ class FormsTest : public QObject {
     // Ctrl+Z brings back a page cleared by mistake, but the box does not keep every page of a
     // day's clearing and pasting; a paste still goes where the cursor stands.
     void undoBringsBackTheClearedPageOnly() {
-        int n = 0;
-        Probe probe(&n, &n);
+        Probe probe;
         probe.ShowModeless();
         auto* box = Find<QPlainTextEdit>("frmProbe", "txtBox");
         box->setFocus();
@@ -156,8 +154,7 @@ class FormsTest : public QObject {
     }
 
     void aLargeTextFillsTheBoxOnceShownAndReadsBackExactly() {
-        int n = 0;
-        Probe probe(&n, &n);
+        Probe probe;
         forms::LargeText text;
         QVERIFY(!text.Resize(std::size_t(1) << 31));  // more than a text box holds
         char16_t* at = text.Resize(5);
