@@ -22,8 +22,7 @@ hex_utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | hex; }
 res_hex=" $(hex <"$work/Kalvex.res") "
 expect_utf16() {  # key value
   local k v
-  k=$(hex_utf16 "$1")
-  v=$(hex_utf16 "$2")
+  k=$(hex_utf16 "$1") v=$(hex_utf16 "$2")
   # A String entry is its key, a NUL, zero padding to 32 bits, then the value and a NUL.
   if [[ $res_hex != *" $k 00 00 $v 00 00 "* && $res_hex != *" $k 00 00 00 00 $v 00 00 "* ]]; then
     fail "no UTF-16LE string $1 = $2"
