@@ -32,10 +32,8 @@ std::u16string Groups(const std::u16string& report) {
 
 struct CheckCase {
     EscapeMode mode;
-    std::u16string text;
-    std::u16string tail;
-    std::int16_t hStart;
-    std::int16_t tStart;
+    std::u16string text, tail;
+    std::int16_t hStart, tStart;
     std::u16string groups;  // head "<" throughout; empty: nothing found
 };
 

@@ -12,10 +12,8 @@ using namespace modConvert;
 
 struct AlignedCase {
     const char* name;
-    std::u16string text;
-    std::u16string head;
-    std::int16_t hStart;
-    std::int16_t tStart;
+    std::u16string text, head;
+    std::int16_t hStart, tStart;
     std::u16string result;  // tail "|" throughout
 };
 
@@ -45,8 +43,7 @@ TEST(ConvertLinesAligned, IndentsAndPutsTheTailAtItsColumn) {
 // The aligned form counts escapes in 16-bit lanes, emptied every so many blocks: a text far
 // longer than such a stretch, all escapes, must still be sized exactly.
 TEST(ConvertLinesAligned, CountsEveryEscapeOfALongText) {
-    std::u16string text;
-    std::u16string line;
+    std::u16string text, line;
     for (int i = 0; i < 300000; ++i) {
         text += u"\\\"";
         line += u"\\\\\\\"";
