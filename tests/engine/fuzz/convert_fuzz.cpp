@@ -120,13 +120,11 @@ void CheckVariantsAgainstPlain(std::u16string_view text, EscapeMode mode, std::u
     }
 }
 
-using Converter = std::function<std::u16string(std::u16string_view text, std::u16string_view head,
-                                               std::u16string_view tail, std::int16_t hStart,
-                                               std::int16_t tStart)>;
-
 // The reverse conversion gives back each line, less its trailing spaces where the tail landed on
 // column TStart, since they cannot be told from filler; when head and tail can join a line's CR
 // and LF into CR LFs, a text that converts as that one does.
+// convert(text, head, tail, hStart, tStart) is the conversion to reverse.
+template <class Converter>
 void CheckReversed(const Converter& convert, EscapeMode mode, std::u16string_view text,
                    const std::vector<std::u16string>& lines, std::u16string_view head,
                    std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
