@@ -1,5 +1,5 @@
-// The code page 932 width table at the units where mistakes are likely; every unit is compared
-// with the system's own conversion under wine (tests/windows).
+// The code page 932 width table where mistakes are likely; every unit is compared with the system
+// under wine (tests/windows), and sums of widths are fuzzed (fuzz/width_fuzz.cpp).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,10 +35,7 @@ TEST(AnsiByteLength, KnownWidthOfEachUnit) {
     }
 }
 
-TEST(AnsiByteLength, AddsTheWidthsOfAllUnits) {
-    EXPECT_EQ(AnsiByteLength(u""), 0);
-    EXPECT_EQ(AnsiByteLength(u"\U0001F600"), 2);  // two surrogates, one byte each
-    EXPECT_EQ(AnsiByteLength(u"A\tあｱ①¥\U0001F600"), 1 + 1 + 2 + 1 + 2 + 1 + 2);
+TEST(AnsiByteLength, AddsTheWidthsOfALongText) {
     EXPECT_EQ(AnsiByteLength(std::u16string(100000, u'漢')), 200000);
 }
 
