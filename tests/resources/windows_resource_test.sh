@@ -46,10 +46,9 @@ STRINGS
 # The compiler's own reading of the binary resource for the numeric parts.
 "$windres" --input "$work/Kalvex.res" --input-format=res --output-format=rc >"$work/decompiled.rc"
 decompiled=$(tr -s ' \t' '  ' <"$work/decompiled.rc")
-expect_decompiled() { [[ $decompiled == *"$1"* ]] || fail "decompiled resource lacks: $1"; }
 for line in "FILEVERSION $major, $minor, $patch, 0" "PRODUCTVERSION $major, $minor, $patch, 0" \
   'BLOCK "041104b0"' 'VALUE "Translation", 0x411, 1200' "LANGUAGE 17, 1" "FILETYPE 0x1"; do
-  expect_decompiled "$line"
+  [[ $decompiled == *"$line"* ]] || fail "decompiled resource lacks: $line"
 done
 if ((failures)); then
   echo "--- decompiled resource ---" >&2
