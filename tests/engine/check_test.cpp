@@ -11,20 +11,10 @@ namespace {
 
 using namespace modConvert;
 
-std::vector<std::u16string> ReportLines(const std::u16string& report) {
-    std::vector<std::u16string> lines;
-    for (std::size_t at = 0; at <= report.size();) {
-        const std::size_t end = std::min(report.find(u"\r\n", at), report.size());
-        lines.push_back(report.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
-
 // The groups' lines, each problem's heading and its findings, joined with LF.
 std::u16string Groups(const std::u16string& report) {
     std::u16string groups;
-    for (const std::u16string& line : ReportLines(report)) {
+    for (const std::u16string& line : SplitLines(report)) {
         if (line.starts_with(u"■") || line.starts_with(u"行 ")) groups += line + u"\n";
     }
     return groups;
@@ -32,10 +22,8 @@ std::u16string Groups(const std::u16string& report) {
 
 struct CheckCase {
     EscapeMode mode;
-    std::u16string text;
-    std::u16string tail;
-    std::int16_t hStart;
-    std::int16_t tStart;
+    std::u16string text, tail;
+    std::int16_t hStart, tStart;
     std::u16string groups;  // head "<" throughout; empty: nothing found
 };
 
@@ -100,7 +88,7 @@ TEST(CheckReport, SumsUpEachProblemWithAdviceForTheEscapingThenListsItsFirstHund
     }
     std::u16string text;
     for (int i = 0; i < 103; ++i) text += u"表\t%>\r\n";
-    const auto lines = ReportLines(CheckReport(kEscapeBackslash, text, u"", u"", 0, 9));
+    const auto lines = SplitLines(CheckReport(kEscapeBackslash, text, u"", u"", 0, 9));
     ASSERT_EQ(lines.size(), 3 + 3 * 103u);
     EXPECT_TRUE(lines[0].starts_with(u"2 バイト目が 0x5C の文字: 103 件。ソースを Shift_JIS "
                                      u"(Windows-31J) で保存する場合"));

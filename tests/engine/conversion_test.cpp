@@ -1,5 +1,5 @@
-// Exact results of the aligned conversion, case by case; splitting, escaping, the plain layout
-// and the digit test are checked over random inputs in fuzz/.
+// Exact results of the aligned conversion at its limits; how units, escape marks and heads are
+// measured, splitting, escaping and the digit test are checked over random inputs in fuzz/.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,10 +12,8 @@ using namespace modConvert;
 
 struct AlignedCase {
     const char* name;
-    std::u16string text;
-    std::u16string head;
-    std::int16_t hStart;
-    std::int16_t tStart;
+    std::u16string text, head;
+    std::int16_t hStart, tStart;
     std::u16string result;  // tail "|" throughout
 };
 
@@ -27,10 +25,6 @@ TEST(ConvertLinesAligned, IndentsAndPutsTheTailAtItsColumn) {
         {"18 bytes wide, tail at 30", u"abc", head13, 2, 30,
          Spaces(2) + head13 + u"abc" + Spaces(11) + u"|\r\n"},
         {"as wide as the column", u"abcde", u"", 0, 5, u"abcde|\r\n"},
-        {"double-byte units count two", u"あア漢ｱ", u"", 0, 10, u"あア漢ｱ" + Spaces(2) + u"|\r\n"},
-        {"a surrogate pair counts two", u"\U0001F600", u"", 0, 5, u"\U0001F600  |\r\n"},
-        {"escape marks count", u"\"", u"", 0, 5, u"\\\"  |\r\n"},
-        {"tab in head counts one", u"a", u"\t", 0, 4, u"\ta |\r\n"},
         {"largest column", u"a", u"", 0, 32767, u"a" + Spaces(32765) + u"|\r\n"},
         {"largest indent", u"a", u"", 32767, 32767, Spaces(32767) + u"a|\r\n"},
         {"smallest values", u"a", u"", -32768, -32768, u"a|\r\n"},
@@ -45,8 +39,7 @@ TEST(ConvertLinesAligned, IndentsAndPutsTheTailAtItsColumn) {
 // The aligned form counts escapes in 16-bit lanes, emptied every so many blocks: a text far
 // longer than such a stretch, all escapes, must still be sized exactly.
 TEST(ConvertLinesAligned, CountsEveryEscapeOfALongText) {
-    std::u16string text;
-    std::u16string line;
+    std::u16string text, line;
     for (int i = 0; i < 300000; ++i) {
         text += u"\\\"";
         line += u"\\\\\\\"";

@@ -39,12 +39,11 @@ TEST(FormsRules, TabOrderAndOptionGroups) {
     const auto open = [](const forms::Control& c) { return c.name != "cmdOff"; };
     const auto none = [](const forms::Control&) { return false; };
     const auto optB = [](const forms::Control& c) { return c.name == "optB"; };
-    EXPECT_EQ(Names(forms::TabStops(kRows, open, none)),
-              Strings({"txt", "optA", "cmdLast", "box"}));
+    const auto stops = forms::TabStops(kRows, open, none);
+    EXPECT_EQ(Names(stops), Strings({"txt", "optA", "cmdLast", "box"}));
     EXPECT_EQ(Names(forms::TabStops(kRows, open, optB)),
               Strings({"txt", "optB", "cmdLast", "box"}));
     EXPECT_EQ(Names(forms::OptionGroup(kRows, kRows[2], open)), Strings({"optA", "optB"}));
-    const auto stops = forms::TabStops(kRows, open, none);
     EXPECT_EQ(forms::Next(stops, stops.back(), false), stops.front());
     EXPECT_EQ(forms::Next(stops, stops.front(), true), stops.back());
 }
@@ -85,23 +84,16 @@ TEST(FormsPaste, EveryLineEndAtTheStartInTheMiddleAndAtTheEnd) {
     struct Row {
         std::u16string text, firstLine, crLf;
     };
+    // clang-format off
     const Row rows[] = {
-        {u"", u"", u""},
-        {u"ab", u"ab", u"ab"},
-        {u"\r\nab", u"", u"\r\nab"},
-        {u"a\r\nb", u"a", u"a\r\nb"},
-        {u"ab\r\n", u"ab", u"ab\r\n"},
-        {u"\rab", u"", u"\r\nab"},
-        {u"a\rb", u"a", u"a\r\nb"},
-        {u"ab\r", u"ab", u"ab\r\n"},
-        {u"\nab", u"", u"\r\nab"},
-        {u"a\nb", u"a", u"a\r\nb"},
-        {u"ab\n", u"ab", u"ab\r\n"},
-        {u"\u2029ab", u"\u2029ab", u"\r\nab"},
-        {u"a\u2029b", u"a\u2029b", u"a\r\nb"},
+        {u"", u"", u""}, {u"ab", u"ab", u"ab"},
+        {u"\r\nab", u"", u"\r\nab"}, {u"a\r\nb", u"a", u"a\r\nb"}, {u"ab\r\n", u"ab", u"ab\r\n"},
+        {u"\rab", u"", u"\r\nab"}, {u"a\rb", u"a", u"a\r\nb"}, {u"ab\r", u"ab", u"ab\r\n"},
+        {u"\nab", u"", u"\r\nab"}, {u"a\nb", u"a", u"a\r\nb"}, {u"ab\n", u"ab", u"ab\r\n"},
+        {u"\u2029ab", u"\u2029ab", u"\r\nab"}, {u"a\u2029b", u"a\u2029b", u"a\r\nb"},
         {u"ab\u2029", u"ab\u2029", u"ab\r\n"},
-        {u"a\r\nb\n\rc\r\n\r\n", u"a", u"a\r\nb\r\n\r\nc\r\n\r\n"},
-    };
+        {u"a\r\nb\n\rc\r\n\r\n", u"a", u"a\r\nb\r\n\r\nc\r\n\r\n"}};
+    // clang-format on
     for (const Row& r : rows) {
         EXPECT_TRUE(forms::FirstLine(r.text) == r.firstLine) << &r - rows;
         EXPECT_TRUE(forms::WithCrLf(r.text) == r.crLf) << &r - rows;

@@ -44,12 +44,8 @@ std::vector<std::u16string> HardTexts() {
 // How a language's program is made around the converted lines, built and run (in its directory,
 // the source written as UTF-16 in "src", its output into "out" as UTF-16).
 struct Language {
-    const char* name;
-    const char* file;
-    const char* before;
-    const char* after;
-    std::string build;
-    std::string run;
+    const char *name, *file, *before, *after;
+    std::string build, run;
 };
 
 const Language kJava = {
@@ -144,10 +140,11 @@ bool Run(const fs::path& dir, const std::string& command) {
 // came back exactly; names each that did not.
 std::size_t Check(const Promise& p, const fs::path& dir, std::size_t& tried) {
     const Language& language = p.language;
+    const bool vbs = &language == &kVBScript;
     std::u16string whole;
     for (const std::u16string& text : HardTexts()) {
         // A VBScript file is in code page 932, and the script host reads it up to its first NUL.
-        if (&language != &kVBScript ||
+        if (!vbs ||
             std::ranges::none_of(text, [](char16_t c) { return c == 0 || detail::IsLossy(c); })) {
             whole += (tried++ == 0 ? u"" : kMarker + kCRLF) + text;
         }
@@ -161,8 +158,7 @@ std::size_t Check(const Promise& p, const fs::path& dir, std::size_t& tried) {
     fs::create_directories(dir);
     std::ofstream(dir / "src", std::ios::binary)
         .write(reinterpret_cast<const char*>(source.data()), 2 * source.size());
-    const std::string code = &language == &kVBScript ? "CP932" : "UTF-8";
-    const std::string printed = &language == &kVBScript ? "UTF-16LE" : "UTF-8";
+    const std::string code = vbs ? "CP932" : "UTF-8", printed = vbs ? "UTF-16LE" : "UTF-8";
     if (!Run(dir, "iconv -f UTF-16LE -t " + code + " src > " + language.file) ||
         !Run(dir, language.build + " && " + language.run + " > out8") ||
         !Run(dir, "iconv -f " + printed + " -t UTF-16LE out8 > out")) {
@@ -178,12 +174,11 @@ std::size_t Check(const Promise& p, const fs::path& dir, std::size_t& tried) {
     const auto got = Split(out, kMarker);
     std::size_t exact = 0;
     for (std::size_t k = 0; k < wanted.size(); ++k) {
-        if (k < got.size() && got[k] == wanted[k] && bytes.size() % 2 == 0) {
-            ++exact;
-        } else {
+        const bool same = k < got.size() && got[k] == wanted[k] && bytes.size() % 2 == 0;
+        if (!same)
             std::fprintf(stderr, "%s, %s: text %zu printed otherwise\n", language.name, p.form,
                          k + 1);
-        }
+        exact += same;
     }
     return exact;
 }

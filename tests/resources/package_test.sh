@@ -25,11 +25,8 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [[ -n $(field Maintainer) && -n $(field Description) ]] || fail "no Maintainer or Description"
 
 # Everything lives under /usr, nothing in /usr/local or elsewhere.
-if dpkg-deb --contents "$deb" | awk '{print $6}' | grep -v -e '^\./$' -e '^\./usr/' \
-    -e '^\./usr$' | grep .; then
-  fail "files outside /usr"
-fi
-dpkg-deb --contents "$deb" | awk '{print $6}' | grep -q '^\./usr/local' && fail "files in /usr/local"
+dpkg-deb --contents "$deb" | awk '$6 !~ /^\.\/(usr(\/|$)|$)/ || $6 ~ /^\.\/usr\/local/ {print $6}' |
+  grep . && fail "files outside /usr or in /usr/local"
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
@@ -48,12 +45,10 @@ metainfo=$share/metainfo/$id.metainfo.xml
 report=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $report"
 if grep -E 'error:|warning:' <<<"$report"; then fail "desktop-file-validate complains"; fi
 entry() { sed -n "s/^$1=//p" "$desktop"; }
-[[ $(entry Name) == Kalvex ]] || fail "desktop Name is '$(entry Name)'"
-[[ $(entry Exec) == Kalvex ]] || fail "desktop Exec is '$(entry Exec)'"
+for k in Name Exec; do [[ $(entry $k) == Kalvex ]] || fail "desktop $k is '$(entry $k)'"; done
 [[ -n $(entry Comment) ]] || fail "desktop entry has no English comment"
 [[ $(entry 'Comment\[ja\]') == *HTML* ]] || fail "desktop entry has no Japanese comment"
-[[ ";$(entry Categories)" == *";Development;"* ]] || fail "not in Development"
-[[ ";$(entry Categories)" == *";Utility;"* ]] || fail "not in Utility"
+for c in Development Utility; do [[ ";$(entry Categories)" == *";$c;"* ]] || fail "not in $c"; done
 [[ $(entry Icon) == "$id" ]] || fail "desktop Icon is '$(entry Icon)', not $id"
 
 # The icon that name finds in the hicolor theme, at each size, really of that size.
@@ -70,8 +65,7 @@ report=$(appstreamcli validate-tree --no-net --strict "$root/usr" 2>&1) ||
   fail "appstreamcli validate-tree: $report"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
   fail "AppStream metadata does not launch $id.desktop"
-grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" ||
-  fail "AppStream metadata does not list release $version"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "AppStream lacks release $version"
 
 ((failures == 0)) || exit 1
 echo "package_test: $(basename "$deb") unpacks and its files are in place"

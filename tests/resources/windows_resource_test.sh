@@ -22,8 +22,7 @@ hex_utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | hex; }
 res_hex=" $(hex <"$work/Kalvex.res") "
 expect_utf16() {  # key value
   local k v
-  k=$(hex_utf16 "$1")
-  v=$(hex_utf16 "$2")
+  k=$(hex_utf16 "$1") v=$(hex_utf16 "$2")
   # A String entry is its key, a NUL, zero padding to 32 bits, then the value and a NUL.
   if [[ $res_hex != *" $k 00 00 $v 00 00 "* && $res_hex != *" $k 00 00 00 00 $v 00 00 "* ]]; then
     fail "no UTF-16LE string $1 = $2"
@@ -47,10 +46,9 @@ STRINGS
 # The compiler's own reading of the binary resource for the numeric parts.
 "$windres" --input "$work/Kalvex.res" --input-format=res --output-format=rc >"$work/decompiled.rc"
 decompiled=$(tr -s ' \t' '  ' <"$work/decompiled.rc")
-expect_decompiled() { [[ $decompiled == *"$1"* ]] || fail "decompiled resource lacks: $1"; }
 for line in "FILEVERSION $major, $minor, $patch, 0" "PRODUCTVERSION $major, $minor, $patch, 0" \
   'BLOCK "041104b0"' 'VALUE "Translation", 0x411, 1200' "LANGUAGE 17, 1" "FILETYPE 0x1"; do
-  expect_decompiled "$line"
+  [[ $decompiled == *"$line"* ]] || fail "decompiled resource lacks: $line"
 done
 if ((failures)); then
   echo "--- decompiled resource ---" >&2

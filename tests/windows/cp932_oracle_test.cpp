@@ -21,25 +21,10 @@ int SystemWidth(const std::u16string& units) {
 // Without the Japanese system code page the other test would compare against another one.
 TEST(Cp932Oracle, SystemCodePageIs932) { EXPECT_EQ(GetACP(), 932u); }
 
-TEST(Cp932Oracle, EveryUnitHasTheSystemsWidth) {
+// Unit by unit against the system's conversion there and back: the width, and the generated
+// sets and codes.
+TEST(Cp932Oracle, EveryUnitHasTheSystemsWidthAndBytesAndComesBackAsTheSystemSays) {
     std::u16string all;
-    int disagreements = 0;
-    for (char32_t u = 0; u <= 0xFFFF; ++u) {
-        const std::u16string unit(1, static_cast<char16_t>(u));
-        const auto engine = modConvert::AnsiByteLength(unit);
-        const int system = SystemWidth(unit);
-        if (engine != system && ++disagreements <= 50)
-            ADD_FAILURE() << std::hex << "U+" << static_cast<unsigned>(u) << ": engine " << engine
-                          << ", system " << system;
-        all += unit;
-    }
-    EXPECT_EQ(disagreements, 0);
-    // All units in one text: adjacent surrogates there form pairs, each half still one byte.
-    EXPECT_EQ(modConvert::AnsiByteLength(all), SystemWidth(all));
-}
-
-// The generated sets and codes against the system's conversion there and back, unit by unit.
-TEST(Cp932Oracle, EveryUnitHasTheSystemsBytesAndComesBackAsTheSystemSays) {
     int disagreements = 0;
     for (char32_t u = 0; u <= 0xFFFF; ++u) {
         const wchar_t unit = static_cast<wchar_t>(u);
@@ -50,12 +35,18 @@ TEST(Cp932Oracle, EveryUnitHasTheSystemsBytesAndComesBackAsTheSystemSays) {
         const int m = MultiByteToWideChar(932, 0, reinterpret_cast<char*>(bytes), n, back, 4);
         const unsigned code = n == 2 ? bytes[0] << 8 | bytes[1] : bytes[0];
         const auto c = static_cast<char16_t>(u);
-        const bool agree = modConvert::detail::Cp932Code(c) == code &&
+        const auto width = modConvert::AnsiByteLength(std::u16string(1, c));
+        const bool agree = width == n && modConvert::detail::Cp932Code(c) == code &&
                            modConvert::detail::EndsIn5C(c) == (n == 2 && bytes[1] == 0x5C) &&
                            modConvert::detail::IsLossy(c) == !(m == 1 && back[0] == unit);
-        if (!agree && ++disagreements <= 50) ADD_FAILURE() << std::hex << "U+" << unsigned(u);
+        if (!agree && ++disagreements <= 50)
+            ADD_FAILURE() << std::hex << "U+" << unsigned(u) << ": engine width " << width
+                          << ", system " << n;
+        all += c;
     }
     EXPECT_EQ(disagreements, 0);
+    // All units in one text: adjacent surrogates there form pairs, each half still one byte.
+    EXPECT_EQ(modConvert::AnsiByteLength(all), SystemWidth(all));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// What the fuzz targets share: reading a fuzz input as numbers and UTF-16 text, and the check
-// that stops the run on a broken property.
+// What the fuzz targets share: reading a fuzz input as numbers and UTF-16 text, and the checks
+// that stop the run on a broken property.
 #pragma once
 
 #include <cstddef>
@@ -21,11 +21,12 @@ namespace kalvex_fuzz {
     std::abort();
 }
 
+inline bool TerminatorIntact(const std::u16string& s) { return s.c_str()[s.size()] == u'\0'; }
+
 // Units in a heap block of exactly their size, so that AddressSanitizer sees a read past the
 // end, which a string's spare capacity would hide.
 class Units {
   public:
-    Units() = default;
     explicit Units(const std::u16string& s) : units_(s.begin(), s.end()) {}
     std::u16string_view view() const { return {units_.data(), units_.size()}; }
     std::u16string str() const { return {units_.begin(), units_.end()}; }

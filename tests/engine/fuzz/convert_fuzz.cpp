@@ -18,8 +18,7 @@
 namespace {
 
 using namespace modConvert;
-using kalvex_fuzz::FuzzInput;
-using kalvex_fuzz::Units;
+using namespace kalvex_fuzz;
 
 constexpr std::u16string_view kCRLF = u"\r\n";
 
@@ -37,8 +36,6 @@ Units CutToBudget(const Units& text, std::size_t paddingPerLine) {
     }
     return text;
 }
-
-bool TerminatorIntact(const std::u16string& s) { return s.c_str()[s.size()] == u'\0'; }
 
 void CheckSplit(std::u16string_view text, const std::vector<std::u16string>& lines) {
     KALVEX_CHECK(text.empty() == lines.empty());
@@ -77,13 +74,11 @@ void CheckLayout(std::u16string_view out, const std::vector<std::u16string>& lin
         KALVEX_CHECK(out.substr(at, tailEnd.size()) == tailEnd);
         at += tailEnd.size();
 
+        // Spaces are one byte each: the tail's first unit is at 1-based byte column TStart, or
+        // right after a line that reaches it.
         const std::int64_t width = AnsiByteLength(prefix);
-        if (width < column) {
-            // Spaces are one byte each: the tail's first unit is at 1-based byte column TStart.
-            KALVEX_CHECK(width + static_cast<std::int64_t>(filler) + 1 == column);
-        } else {
-            KALVEX_CHECK(filler == 0);
-        }
+        KALVEX_CHECK(width < column ? width + static_cast<std::int64_t>(filler) + 1 == column
+                                    : filler == 0);
     }
     KALVEX_CHECK(at == out.size());
 }
@@ -125,13 +120,11 @@ void CheckVariantsAgainstPlain(std::u16string_view text, EscapeMode mode, std::u
     }
 }
 
-using Converter = std::function<std::u16string(std::u16string_view text, std::u16string_view head,
-                                               std::u16string_view tail, std::int16_t hStart,
-                                               std::int16_t tStart)>;
-
 // The reverse conversion gives back each line, less its trailing spaces where the tail landed on
 // column TStart, since they cannot be told from filler; when head and tail can join a line's CR
 // and LF into CR LFs, a text that converts as that one does.
+// convert(text, head, tail, hStart, tStart) is the conversion to reverse.
+template <class Converter>
 void CheckReversed(const Converter& convert, EscapeMode mode, std::u16string_view text,
                    const std::vector<std::u16string>& lines, std::u16string_view head,
                    std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
@@ -207,14 +200,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckReversed(std::bind_front(ConvertVariant, Variant::Apostrophes, mode), kEscapeBackslash,
                   unquoted, SplitLines(unquoted), head.view(), tail.view(), hStart, tStart);
     // The joins come back as <%= expression %> written so, with a simple expression.
-    std::u16string withValue = text.view().find(u"<%=") == std::u16string_view::npos
-                                   ? std::u16string(text.view())
-                                   : std::u16string();
-    if (!withValue.empty() && (mode == kEscapeBackslash || mode == kEscapeQuoteDoubling)) {
-        withValue += u"<%= v[1] %>";
-        std::vector<std::u16string> valueLines = SplitLines(withValue);
+    const std::u16string withValue = text.str() + u"<%= v[1] %>";
+    if (!text.view().empty() && text.view().find(u"<%=") == std::u16string_view::npos &&
+        (mode == kEscapeBackslash || mode == kEscapeQuoteDoubling)) {
         CheckReversed(std::bind_front(ConvertVariant, Variant::Joins, mode), mode, withValue,
-                      valueLines, head.view(), tail.view(), hStart, tStart);
+                      SplitLines(withValue), head.view(), tail.view(), hStart, tStart);
     }
     return 0;
 }

@@ -10,22 +10,13 @@
 namespace {
 
 using namespace modConvert;
-using kalvex_fuzz::FuzzInput;
-using kalvex_fuzz::Units;
+using namespace kalvex_fuzz;
 
 std::u16string ReplaceAll(std::u16string_view s, char16_t from, std::u16string_view to) {
     std::u16string out;
-    for (const char16_t c : s) {
-        if (c == from) {
-            out += to;
-        } else {
-            out += c;
-        }
-    }
+    for (const char16_t c : s) c == from ? out.append(to) : out.append(1, c);
     return out;
 }
-
-bool TerminatorIntact(const std::u16string& s) { return s.c_str()[s.size()] == u'\0'; }
 
 }  // namespace
 
@@ -48,12 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::u16string any = EscapeLine(mode, line.view());
     KALVEX_CHECK(TerminatorIntact(any));
-    if (mode == kEscapeBackslash) {
-        KALVEX_CHECK(any == c);
-    } else if (mode == kEscapeQuoteDoubling) {
-        KALVEX_CHECK(any == vb);
-    } else {
-        KALVEX_CHECK(any == plain);  // every other mode copies the line
-    }
+    // Every other mode copies the line.
+    KALVEX_CHECK(any == (mode == kEscapeBackslash ? c : mode == kEscapeQuoteDoubling ? vb : plain));
     return 0;
 }

@@ -10,8 +10,7 @@
 namespace {
 
 using namespace modConvert;
-using kalvex_fuzz::FuzzInput;
-using kalvex_fuzz::Units;
+using namespace kalvex_fuzz;
 
 // Suffixes from the first few offsets too, so that a count that works in blocks meets every
 // alignment of the string's start.
