@@ -305,14 +305,18 @@ edit_copy() {
   activate "$main"
   click head
   xdotool key Return
-  local r
-  r=$(find_window '編集結果') || fail "no result window after Enter ($1)"
-  activate "$r"
+  copy_result "$(find_window '編集結果')" "after Enter ($1)"
+}
+copy_result() {  # WINDOW WHEN: the result window's copy as hex, then Esc closes it
+  [[ -n $1 ]] || fail "no result window $2"
+  activate "$1"
+  [[ -z ${picture:-} ]] || shot "$picture"
+  xdotool getwindowname "$1" >"$work/caption"
   set_clip '§none§'
   xdotool key ctrl+c
   copied
   xdotool key Escape
-  gone '編集結果' || fail "Esc left the result window open ($1)"
+  gone '編集結果' || fail "Esc left the result window open $2"
 }
 lines_of() {  # TEXT HEAD TAIL [SPACES]: 編集's output without escaping, as the clipboard has it
   local line
@@ -335,6 +339,14 @@ paste() {  # WAY BOX_CLICK...
     *) xdotool key "$way" ;;
   esac
   pause
+}
+into_input() {  # TEXT [WAY]: the input box emptied with Esc, then the text pasted
+  activate "$input"
+  click_centre "$input"
+  xdotool key Escape
+  pause
+  set_clip "$1"
+  paste "${2:-ctrl+v}" click_centre "$input"
 }
 box_text() {  # KIND TEXT: what the box holds after the paste
   local t=${2//$'\r\n'/$'\n'}
@@ -366,12 +378,7 @@ head='out.println("'
 for text in "${texts[@]}"; do
   for way in "${ways[@]}"; do
     [[ -z $text && $way == menu ]] && continue
-    activate "$input"
-    click_centre "$input"
-    xdotool key Escape
-    pause
-    set_clip "$text"
-    paste "$way" click_centre "$input"
+    into_input "$text" "$way"
     alive "$way into the input box"
     expect "$way of $(printf %q "$text") into the input box, converted" \
       "$(lines_of "$(box_text multi "$text" | tr -d '\r')" "$head" "$head" | hex)" "$(edit_copy "input box")"
@@ -626,25 +633,7 @@ from_menu() {  # KEYS...: chooses from the input box's context menu; the result'
   sleep 0.7
   [[ -z ${picture:-} ]] || shot menu
   xdotool key "$@"
-  local r
-  r=$(find_window '編集結果') || fail "no result window after the menu's $*"
-  activate "$r"
-  [[ -z ${picture:-} ]] || shot "$picture"
-  xdotool getwindowname "$r" >"$work/caption"
-  set_clip '§none§'
-  xdotool key ctrl+c
-  copied
-  xdotool key Escape
-  gone '編集結果' || fail "Esc left the result window open"
-}
-into_input() {  # TEXT
-  activate "$input"
-  click_centre "$input"
-  xdotool key Escape
-  pause
-  set_clip "$1"
-  xdotool key ctrl+v
-  pause
+  copy_result "$(find_window '編集結果')" "after the menu's $*"
 }
 start
 type_in head 'out.println("'
@@ -665,12 +654,7 @@ variant_item() {  # LETTER: the item's result on a text with a tab, a value and 
       "$(read_box click_centre "$input")"
     return 0
   fi
-  activate "$r"
-  set_clip '§none§'
-  xdotool key ctrl+c
-  copied
-  xdotool key Escape
-  gone '編集結果' || fail "Esc left the result window open"
+  copy_result "$r" "after the menu's $1"
 }
 line_hex() { [[ -z $1 ]] || printf '%s%s' "$1" "$eol" | hex; }
 for option in start opt1 opt2 opt0; do
