@@ -172,7 +172,9 @@ std::optional<std::size_t> ReadJoins(EscapeMode mode, char16_t quote, std::u16st
         const std::size_t end = ValueEnd(mode, s, start);
         if (end < s.size() && !IsJoin(mode, s[end])) return std::nullopt;
         const std::u16string_view value = TrimBlanks(s.substr(start, end - start));
-        if (value.empty()) return std::nullopt;
+        // VB's _ at the line's end continues the statement on the next line: not a value.
+        const bool continued = mode == kEscapeQuoteDoubling && value == u"_" && end == s.size();
+        if (value.empty() || continued) return std::nullopt;
         PutValue(mode, value, sink);
         i = end;
     }

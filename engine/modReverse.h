@@ -31,13 +31,14 @@ struct Reversed {
 // is the line's own end); a body that does not read so after a head ending with ' is read as
 // quoted with ': only \\ and \'.
 // Mode 2 reads "" and joins of vbTab, vbCrLf, vbNewLine, vbLf, vbCr, Chr(13), Chr(10) (line
-// breaks as in mode 1) and Chr(34), written in any case. In modes 1 and 2 a value joined to the literals (+ in mode 1,
-// & in mode 2; literals and brackets inside it skipped whole) is written as <%= value %>. Other
-// modes take the body as it is. A line that does not read so is kept as it is, unless it is
-// blank (spaces and tabs only): then it is dropped. A head or tail holding CR LF makes a
-// converted line of several; where the lines can be read in more than one way, the reading that
-// keeps the fewest lines is taken, and of those the one with the fewest lines the converter would
-// not have written so (other indentation, blanks after the tail, a tail short of its column).
+// breaks as in mode 1) and Chr(34), written in any case. In modes 1 and 2 a value joined to the
+// literals (+ in mode 1, & in mode 2; literals and brackets inside it skipped whole) is written
+// as <%= value %>; VB's line continuation (_ at the line's end) is no value. Other modes take the
+// body as it is. A line that does not read so is kept as it is, unless it is blank (spaces and tabs
+// only): then it is dropped. A head or tail holding CR LF makes a converted line of several; where
+// the lines can be read in more than one way, the reading that keeps the fewest lines is taken, and
+// of those the one with the fewest lines the converter would not have written so (other
+// indentation, blanks after the tail, a tail short of its column).
 //
 // With head and tail both empty, each line is read on its own: its head is what it starts with
 // after its indentation up to its first quote (" or, in mode 1, '), its tail what follows its

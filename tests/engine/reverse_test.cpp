@@ -93,10 +93,11 @@ TEST(ReverseLines, WithBothEmptyReadsEachLineOnItsOwn) {
         {1, u"out.println(name + \"</td>\");\r\nsb.append(\"<td>\" + rs.get(\"n\", a[1]) + \"</td>\" + x);",
          u"<%= name %></td>\r\n<td><%= rs.get(\"n\", a[1]) %></td><%= x %>", 0, 0, 3,
          u"out.println(", u"\");"},
-        // VB: two heads, a value, vbCrLf, lines that do not parse
-        {2, u"Response.Write \"<p>\" & t & \"</p>\" & vbCrLf\r\n.Append(\"<br>\")\r\nx = \"a\" \"b\"",
-         u"<p><%= t %></p>\r\n<br>\r\nx = \"a\" \"b\"", 1, 0, 1, u"Response.Write \"",
-         u"\" & vbCrLf"},
+        // VB: two heads, a value, vbCrLf, lines that do not parse (one continued with _)
+        {2, u"Response.Write \"<p>\" & t & \"</p>\" & vbCrLf\r\n.Append(\"<br>\")\r\nx = \"a\" \"b\"\r\n"
+            u"Response.Write \"<td>\" & _",
+         u"<p><%= t %></p>\r\n<br>\r\nx = \"a\" \"b\"\r\nResponse.Write \"<td>\" & _", 2, 0, 1,
+         u"Response.Write \"", u"\" & vbCrLf"},
         // VB names in any case; a line break joined first or last goes with the head or tail
         {2, u"s = s & VbCrLf & \"<a>\" & CHR(34)\r\nw \"b\" & vbcrlf & \"c\" & VBLF",
          u"<a>\"\r\nb\r\nc", 0, 0, 0, u"s = s & VbCrLf & \"", u""},
