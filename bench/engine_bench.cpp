@@ -200,22 +200,15 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                     Show(Get("BM_ConvertLinesAligned", sample, mb).vsCopy).c_str());
             }
         }
-        std::printf("Time of CheckReport / time of ConvertLines:\n");
-        for (const std::string sample : {"realistic", "dense"}) {
-            for (const std::string mb : {"1", "10", "100"}) {
-                const double convert = Get("BM_ConvertLines", sample, mb).seconds;
-                const double check = Get("BM_CheckReport", sample, mb).seconds;
-                std::printf("  %-9s %3s MB  %s\n", sample.c_str(), mb.c_str(),
-                            Show(convert > 0 ? check / convert : 0).c_str());
-            }
-        }
-        std::printf("Time of ReverseLines on the converted text / time of ConvertLines:\n");
-        for (const std::string sample : {"realistic", "dense"}) {
-            for (const std::string mb : {"1", "10", "100"}) {
-                const double convert = Get("BM_ConvertLines", sample, mb).seconds;
-                const double reverse = Get("BM_ReverseLines", sample, mb).seconds;
-                std::printf("  %-9s %3s MB  %s\n", sample.c_str(), mb.c_str(),
-                            Show(convert > 0 ? reverse / convert : 0).c_str());
+        for (const std::string name : {"CheckReport", "ReverseLines"}) {
+            std::printf("Time of %s / time of ConvertLines:\n", name.c_str());
+            for (const std::string sample : {"realistic", "dense"}) {
+                for (const std::string mb : {"1", "10", "100"}) {
+                    const double convert = Get("BM_ConvertLines", sample, mb).seconds;
+                    const double other = Get("BM_" + name, sample, mb).seconds;
+                    std::printf("  %-9s %3s MB  %s\n", sample.c_str(), mb.c_str(),
+                                Show(convert > 0 ? other / convert : 0).c_str());
+                }
             }
         }
         std::printf("Time of 100 MB / time of 10 MB:\n");
