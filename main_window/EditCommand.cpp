@@ -7,9 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "engine/modCheck.h"
-#include "engine/modReverse.h"
-#include "engine/modVariant.h"
 #include "forms/App.h"
 
 namespace {
@@ -25,64 +22,16 @@ std::int16_t ColumnValue(std::u16string_view digits) {
     return static_cast<std::int16_t>(value);
 }
 
-// 逆変換's note, short and put before the result window's caption so that its numbers show at
-// the window's design width, the one that needs attention first: lines kept as they are and the
-// first of them, lines read back, blank lines dropped, values written as <%= expression %>.
-std::u16string ReverseNote(const modConvert::Reversed& reversed) {
-    auto number = [](std::size_t n) {
-        const std::string digits = std::to_string(n);
-        return std::u16string(digits.begin(), digits.end());
-    };
-    std::u16string note = u"逆変換";
-    if (reversed.kept > 0)
-        note += u" " + number(reversed.kept) + u"行そのまま(" + number(reversed.firstKept) +
-                u"行目〜)";
-    note += u" " + number(reversed.read) + u"行戻し";
-    if (reversed.dropped > 0) note += u" 空行-" + number(reversed.dropped);
-    if (reversed.values > 0) note += u" 式" + number(reversed.values);
-    return note;
-}
-
-// The opt-in escapes name themselves in the result window's caption.
-std::u16string VariantNote(modConvert::Variant variant) {
-    switch (variant) {
-        case modConvert::Variant::UnicodeEscapes:
-            return u"編集（非ASCIIを \\uXXXX に）";
-        case modConvert::Variant::Apostrophes:
-            return u"編集（' を \\' に）";
-        case modConvert::Variant::Tabs:
-            return u"編集（タブを \\t / vbTab に）";
-        case modConvert::Variant::Joins:
-            return u"編集（<%= 式 %> を連結に）";
-    }
-    return {};
-}
-
-std::optional<modConvert::Variant> VariantOf(TextCommand command) {
-    switch (command) {
-        case TextCommand::EditUnicode:
-            return modConvert::Variant::UnicodeEscapes;
-        case TextCommand::EditApostrophes:
-            return modConvert::Variant::Apostrophes;
-        case TextCommand::EditTabs:
-            return modConvert::Variant::Tabs;
-        case TextCommand::EditJoins:
-            return modConvert::Variant::Joins;
-        default:
-            return std::nullopt;
-    }
-}
-
 // A command's output and the note for the result window's caption.
 struct Produced {
     forms::LargeText text;
     std::u16string note;
 };
 
-// Written straight into the text the result window shows where the engine can, so that a
-// result of hundreds of megabytes is written once; nothing when the output would not fit in the
-// result window or in memory.
-std::optional<Produced> Produce(TextCommand command, const ConversionRequest& r,
+// Written straight into the text the result window shows, so that a result of hundreds of
+// megabytes is written once; nothing when the output would not fit in the result window or in
+// memory.
+std::optional<Produced> Produce(modConvert::Command command, const ConversionRequest& r,
                                 std::int16_t hStart, std::int16_t tStart) {
     Produced out;
     bool fits = true;
@@ -91,25 +40,9 @@ std::optional<Produced> Produce(TextCommand command, const ConversionRequest& r,
         fits = at != nullptr;
         return at;
     };
-    const auto put = [&room](const std::u16string& text) {
-        if (char16_t* at = room(text.size())) std::copy(text.begin(), text.end(), at);
-    };
     try {
-        if (command == TextCommand::Edit) {
-            modConvert::ConvertInto(room, r.mode, r.text, r.head, r.tail, hStart, tStart);
-        } else if (const auto variant = VariantOf(command)) {
-            out.note = VariantNote(*variant);
-            modConvert::ConvertVariantInto(room, *variant, r.mode, r.text, r.head, r.tail, hStart,
-                                           tStart);
-        } else if (command == TextCommand::Reverse) {
-            const modConvert::Reversed reversed =
-                modConvert::ReverseLines(r.mode, r.text, r.head, r.tail, hStart, tStart);
-            out.note = ReverseNote(reversed);
-            put(reversed.text);
-        } else {
-            out.note = u"変換前チェック";
-            put(modConvert::CheckReport(r.mode, r.text, r.head, r.tail, hStart, tStart));
-        }
+        out.note =
+            modConvert::RunCommand(command, {r.mode, r.text, r.head, r.tail, hStart, tStart}, room);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
@@ -119,7 +52,7 @@ std::optional<Produced> Produce(TextCommand command, const ConversionRequest& r,
 
 }  // namespace
 
-EditOutcome EditCommand::Run(ConversionRequest request, TextCommand command) {
+EditOutcome EditCommand::Run(ConversionRequest request, modConvert::Command command) {
     frmReturn* result = result_.Get(owner_);
     result->Clear();
     // Empty fields pass the checks and count as 0: with both empty, the plain conversion.

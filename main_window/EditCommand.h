@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "engine/modCommand.h"
 #include "engine/modConvert.h"
 #include "forms/Form.h"
-#include "text_windows/TextCommand.h"
 #include "text_windows/frmReturn.h"
 
 struct ConversionRequest {
@@ -34,7 +34,8 @@ class EditCommand {
     // Takes the request whole: its text is let go before the result is shown, for the memory.
     // An input error has been reported when it returns; the focus is the window's to move.
     // The context menu's commands read the fields as 編集 does and show their output likewise.
-    EditOutcome Run(ConversionRequest request, TextCommand command = TextCommand::Edit);
+    EditOutcome Run(ConversionRequest request,
+                    modConvert::Command command = modConvert::Command::Edit);
     // Tells the user that the text is too large to edit.
     void ReportTooLarge();
     // Closes the result window if it exists: a failed Edit leaves it hidden.

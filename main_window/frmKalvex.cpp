@@ -102,7 +102,7 @@ void frmKalvex::Form_Unload() {
 }
 
 frmText* frmKalvex::Input() {
-    return input_.Get(this, [this](TextCommand command) { RunCommand(command); });
+    return input_.Get(this, [this](modConvert::Command command) { RunCommand(command); });
 }
 
 ConversionRequest frmKalvex::GatherRequest() {
@@ -117,9 +117,9 @@ ConversionRequest frmKalvex::GatherRequest() {
     return request;
 }
 
-void frmKalvex::cmdAdd_Click() { RunCommand(TextCommand::Edit); }
+void frmKalvex::cmdAdd_Click() { RunCommand(modConvert::Command::Edit); }
 
-void frmKalvex::RunCommand(TextCommand command) {
+void frmKalvex::RunCommand(modConvert::Command command) {
     forms::ShowBusy();  // a large text takes a while to convert and to show
     ConversionRequest request;
     try {

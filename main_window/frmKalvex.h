@@ -20,7 +20,7 @@ class frmKalvex : public forms::Form {
     void InitControls();
     ConversionRequest GatherRequest();  // as the fields hold it now
     frmText* Input();  // created on first use, hidden
-    void RunCommand(TextCommand command);
+    void RunCommand(modConvert::Command command);
     void cmdAdd_Click();
     void optDblCote_Click(int index);
     void cmdAddTab_Click(int index);

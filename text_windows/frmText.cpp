@@ -1,5 +1,6 @@
 #include "text_windows/frmText.h"
 
+#include <array>
 #include <utility>
 
 namespace {
@@ -16,32 +17,39 @@ constexpr forms::Control kControls[] = {
      {forms::Face::Gothic, 9}},
 };
 
-constexpr forms::MenuItem kMenus[] = {
-    {"mnuClear", u"クリア(&C)"},
-    {"mnuReverse", u"逆変換(&R)", "txtText"},
-    {"mnuCheck", u"変換前チェック(&K)", "txtText"},
-    {"mnuEditUnicode", u"編集（非ASCIIを \\uXXXX に）Java・JavaScript・C# 向け(&X)", "txtText"},
-    {"mnuEditApostrophes", u"編集（' を \\' に）JavaScript・PHP・Python 向け(&Q)", "txtText"},
-    {"mnuEditTabs", u"編集（タブを \\t / vbTab に）(&B)", "txtText"},
-    {"mnuEditJoins", u"編集（<%= 式 %> を連結に）(&J)", "txtText"},
-};
 // clang-format on
+
+// The bar's クリア, then every text command that has an item, in the box's context menu.
+constexpr std::size_t CommandItems() {
+    std::size_t n = 0;
+    for (const modConvert::CommandRow& row : modConvert::kCommands) n += !row.item.empty();
+    return n;
+}
+
+constexpr auto kMenus = [] {
+    std::array<forms::MenuItem, 1 + CommandItems()> menus{};
+    menus[0] = {"mnuClear", u"クリア(&C)"};
+    std::size_t n = 1;
+    for (const modConvert::CommandRow& row : modConvert::kCommands)
+        if (!row.item.empty()) menus[n++] = {row.item, row.caption, "txtText"};
+    return menus;
+}();
 
 }  // namespace
 
-frmText::frmText(forms::Form* main, std::function<void(TextCommand)> run)
+frmText::frmText(forms::Form* main, std::function<void(modConvert::Command)> run)
     : forms::Form(kWindow, kControls, kMenus, main), run_(std::move(run)) {
     OnKeyDown("txtText", [this](forms::Key key) { return txtText_KeyDown(key); });
     OnClick("mnuClear", [this] { mnuClear_Click(); });
-    const std::pair<const char*, TextCommand> commands[] = {
-        {"mnuReverse", TextCommand::Reverse},
-        {"mnuCheck", TextCommand::Check},
-        {"mnuEditUnicode", TextCommand::EditUnicode},
-        {"mnuEditApostrophes", TextCommand::EditApostrophes},
-        {"mnuEditTabs", TextCommand::EditTabs},
-        {"mnuEditJoins", TextCommand::EditJoins},
-    };
-    for (const auto& [item, command] : commands) OnClick(item, [this, c = command] { run_(c); });
+    for (const modConvert::CommandRow& row : modConvert::kCommands) {
+        if (!row.item.empty()) OnClick(row.item, [this, c = row.command] { run_(c); });
+    }
+}
+
+void frmText::OfferEscapedVariants(bool offered) {
+    for (const modConvert::CommandRow& row : modConvert::kCommands) {
+        if (row.needsEscaping) C(row.item).SetEnabled(offered);
+    }
 }
 
 void frmText::Form_Load() {

@@ -4,19 +4,17 @@
 #include <functional>
 #include <string>
 
+#include "engine/modCommand.h"
 #include "forms/Form.h"
-#include "text_windows/TextCommand.h"
 
 class frmText : public forms::Form {
   public:
     // main is the window this one docks beside and belongs to, and runs the box's commands.
-    frmText(forms::Form* main, std::function<void(TextCommand)> run);
+    frmText(forms::Form* main, std::function<void(modConvert::Command)> run);
 
-    // The tab and join variants of 編集 need an escape option to write tabs and joins in.
-    void OfferEscapedVariants(bool offered) {
-        C("mnuEditTabs").SetEnabled(offered);
-        C("mnuEditJoins").SetEnabled(offered);
-    }
+    // The commands that write escapes of the chosen option (tabs, joins) are offered only
+    // while one is chosen.
+    void OfferEscapedVariants(bool offered);
 
     // The text as typed, with CR LF line ends.
     std::u16string Text() const { return C("txtText").Text(); }
@@ -33,5 +31,5 @@ class frmText : public forms::Form {
     bool txtText_KeyDown(forms::Key key);
     void mnuClear_Click();
 
-    std::function<void(TextCommand)> run_;
+    std::function<void(modConvert::Command)> run_;
 };

@@ -1,5 +1,7 @@
 // The forms runtime on Qt: every window built from its tables, a form's life, the text boxes' own
 // behaviour, large texts and the fixed-pitch face.
+#include <map>
+
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
@@ -44,7 +46,7 @@ class FormsTest : public QObject {
     // its frame at its place, and every menu item where it shows.
     void everyWindowIsBuiltFromItsTables() {
         frmKalvex main;
-        frmText input(&main, [](TextCommand) {});
+        frmText input(&main, [](modConvert::Command) {});
         frmReturn result(&main);
         frmAbout about;
         const char* classes[] = {"QLabel",      "QLineEdit",    "QLineEdit", "QPlainTextEdit",
@@ -62,10 +64,20 @@ class FormsTest : public QObject {
                 if (design.kind != Kind::Label && design.kind != Kind::Option)
                     QCOMPARE(widget->geometry(), at);
             }
+            std::map<std::string_view, QString> letters;  // of each menu, the bar's under ""
             for (const forms::MenuItem& item : form->Menus()) {
                 QObject* made = window->findChild<QObject*>(QString::fromUtf8(item.name));
                 QVERIFY2(made, item.name.data());
                 const auto place = forms::PlaceOf(item, form->Menus(), form->Controls());
+                // A letter chooses one item of its menu: none shared, with the editing items'
+                // own letters in a context menu.
+                const QString caption = QString::fromStdU16String(std::u16string(item.caption));
+                const QString editing = place == forms::MenuPlace::ContextMenu ? "UTCPDA" : "";
+                QString& used = letters.try_emplace(item.menu, editing).first->second;
+                if (const qsizetype amp = caption.indexOf(u'&'); amp >= 0) {
+                    QVERIFY2(!used.contains(caption[amp + 1].toUpper()), item.name.data());
+                    used += caption[amp + 1].toUpper();
+                }
                 if (place == forms::MenuPlace::Menu) QVERIFY(qobject_cast<QMenu*>(made));
                 if (place == forms::MenuPlace::OnBar || place == forms::MenuPlace::Menu)
                     QVERIFY(qobject_cast<QMenuBar*>(made->parent()));

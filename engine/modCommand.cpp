@@ -1,0 +1,74 @@
+#include "engine/modCommand.h"
+
+#include <algorithm>
+
+#include "engine/modCheck.h"
+#include "engine/modReverse.h"
+#include "engine/modVariant.h"
+
+namespace modConvert {
+namespace {
+
+std::u16string Number(std::size_t n) {
+    const std::string digits = std::to_string(n);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// 逆変換's note, short so that its numbers show at the result window's design width, the one
+// that needs attention first: lines kept as they are and the first of them, lines read back,
+// blank lines dropped, values written as <%= expression %>.
+std::u16string ReverseNote(const Reversed& reversed) {
+    std::u16string note(RowOf(Command::Reverse).note);
+    if (reversed.kept > 0) {
+        note.append(u" ").append(Number(reversed.kept)).append(u"行そのまま(");
+        note.append(Number(reversed.firstKept)).append(u"行目〜)");
+    }
+    note.append(u" ").append(Number(reversed.read)).append(u"行戻し");
+    if (reversed.dropped > 0) note.append(u" 空行-").append(Number(reversed.dropped));
+    if (reversed.values > 0) note.append(u" 式").append(Number(reversed.values));
+    return note;
+}
+
+void Put(const std::function<char16_t*(std::size_t)>& room, const std::u16string& text) {
+    if (char16_t* at = room(text.size())) std::copy(text.begin(), text.end(), at);
+}
+
+void RunVariant(Variant variant, const Fields& f,
+                const std::function<char16_t*(std::size_t)>& room) {
+    ConvertVariantInto(room, variant, f.mode, f.text, f.head, f.tail, f.hStart, f.tStart);
+}
+
+}  // namespace
+
+std::u16string RunCommand(Command command, const Fields& f,
+                          const std::function<char16_t*(std::size_t)>& room) {
+    switch (command) {
+        case Command::Edit:
+            ConvertInto(room, f.mode, f.text, f.head, f.tail, f.hStart, f.tStart);
+            break;
+        case Command::Reverse: {
+            const Reversed reversed =
+                ReverseLines(f.mode, f.text, f.head, f.tail, f.hStart, f.tStart);
+            Put(room, reversed.text);
+            return ReverseNote(reversed);
+        }
+        case Command::Check:
+            Put(room, CheckReport(f.mode, f.text, f.head, f.tail, f.hStart, f.tStart));
+            break;
+        case Command::EditUnicode:
+            RunVariant(Variant::UnicodeEscapes, f, room);
+            break;
+        case Command::EditApostrophes:
+            RunVariant(Variant::Apostrophes, f, room);
+            break;
+        case Command::EditTabs:
+            RunVariant(Variant::Tabs, f, room);
+            break;
+        case Command::EditJoins:
+            RunVariant(Variant::Joins, f, room);
+            break;
+    }
+    return std::u16string(RowOf(command).note);
+}
+
+}  // namespace modConvert
