@@ -15,10 +15,11 @@
 #include <malloc.h>
 #endif
 
+#include "bench/sample_text.h"
 #include "engine/modCheck.h"
 #include "engine/modConvert.h"
 #include "engine/modReverse.h"
-#include "bench/sample_text.h"
+#include "engine/modVariant.h"
 
 namespace {
 
@@ -115,7 +116,9 @@ void ConvertReused(benchmark::State& state, Kind kind, bool aligned) {
     CountInput(state, text);
 }
 
-void BM_ConvertLinesReused(benchmark::State& state, Kind kind) { ConvertReused(state, kind, false); }
+void BM_ConvertLinesReused(benchmark::State& state, Kind kind) {
+    ConvertReused(state, kind, false);
+}
 void BM_ConvertLinesAlignedReused(benchmark::State& state, Kind kind) {
     ConvertReused(state, kind, true);
 }
@@ -145,6 +148,31 @@ void BM_ReverseLines(benchmark::State& state, Kind kind) {
     CountInput(state, converted);
 }
 
+// 逆変換 with both fields empty: every line read as a statement on its own.
+void BM_ReverseStatements(benchmark::State& state, Kind kind) {
+    const std::u16string& text = Sample(kind, state.range(0));
+    const std::u16string converted = Convert(text, false);
+    for (auto _ : state) {
+        const modConvert::Reversed back =
+            modConvert::ReverseLines(modConvert::kEscapeBackslash, converted, u"", u"", 0, 0);
+        benchmark::DoNotOptimize(back.text.data());
+    }
+    CountInput(state, converted);
+}
+
+// The join item on a page without a %>, where every <%= found would have searched back through
+// the whole text.
+void BM_JoinItem(benchmark::State& state, Kind kind) {
+    const std::u16string& text = Sample(kind, state.range(0));
+    for (auto _ : state) {
+        const std::u16string joined =
+            modConvert::ConvertVariant(modConvert::Variant::Joins, modConvert::kEscapeBackslash,
+                                       text, kHead, kTail, kHStart, kTStart);
+        benchmark::DoNotOptimize(joined.data());
+    }
+    CountInput(state, text);
+}
+
 // Fresh memory makes single runs vary by several percent: the summary takes the median of five.
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -157,9 +185,7 @@ BENCHMARK_CAPTURE(BM_ConvertLinesAligned, realistic, Kind::kRealistic)
     ->UseManualTime();
 BENCHMARK_CAPTURE(BM_ConvertLines, dense, Kind::kDense)->Apply(Sizes)->UseManualTime();
 BENCHMARK_CAPTURE(BM_ConvertLinesAligned, dense, Kind::kDense)->Apply(Sizes)->UseManualTime();
-BENCHMARK_CAPTURE(BM_ConvertLinesReused, realistic, Kind::kRealistic)
-    ->Apply(Sizes)
-    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ConvertLinesReused, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_ConvertLinesReused, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_ConvertLinesAlignedReused, realistic, Kind::kRealistic)
     ->Apply(Sizes)
@@ -169,6 +195,10 @@ BENCHMARK_CAPTURE(BM_CheckReport, realistic, Kind::kRealistic)->Apply(Sizes)->Us
 BENCHMARK_CAPTURE(BM_CheckReport, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_ReverseLines, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_ReverseLines, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ReverseStatements, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ReverseStatements, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_JoinItem, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_JoinItem, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 
 // The console table, then the figures the goals are stated in, from the median of the
 // repetitions.
@@ -194,13 +224,14 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             "(copy time / conversion time):\n");
         for (const std::string sample : {"realistic", "dense"}) {
             for (const std::string mb : {"1", "10", "100"}) {
-                std::printf(
-                    "  %-9s %3s MB  ConvertLines %s   ConvertLinesAligned %s\n", sample.c_str(),
-                    mb.c_str(), Show(Get("BM_ConvertLines", sample, mb).vsCopy).c_str(),
-                    Show(Get("BM_ConvertLinesAligned", sample, mb).vsCopy).c_str());
+                std::printf("  %-9s %3s MB  ConvertLines %s   ConvertLinesAligned %s\n",
+                            sample.c_str(), mb.c_str(),
+                            Show(Get("BM_ConvertLines", sample, mb).vsCopy).c_str(),
+                            Show(Get("BM_ConvertLinesAligned", sample, mb).vsCopy).c_str());
             }
         }
-        for (const std::string name : {"CheckReport", "ReverseLines"}) {
+        for (const std::string name :
+             {"CheckReport", "ReverseLines", "ReverseStatements", "JoinItem"}) {
             std::printf("Time of %s / time of ConvertLines:\n", name.c_str());
             for (const std::string sample : {"realistic", "dense"}) {
                 for (const std::string mb : {"1", "10", "100"}) {

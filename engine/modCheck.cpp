@@ -68,7 +68,14 @@ class Checker {
                         StartLine();
                         continue;
                     }
-                    if (c == u'%' && i + 1 < n && t[i + 1] == u'>') Add(u"%>", Problem::ScriptEnd);
+                    if (c == u'%' && i > 0 && t[i - 1] == u'<') {
+                        const bool marked = i + 1 < n && (t[i + 1] == u'=' || t[i + 1] == u'@');
+                        AddAt(width_, text.substr(i - 1, 2 + marked), Problem::ScriptCode);
+                        scriptOpen_ = true;
+                    } else if (c == u'%' && i + 1 < n && t[i + 1] == u'>') {
+                        if (!scriptOpen_) Add(u"%>", Problem::ScriptEnd);
+                        scriptOpen_ = false;
+                    }
                     if (c == u'\t' && tabs_++ == 0) tabColumn_ = width_ + 1;
                     if (c == u'?' && IsTrigraph(text.substr(i))) {
                         Add(text.substr(i, 3), Problem::Trigraph);
@@ -113,6 +120,7 @@ class Checker {
     }
 
     void StartLine() {
+        scriptOpen_ = false;
         width_ = prefixWidth_;
         bytes_ = 0;
         tabs_ = 0;
@@ -196,6 +204,7 @@ class Checker {
     std::size_t bytes_ = 0;       // its text's bytes in javac's UTF-8
     std::size_t tabs_ = 0;        // its tabs
     std::int64_t tabColumn_ = 0;  // the first one's
+    bool scriptOpen_ = false;     // a <% on the line waits for its %>
     Findings found_;
 };
 
@@ -264,6 +273,7 @@ std::u16string_view Name(Problem problem) {
         u"2 バイト目が 0x5C の文字",
         u"VB.NET が引用符と読む文字",
         u"Shift_JIS にない文字",
+        u"JSP・ASP のコード (<%= %> <% %> <%@ %>)",
         u"%>",
         u"改行と読まれる文字 (U+2028 U+2029 U+0085)",
         u"三文字表記 (?\?= ?\?/ など)",
@@ -292,6 +302,11 @@ std::u16string Advice(Problem problem, EscapeMode mode, std::int16_t tStart) {
         case Problem::NotInCp932:
             return u"ソースを Shift_JIS で保存すると、→ の文字 (見つからなければ ?) に変わります。"
                    u"UTF-8 で保存するなら、対になっていないサロゲートのほかは問題ありません。";
+        case Problem::ScriptCode:
+            return std::u16string(u"編集はこれもただの文字として出力する文字列にします。") +
+                   (mode == kEscapeNone ? u"エスケープ処理を選んで、" : u"") +
+                   u"編集（<%= 式 %> を連結に）を使うと、<%= 式 %> は値の連結に、<% %> だけの"
+                   u"行はそのままのコードになります。";
         case Problem::ScriptEnd:
             if (mode == kEscapeBackslash) {
                 return u"JSP のスクリプトレットの中ではそこでスクリプトが終わるため、%\\> と書いて"

@@ -17,7 +17,8 @@ enum class Problem {
     BackslashByte,  // two bytes ending in 0x5C, a backslash to a reader of another code (mode 1, 0)
     VbQuote,        // “ ” ＂, which VB.NET reads as quotation marks too (mode 2)
     NotInCp932,     // does not come back from code page 932 as itself; surrogates too
-    ScriptEnd,      // %>, which ends a JSP or ASP script block
+    ScriptCode,     // <%= %>, <% %>, <%@ %>: JSP or ASP code that 編集 writes as text
+    ScriptEnd,      // %>, which ends a JSP or ASP script block (one closing <% is its code's)
     LineBreak,      // U+2028 U+2029 U+0085, which end a C# literal (mode 1)
     Trigraph,       // ?? and one of =(/)'<!>-, a trigraph in ISO C (mode 1)
     LongLiteral,    // the literal passes 65,535 bytes of javac's UTF-8 (mode 1)
@@ -27,7 +28,7 @@ enum class Problem {
     LongContinuation,  // the 25th line continued in a row (tail ending in _)
     LongLine,          // a converted line over 1023 characters (tail ending in _)
 };
-constexpr std::size_t kProblems = 12;
+constexpr std::size_t kProblems = 13;
 
 struct Finding {
     std::size_t line;      // 1-based, in the text and in the converted text alike

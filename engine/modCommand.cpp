@@ -14,18 +14,24 @@ std::u16string Number(std::size_t n) {
     return std::u16string(digits.begin(), digits.end());
 }
 
-// 逆変換's note, short so that its numbers show at the result window's design width, the one
-// that needs attention first: lines kept as they are and the first of them, lines read back,
-// blank lines dropped, values written as <%= expression %>.
+// 逆変換's note, short so that its numbers show at the result window's design width, the ones
+// that need attention first: lines kept as they are, lines of code kept inside <% %>, each with
+// the first of them; lines read back, blank lines dropped, values written as <%= expression %>,
+// and lines whose written line break (\n, vbCrLf) was their end, which the join item writes back
+// when the tail ends with it.
 std::u16string ReverseNote(const Reversed& reversed) {
     std::u16string note(RowOf(Command::Reverse).note);
-    if (reversed.kept > 0) {
-        note.append(u" ").append(Number(reversed.kept)).append(u"行そのまま(");
-        note.append(Number(reversed.firstKept)).append(u"行目〜)");
-    }
+    const auto lines = [&note](std::size_t count, std::size_t first, std::u16string_view what) {
+        if (count == 0) return;
+        note.append(u" ").append(Number(count)).append(what).append(u"(");
+        note.append(Number(first)).append(u"行目〜)");
+    };
+    lines(reversed.kept, reversed.firstKept, u"行そのまま");
+    lines(reversed.code, reversed.firstCode, u"行コード");
     note.append(u" ").append(Number(reversed.read)).append(u"行戻し");
     if (reversed.dropped > 0) note.append(u" 空行-").append(Number(reversed.dropped));
     if (reversed.values > 0) note.append(u" 式").append(Number(reversed.values));
+    if (reversed.lineEnds > 0) note.append(u" 行末改行").append(Number(reversed.lineEnds));
     return note;
 }
 

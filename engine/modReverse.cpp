@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Line.h"
+#include "engine/Statement.h"
 
 namespace modConvert {
 namespace {
@@ -73,8 +74,9 @@ bool IsJoin(EscapeMode mode, char16_t c) {
     return (mode == kEscapeBackslash && c == u'+') || (mode == kEscapeQuoteDoubling && c == u'&');
 }
 
-// Where the value starting at i ends: at a join, an unmatched closing bracket or a ; at the outer
-// level, or at the end. Literals, parentheses and brackets inside it are skipped whole.
+// Where the value starting at i ends: at a join, an unmatched closing bracket, a ; or a , at the
+// outer level, or at the end. Literals, parentheses and brackets inside it are skipped whole; npos
+// when one of them does not close, so that a value is never cut inside one.
 std::size_t ValueEnd(EscapeMode mode, std::u16string_view s, std::size_t i) {
     int depth = 0;
     for (; i < s.size(); ++i) {
@@ -83,17 +85,17 @@ std::size_t ValueEnd(EscapeMode mode, std::u16string_view s, std::size_t i) {
             for (++i; i < s.size() && s[i] != c; ++i) {
                 if (mode == kEscapeBackslash && s[i] == u'\\') ++i;
             }
-            if (i >= s.size()) return s.size();
+            if (i >= s.size()) return s.npos;
         } else if (c == u'(' || c == u'[') {
             ++depth;
         } else if (c == u')' || c == u']') {
             if (depth == 0) return i;
             --depth;
-        } else if (depth == 0 && (c == u';' || IsJoin(mode, c))) {
+        } else if (depth == 0 && (c == u';' || c == u',' || IsJoin(mode, c))) {
             return i;
         }
     }
-    return s.size();
+    return depth == 0 ? s.size() : s.npos;
 }
 
 std::u16string_view TrimBlanks(std::u16string_view s) {
@@ -101,67 +103,10 @@ std::u16string_view TrimBlanks(std::u16string_view s) {
     return s.substr(0, s.find_last_not_of(u" \t") + 1);
 }
 
-// The sink of a body being read: line breaks wait until something follows them, so that the
-// ones ending the line are dropped.
-struct BodySink {
-    std::u16string* out;
-    std::size_t* values;
-    std::size_t breaks = 0;
-    bool afterCR = false;  // the last thing read was a CR, which an LF joins
-    void Put(char16_t c) {
-        Flush();
-        if (out) out->push_back(c);
-    }
-    void Flush() {
-        for (; breaks > 0; --breaks) {
-            if (out) out->append(kCRLF);
-        }
-        afterCR = false;
-    }
-    void Break(bool cr, bool lf) {
-        if (!(lf && afterCR)) ++breaks;
-        afterCR = cr && !lf;
-    }
-    void Value(std::u16string_view v) {
-        Flush();
-        if (out) out->append(u"<%= ").append(v).append(u" %>");
-        if (values) ++*values;
-    }
-    void End() {
-        if (breaks > 0) --breaks;  // the line's own end
-        Flush();
-    }
-};
-
-// VB names are the same in any case: vbCrLf, VBCRLF, chr(10).
-bool IsName(std::u16string_view v, std::u16string_view name) {
-    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; };
-    return std::equal(v.begin(), v.end(), name.begin(), name.end(),
-                      [&](char16_t a, char16_t b) { return lower(a) == lower(b); });
-}
-
-// The line break a VB name joins, as CR and LF; nothing for any other value.
-std::optional<std::pair<bool, bool>> LineBreakName(std::u16string_view v) {
-    if (IsName(v, u"vbCrLf") || IsName(v, u"vbNewLine")) return std::pair(true, true);
-    if (IsName(v, u"vbLf") || IsName(v, u"Chr(10)")) return std::pair(false, true);
-    if (IsName(v, u"vbCr") || IsName(v, u"Chr(13)")) return std::pair(true, false);
-    return std::nullopt;
-}
-
-// A joined value as read: the line ends of VB and Chr(34) as text, any other as <%= %>.
-void PutValue(EscapeMode mode, std::u16string_view v, BodySink& sink) {
-    if (mode == kEscapeQuoteDoubling) {
-        if (const auto crlf = LineBreakName(v)) return sink.Break(crlf->first, crlf->second);
-        if (IsName(v, u"vbTab")) return sink.Put(u'\t');
-        if (IsName(v, u"Chr(34)")) return sink.Put(u'"');
-    }
-    sink.Value(v);
-}
-
 // After a closing quote at i: joins and values up to the next opening quote (its index is
 // returned) or to the end of s; nothing when this is not a join.
 std::optional<std::size_t> ReadJoins(EscapeMode mode, char16_t quote, std::u16string_view s,
-                                     std::size_t i, BodySink& sink) {
+                                     std::size_t i, statement::Sink& sink) {
     for (;;) {
         while (i < s.size() && IsBlank(s[i])) ++i;
         if (i == s.size()) return s.size();
@@ -170,22 +115,48 @@ std::optional<std::size_t> ReadJoins(EscapeMode mode, char16_t quote, std::u16st
         while (start < s.size() && IsBlank(s[start])) ++start;
         if (start < s.size() && s[start] == quote) return start;
         const std::size_t end = ValueEnd(mode, s, start);
-        if (end < s.size() && !IsJoin(mode, s[end])) return std::nullopt;
+        if (end == s.npos || (end < s.size() && !IsJoin(mode, s[end]))) return std::nullopt;
         const std::u16string_view value = TrimBlanks(s.substr(start, end - start));
+        // A literal is no value of its own ("a".trim(), or one in other quotes).
+        if (value.starts_with(u'"') || value.starts_with(u'\'')) return std::nullopt;
         // VB's _ at the line's end continues the statement on the next line: not a value.
         const bool continued = mode == kEscapeQuoteDoubling && value == u"_" && end == s.size();
         if (value.empty() || continued) return std::nullopt;
-        PutValue(mode, value, sink);
+        statement::PutValue(mode, value, sink);
         i = end;
     }
 }
 
 // Reads an escaped body back (quoted with quote), into out when given; false when it is not one
-// the mode writes or reads.
-bool Unescape(EscapeMode mode, std::u16string_view s, std::u16string* out, char16_t quote = u'"',
-              std::size_t* values = nullptr) {
-    BodySink sink{out, values};
-    const bool apostrophe = mode == kEscapeBackslash && quote == u'\'';
+// the mode writes or reads. A body the join item began with a value (the head's quote left out)
+// is not opened: one value, a join and the literal start it; one it ended with a value (the
+// tail's quote left out) is not closed: it ends with a value. A value alone is neither.
+// How a body is quoted: with " or ', PHP's single quotes reading only \\ and \', and PHP's
+// values written <?= ?>; whether the head's and the tail's quotes were there.
+struct Quoting {
+    char16_t quote = u'"';
+    bool singleRules = false;
+    bool php = false;
+    bool opened = true;
+    bool closed = true;
+};
+
+bool Unescape(EscapeMode mode, std::u16string_view s, std::u16string* out, const Quoting& q = {},
+              Reversed* counts = nullptr) {
+    const char16_t quote = q.quote;
+    const bool opened = q.opened;
+    const bool closed = q.closed;
+    const bool joins = mode == kEscapeBackslash || mode == kEscapeQuoteDoubling;
+    std::u16string led;
+    if (!opened) {
+        if (!joins) return false;
+        led.append({quote, mode == kEscapeBackslash ? u'+' : u'&'}).append(s);
+        s = led;
+    }
+    statement::Sink sink{out, q.php};
+    sink.dropLeading = true;  // a line break first ends the line before
+    const bool apostrophe = mode == kEscapeBackslash && q.singleRules;
+    bool inLiteral = true;
     for (std::size_t i = 0; i < s.size();) {
         const char16_t c = s[i];
         const char16_t next = i + 1 < s.size() ? s[i + 1] : u'\0';
@@ -213,16 +184,26 @@ bool Unescape(EscapeMode mode, std::u16string_view s, std::u16string* out, char1
         } else if (mode == kEscapeQuoteDoubling && c == u'"' && next == u'"') {
             sink.Put(u'"');
             i += 2;
-        } else if ((mode == kEscapeBackslash || mode == kEscapeQuoteDoubling) && c == quote) {
+        } else if (joins && c == quote) {
+            const std::size_t before = sink.values;
             const auto resumed = ReadJoins(mode, quote, s, i + 1, sink);
             if (!resumed) return false;
-            i = *resumed == s.size() ? s.size() : *resumed + 1;
+            inLiteral = *resumed != s.size();
+            // A value alone was written bare: neither quote there.
+            if (i == 0 && !opened && (sink.values != before + 1 || (!inLiteral && closed)))
+                return false;
+            i = inLiteral ? *resumed + 1 : s.size();
         } else {
             sink.Put(c);
             ++i;
         }
     }
+    if (!closed && inLiteral) return false;
     sink.End();
+    if (counts) {
+        counts->values += sink.values;
+        counts->lineEnds += sink.lineEnd;
+    }
     return true;
 }
 
@@ -233,14 +214,16 @@ struct Record {
     std::size_t next = 0;
     bool irregular = false;  // not as the converter writes: indentation, blanks after the tail, or
                              // a tail short of its column
-    char16_t quote = u'"';   // what the literal is quoted with
+    bool opened = true;      // the head's quote was there
+    bool closed = true;      // the tail's quote was there
 };
 
 class Reader {
   public:
-    Reader(EscapeMode mode, const Lines& lines, std::u16string_view head, std::u16string_view tail,
-           std::size_t indent, std::size_t tailColumn)
-        : mode_(mode),
+    Reader(const statement::Dialect& dialect, const Lines& lines, std::u16string_view head,
+           std::u16string_view tail, std::size_t indent, std::size_t tailColumn)
+        : mode_(dialect.mode),
+          php_(dialect.php),
           lines_(lines),
           text_(lines.text()),
           head_(head),
@@ -249,14 +232,14 @@ class Reader {
           indent_(indent),
           tailColumn_(tailColumn),
           firstBreak_(ended_.find(kCRLF)),
-          quote_(head.ends_with(u'\'') ? u'\'' : u'"') {
+          quote_(mode_ == kEscapeBackslash && head.ends_with(u'\'') ? u'\'' : u'"') {
         for (std::size_t at = tail.find(kCRLF); at != tail.npos; at = tail.find(kCRLF, at + 2)) {
             ++tailBreaks_;
         }
     }
 
-    // The ways a converted line can start at line a, at most two: the exact ones first.
-    std::size_t Match(std::size_t a, Record (&out)[2]) const {
+    // The ways a converted line can start at line a, at most two into out: the exact ones first.
+    std::size_t Match(std::size_t a, Record* out) const {
         const std::size_t start = lines_.Start(a);
         bool irregular = false;
         const std::optional<std::size_t> body = AfterHead(start, irregular);
@@ -287,18 +270,84 @@ class Reader {
         return n;
     }
 
-    void Put(const Record& r, std::u16string& out, std::size_t& values) const {
-        Unescape(mode_, text_.substr(r.body, r.bodyEnd - r.body), &out, r.quote, &values);
+    // The line at a as the join item writes one that starts or ends with a value: without the
+    // head's closing quote, or without the tail's opening one. Heads and tails of one line only.
+    bool MatchJoined(std::size_t a, Record& out) const {
+        const bool joins = mode_ == kEscapeBackslash || mode_ == kEscapeQuoteDoubling;
+        if (!joins || head_.find_first_of(u"\r\n") != head_.npos ||
+            tail_.find_first_of(u"\r\n") != tail_.npos)
+            return false;
+        const std::size_t start = lines_.Start(a);
+        const std::size_t end = lines_.End(a);
+        for (const bool opened : {true, false}) {
+            if (!opened && !head_.ends_with(quote_)) continue;
+            bool irregular = false;
+            const auto body = AfterHead(start, head_.substr(0, head_.size() - !opened), irregular);
+            if (!body || *body > end) continue;
+            for (const bool closed : {true, false}) {
+                if ((opened && closed) || (!closed && !tail_.starts_with(quote_))) continue;
+                std::u16string_view tail = tail_.substr(!closed);
+                std::size_t last = end;
+                if (!text_.substr(0, last).ends_with(tail)) {  // blanks after the tail
+                    while (last > *body && IsBlank(text_[last - 1])) --last;
+                    tail = tail.substr(0, tail.find_last_not_of(u" \t") + 1);
+                    irregular = true;
+                }
+                if (last - *body < tail.size() || !text_.substr(0, last).ends_with(tail)) continue;
+                if (Finish(start, *body, last - tail.size(), a + 1, irregular, out, opened, closed))
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    // Every way a converted line can start at line a, the exact ones first.
+    std::size_t Matches(std::size_t a, Record (&out)[3]) const {
+        std::size_t n = Match(a, out);
+        n += MatchJoined(a, out[n]);
+        return n;
+    }
+
+    void Put(const Record& r, std::u16string& out, Reversed& counts) const {
+        Unescape(mode_, text_.substr(r.body, r.bodyEnd - r.body), &out,
+                 QuotingOf(r.opened, r.closed), &counts);
     }
 
   private:
+    // A head ending with ' quotes with ': in PHP its single quotes, elsewhere (JavaScript) with
+    // the backslash escapes of double quotes.
+    Quoting QuotingOf(bool opened, bool closed) const {
+        return {quote_, php_ && quote_ == u'\'', php_, opened, closed};
+    }
+
+    // A body PHP's double quotes read as the converter wrote it: no $name or {$ to fill in, and
+    // no escape of C's that PHP keeps as it stands (\', \/, \b, \0, \u).
+    static bool PhpPlain(std::u16string_view s) {
+        const auto nameStart = [](char16_t c) {
+            return c == u'_' || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c >= 0x80;
+        };
+        for (std::size_t i = 0; i + 1 < s.size(); ++i) {
+            const char16_t c = s[i];
+            const char16_t next = s[i + 1];
+            if (c == u'\\' && std::u16string_view(u"\\\"nrtf").find(next) == s.npos) return false;
+            if ((c == u'$' && (nameStart(next) || next == u'{')) || (c == u'{' && next == u'$'))
+                return false;
+            i += c == u'\\';
+        }
+        return true;
+    }
+
     // Where the body starts, after the indentation and the head.
     std::optional<std::size_t> AfterHead(std::size_t start, bool& irregular) const {
+        return AfterHead(start, head_, irregular);
+    }
+    std::optional<std::size_t> AfterHead(std::size_t start, std::u16string_view typed,
+                                         bool& irregular) const {
         const std::u16string_view rest = text_.substr(start);
-        if (rest.find_first_not_of(u' ') >= indent_ && rest.substr(indent_).starts_with(head_)) {
-            return start + indent_ + head_.size();
+        if (rest.find_first_not_of(u' ') >= indent_ && rest.substr(indent_).starts_with(typed)) {
+            return start + indent_ + typed.size();
         }
-        const std::u16string_view head = TrimStart(head_);
+        const std::u16string_view head = TrimStart(typed);
         const std::u16string_view line = TrimStart(rest);
         if (!line.starts_with(head)) return std::nullopt;
         irregular = true;
@@ -307,7 +356,7 @@ class Reader {
 
     // The record with its tail at tailAt, if its body reads back.
     bool Finish(std::size_t start, std::size_t body, std::size_t tailAt, std::size_t next,
-                bool irregular, Record& r) const {
+                bool irregular, Record& r, bool opened = true, bool closed = true) const {
         std::size_t bodyEnd = tailAt;
         // A line is at least as wide as its units: most need no measuring.
         const std::u16string_view before = text_.substr(start, tailAt - start);
@@ -322,16 +371,15 @@ class Reader {
         // A head ending with ' reads its literal as single-quoted only when it does not read as
         // the converter writes it.
         const std::u16string_view s = text_.substr(body, bodyEnd - body);
-        const char16_t quote = quote_ == u'\'' && !Unescape(mode_, s, nullptr) ? quote_ : u'"';
-        if (quote == u'"' ? !Unescape(mode_, s, nullptr) : !Unescape(mode_, s, nullptr, quote)) {
-            return false;
-        }
+        if (php_ && quote_ == u'"' && !PhpPlain(s)) return false;
+        if (!Unescape(mode_, s, nullptr, QuotingOf(opened, closed))) return false;
         // The converter never leaves a tail short of its column.
-        r = {body, bodyEnd, next, irregular || column < target, quote};
+        r = {body, bodyEnd, next, irregular || column < target, opened, closed};
         return true;
     }
 
     EscapeMode mode_;
+    bool php_;
     const Lines& lines_;
     std::u16string_view text_;
     std::u16string_view head_;
@@ -346,90 +394,6 @@ class Reader {
 
 bool IsBlankLine(std::u16string_view line) { return TrimStart(line).empty(); }
 
-bool IsComment(EscapeMode mode, std::u16string_view line) {
-    return line.starts_with(u"//") || line.starts_with(u"/*") || line.starts_with(u"*") ||
-           line.starts_with(u"#") || line.starts_with(u"<%--") ||
-           (mode == kEscapeQuoteDoubling && (line.starts_with(u"'") || line.starts_with(u"REM ")));
-}
-
-// Where a value written before the first literal starts, when the head ends with a join
-// (out.println(name + "), or npos.
-std::size_t LeadingValue(EscapeMode mode, std::u16string_view line, std::size_t quote) {
-    std::size_t i = quote;
-    while (i > 0 && IsBlank(line[i - 1])) --i;
-    if (i == 0 || !IsJoin(mode, line[i - 1])) return line.npos;
-    --i;
-    while (i > 0 && IsBlank(line[i - 1])) --i;
-    int depth = 0;
-    for (; i > 0; --i) {
-        const char16_t c = line[i - 1];
-        if (c == u')' || c == u']') {
-            ++depth;
-        } else if (c == u'(' || c == u'[') {
-            if (depth == 0) break;
-            --depth;
-        } else if (depth == 0 && (IsBlank(c) || c == u',' || c == u'=')) {
-            break;
-        }
-    }
-    return i;
-}
-
-// One line read with its own head and tail, guessed from its literals; nothing when it does
-// not read so.
-struct LineReading {
-    std::u16string text;
-    std::u16string_view head, tail;
-    std::size_t values = 0;
-};
-
-std::optional<LineReading> ReadOwnLine(EscapeMode mode, std::u16string_view line) {
-    line = TrimBlanks(line);
-    if (IsComment(mode, line)) return std::nullopt;
-    const std::u16string_view quotes = mode == kEscapeBackslash ? u"\"'" : u"\"";
-    const std::size_t first = line.find_first_of(quotes);
-    if (first == line.npos) return std::nullopt;
-    const char16_t quote = line[first];
-    const std::size_t last = line.rfind(quote);
-    if (last == first) return std::nullopt;
-    // Values after the last literal, up to the call's closing bracket or the ;.
-    std::size_t bodyEnd = last;
-    std::size_t after = last + 1;
-    while (after < line.size() && IsBlank(line[after])) ++after;
-    if (after < line.size() && IsJoin(mode, line[after])) {
-        bodyEnd = after;
-        while (bodyEnd < line.size() && IsJoin(mode, line[bodyEnd])) {
-            bodyEnd = ValueEnd(mode, line, bodyEnd + 1);
-        }
-        // A VB line break alone after the last literal ("<tr>" & vbCrLf) ends this line: it
-        // goes with the tail.
-        if (mode == kEscapeQuoteDoubling && ValueEnd(mode, line, after + 1) == bodyEnd &&
-            LineBreakName(TrimBlanks(line.substr(after + 1, bodyEnd - after - 1)))) {
-            bodyEnd = last;
-        }
-    }
-    std::u16string body;
-    std::size_t headEnd = first + 1;
-    std::size_t lead = LeadingValue(mode, line, first);
-    // A VB line break joined before the first literal (s = s & vbCrLf & "<tr>") ends the line
-    // before: it goes with the head.
-    if (lead != line.npos && mode == kEscapeQuoteDoubling) {
-        const std::u16string_view joined = TrimBlanks(line.substr(lead, first - lead));
-        if (LineBreakName(TrimBlanks(joined.substr(0, joined.size() - 1)))) lead = line.npos;
-    }
-    if (lead != line.npos) {
-        body.push_back(quote);
-        body.append(u" ").push_back(mode == kEscapeBackslash ? u'+' : u'&');
-        headEnd = lead;
-    }
-    body.append(line.substr(lead != line.npos ? lead : headEnd, bodyEnd - headEnd));
-    LineReading r;
-    if (!Unescape(mode, body, &r.text, quote, &r.values)) return std::nullopt;
-    r.head = line.substr(0, headEnd);
-    r.tail = line.substr(bodyEnd);
-    return r;
-}
-
 // Kept lines, then irregular records, fewest first; and how line a is read on that way.
 struct Way {
     std::size_t kept = 0;
@@ -440,50 +404,147 @@ struct Way {
     }
 };
 
-// Head and tail both empty: each line read on its own; lines without a literal kept.
-Reversed ReverseEachLine(EscapeMode mode, const Lines& lines) {
-    Reversed r;
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        const std::u16string_view line = lines.Line(k);
-        if (IsBlankLine(line)) {
-            ++r.dropped;
-            continue;
-        }
-        if (r.read + r.kept > 0) r.text += kCRLF;
-        if (auto reading = ReadOwnLine(mode, line)) {
-            if (!r.guessed) {
-                r.head = reading->head;
-                r.tail = reading->tail;
-            }
-            r.guessed = true;
-            r.text += reading->text;
-            r.values += reading->values;
-            ++r.read;
-            continue;
-        }
-        r.text += line;
-        r.firstKept = r.firstKept ? r.firstKept : k + 1;
-        ++r.kept;
-    }
-    return r;
+// A statement read on its own may span this many lines at most.
+constexpr std::size_t kStatementLines = 100;
+
+bool AnyPhp(const Lines& lines, std::u16string_view head) {
+    if (statement::LooksLikePhp(head)) return true;
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        if (statement::LooksLikePhp(lines.Line(k))) return true;
+    return false;
 }
+
+// Writes the result: lines read exactly, statements read on their own, and code kept as it was.
+class Writer {
+  public:
+    Writer(const statement::Dialect& dialect, const Lines& lines, Reversed& r)
+        : d_(dialect), lines_(lines), r_(r) {}
+
+    // The start of a line of the result.
+    std::u16string& Line() {
+        if (!first_) r_.text += kCRLF;
+        first_ = false;
+        return r_.text;
+    }
+
+    // Lines [from, to) not read exactly: blank lines dropped, comments kept, each statement (its
+    // lines joined where one continues) read on its own or kept.
+    void Statements(std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to;) {
+            const std::u16string_view line = lines_.Line(k);
+            if (IsBlankLine(line)) {
+                ++r_.dropped;
+                ++k;
+                continue;
+            }
+            const statement::Comment comment =
+                inComment_ ? statement::Comment::Line : statement::CommentOf(d_, line);
+            if (comment != statement::Comment::None) {
+                inComment_ = inComment_ ? line.find(u"*/") == line.npos
+                                        : comment == statement::Comment::Opens;
+                Keep(k, k + 1);
+                ++k;
+                continue;
+            }
+            std::size_t end = k + 1;
+            while (end < to && end - k < kStatementLines &&
+                   statement::Continues(d_, lines_.Line(end - 1), lines_.Line(end)))
+                ++end;
+            if (!ReadOwn(k, end)) Keep(k, end);
+            k = end;
+        }
+    }
+
+  private:
+    // The statement on lines [from, to) read on its own; one a scriptlet holds (<% ... %>,
+    // <?php ... ?>) as well.
+    bool ReadOwn(std::size_t from, std::size_t to) {
+        std::u16string joined;
+        for (std::size_t k = from; k < to; ++k) {
+            std::u16string_view part = TrimBlanks(lines_.Line(k));
+            // VB's _ continues the statement on the next line.
+            if (k + 1 < to && d_.mode == kEscapeQuoteDoubling && part.ends_with(u'_'))
+                part.remove_suffix(1);
+            if (k > from) joined += u' ';
+            joined += part;
+        }
+        std::u16string_view statement = joined;
+        for (const auto& [open, close] : {std::pair(u"<?php ", u"?>"), std::pair(u"<% ", u"%>")}) {
+            const std::u16string_view o(open), c(close);
+            if (statement.starts_with(o) && statement.ends_with(c) &&
+                statement.find(c) == statement.size() - c.size())
+                statement = statement.substr(o.size(), statement.size() - o.size() - c.size());
+        }
+        const std::optional<statement::Reading> reading = statement::Read(d_, statement);
+        if (!reading) return false;
+        Line() += reading->text;
+        ++r_.read;
+        r_.values += reading->values;
+        r_.lineEnds += reading->lineEnd;
+        return true;
+    }
+
+    // Lines [from, to) kept: as code in a scriptlet, so that the page runs, where the escape
+    // option says they are code and they hold nothing that would end the scriptlet early;
+    // otherwise as they are.
+    void Keep(std::size_t from, std::size_t to) {
+        const std::u16string_view open = d_.php ? u"<?php" : u"<%";
+        const std::u16string_view close = d_.php ? u"?>" : u"%>";
+        bool wrap = d_.mode == kEscapeBackslash || d_.mode == kEscapeQuoteDoubling;
+        for (std::size_t k = from; k < to && wrap; ++k) {
+            const std::u16string_view line = lines_.Line(k);
+            wrap = line.find(u"%>") == line.npos && line.find(close) == line.npos &&
+                   !TrimStart(line).starts_with(u"<%") && !TrimStart(line).starts_with(u"<?");
+        }
+        for (std::size_t k = from; k < to; ++k) {
+            std::u16string_view line = lines_.Line(k);
+            std::u16string& out = Line();
+            if (wrap && k == from) {
+                const std::u16string_view code = TrimStart(line);
+                out.append(line.substr(0, line.size() - code.size())).append(open).append(u" ");
+                line = code;
+            }
+            if (wrap && k + 1 == to) {
+                out.append(line.substr(0, line.find_last_not_of(u" \t") + 1)).append(u" ");
+                line = close;
+            }
+            out += line;
+        }
+        std::size_t& count = wrap ? r_.code : r_.kept;
+        std::size_t& first = wrap ? r_.firstCode : r_.firstKept;
+        count += to - from;
+        first = first ? first : from + 1;
+    }
+
+    const statement::Dialect& d_;
+    const Lines& lines_;
+    Reversed& r_;
+    bool first_ = true;
+    bool inComment_ = false;  // inside /* */
+};
 
 }  // namespace
 
 Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_view head,
                       std::u16string_view tail, std::int16_t hStart, std::int16_t tStart) {
-    Reversed r{{}, 0, 0, std::u16string(head), std::u16string(tail), false};
+    Reversed r;
     if (text.empty()) return r;
     const Lines lines(text);
-    if (head.empty() && tail.empty()) return ReverseEachLine(mode, lines);
-    const Reader reader(mode, lines, r.head, r.tail, line::Count(hStart), line::Count(tStart));
+    const statement::Dialect dialect{mode, mode == kEscapeBackslash && AnyPhp(lines, head)};
+    const std::size_t n = lines.size();
+    r.text.reserve(text.size());
+    Writer writer(dialect, lines, r);
+    if (head.empty() && tail.empty()) {
+        writer.Statements(0, n);
+        return r;
+    }
+    const Reader reader(dialect, lines, head, tail, line::Count(hStart), line::Count(tStart));
 
     // From the last line back, the best way to read the lines from each one on.
-    const std::size_t n = lines.size();
     std::vector<Way> best(n + 1);
-    Record records[2];
+    Record records[3];
     for (std::size_t a = n; a-- > 0;) {
-        const std::size_t found = reader.Match(a, records);
+        const std::size_t found = reader.Matches(a, records);
         Way way{best[a + 1].kept + 1, best[a + 1].irregular, -1};
         for (std::size_t i = found; i-- > 0;) {
             const Way& rest = best[records[i].next];
@@ -493,26 +554,17 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
         best[a] = way;
     }
 
-    r.text.reserve(text.size());
-    bool first = true;
     for (std::size_t a = 0; a < n;) {
-        if (best[a].choice < 0 && IsBlankLine(lines.Line(a))) {
-            ++r.dropped;
-            ++a;
-            continue;
-        }
-        if (!first) r.text += kCRLF;
-        first = false;
         if (best[a].choice < 0) {
-            r.text += lines.Line(a);
-            r.firstKept = r.firstKept ? r.firstKept : a + 1;
-            ++r.kept;
-            ++a;
+            std::size_t b = a + 1;
+            while (b < n && best[b].choice < 0) ++b;
+            writer.Statements(a, b);
+            a = b;
             continue;
         }
-        reader.Match(a, records);
+        reader.Matches(a, records);
         const Record& record = records[best[a].choice];
-        reader.Put(record, r.text, r.values);
+        reader.Put(record, writer.Line(), r);
         ++r.read;
         a = record.next;
     }

@@ -12,13 +12,14 @@ namespace modConvert {
 
 struct Reversed {
     std::u16string text;        // the recovered text
-    std::size_t kept = 0;       // lines that did not match and were kept as they are
-    std::size_t firstKept = 0;  // 1-based number of the first kept line, 0 when none
-    std::u16string head, tail;  // the head and tail used
-    bool guessed = false;       // head and tail were taken from the text
     std::size_t read = 0;       // lines read back
+    std::size_t kept = 0;       // lines that did not read and were kept as they are
+    std::size_t firstKept = 0;  // 1-based number of the first of them, 0 when none
+    std::size_t code = 0;       // lines of code that did not read, kept inside <% %> (<?php ?>)
+    std::size_t firstCode = 0;  // 1-based number of the first of them, 0 when none
     std::size_t dropped = 0;    // blank lines dropped
-    std::size_t values = 0;     // joined values written as <%= %>
+    std::size_t values = 0;     // joined values written as <%= %> (<?= ?>)
+    std::size_t lineEnds = 0;   // lines whose written line break (\n, vbCrLf) was their end
 };
 
 // Reads each line (split at CR LF; a last CR LF ends the last line and starts none) as

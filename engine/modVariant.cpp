@@ -132,48 +132,158 @@ void PutUnit(Sink& out, Form form, char16_t c) {
     out.Put(c);
 }
 
-// A <%= expression %> at the start of line written as a join; how much of line it took, 0 when
-// none.
-template <typename Sink>
-std::size_t PutJoin(Sink& out, Form form, std::u16string_view line) {
-    if ((form != Form::kCJoins && form != Form::kVbJoins) || !line.starts_with(u"<%=")) return 0;
-    const std::size_t close = line.find(u"%>", 3);
-    if (close == line.npos) return 0;
-    std::u16string_view expression = line.substr(3, close - 3);
+// The first close (%> or ?>) from a position on in a line, remembered, so that a line of many
+// unclosed <%= is searched once.
+class CloseFinder {
+  public:
+    CloseFinder(std::u16string_view line, std::u16string_view close) : line_(line), close_(close) {}
+    // at never goes back: each search starts past the last close found.
+    std::size_t From(std::size_t at) {
+        if (!searched_ || (found_ != line_.npos && found_ < at)) found_ = line_.find(close_, at);
+        searched_ = true;
+        return found_;
+    }
+
+  private:
+    std::u16string_view line_, close_;
+    bool searched_ = false;
+    std::size_t found_ = 0;
+};
+
+// A <%= expression %> (with C/Java also PHP's <?= expression ?>) at i in line: its length, its
+// expression trimmed, and the join it is written with.
+struct Join {
+    std::size_t length = 0;
+    std::u16string_view expression;
+    std::u16string_view op;
+};
+
+Join JoinAt(Form form, std::u16string_view line, std::size_t i, CloseFinder& jsp,
+            CloseFinder& php) {
+    const std::u16string_view s = line.substr(i);
+    const bool isPhp = form == Form::kCJoins && s.starts_with(u"<?=");
+    if (!isPhp && !s.starts_with(u"<%=")) return {};
+    const std::size_t close = (isPhp ? php : jsp).From(i + 3);
+    if (close == line.npos) return {};
+    std::u16string_view expression = line.substr(i + 3, close - i - 3);
     expression.remove_prefix(std::min(expression.find_first_not_of(u" \t"), expression.size()));
     expression = expression.substr(0, expression.find_last_not_of(u" \t") + 1);
-    if (expression.empty()) return 0;
-    out.PutAscii(form == Form::kCJoins ? u"\" + " : u"\" & ");
-    out.Put(expression);
-    out.PutAscii(form == Form::kCJoins ? u" + \"" : u" & \"");
-    return close + 2;
+    if (expression.empty()) return {};
+    const std::u16string_view op = isPhp ? u" . " : form == Form::kCJoins ? u" + " : u" & ";
+    return {close + 2 - i, expression, op};
 }
 
-// Every line of text framed and escaped into out, with the filler before each tail.
+// Where a line of code starts after its scriptlet's opening (<% or <?php and a blank, or the
+// line's end), and the close it ends with; npos when the line opens none.
+std::pair<std::size_t, std::u16string_view> CodeStart(std::u16string_view line) {
+    const std::size_t at = std::min(line.find_first_not_of(u" \t"), line.size());
+    for (const auto& [open, close] : {std::pair(std::u16string_view(u"<?php"), u"?>"),
+                                      std::pair(std::u16string_view(u"<%"), u"%>")}) {
+        const std::u16string_view rest = line.substr(at);
+        if (!rest.starts_with(open)) continue;
+        if (rest.size() == open.size()) return {line.size(), close};
+        const char16_t next = rest[open.size()];
+        if (next == u' ' || next == u'\t') return {at + open.size() + 1, close};
+    }
+    return {line.npos, {}};
+}
+
+// Code as the scriptlet held it, its indentation kept; true when its close ends it.
+template <typename Sink>
+bool PutCode(Sink& out, std::u16string_view indent, std::u16string_view code,
+             std::u16string_view close) {
+    const std::size_t last = code.find_last_not_of(u" \t");
+    const bool closed = last != code.npos && code.substr(0, last + 1).ends_with(close);
+    if (closed) code = code.substr(0, last + 1 - close.size());
+    if (closed) code = code.substr(0, code.find_last_not_of(u" \t") + 1);
+    out.Put(indent);
+    out.Put(code);
+    out.PutAscii(kCRLF);
+    return closed;
+}
+
+// The line with each <%= expression %> written as a join, in the quotes the head opens (' or ").
+// A value at the line's end gets no empty literal after it where the tail closes the literal, one
+// at its start none before it where the head opens one (a value alone is written bare).
+template <typename Sink>
+void PutJoinedLine(Sink& out, Form form, std::u16string_view line, std::u16string_view head,
+                   std::u16string_view tail, std::int64_t tailColumn) {
+    const std::u16string_view quote = form == Form::kCJoins && head.ends_with(u'\'') ? u"'" : u"\"";
+    // Only a head and a tail of one line each lose their quote, as 逆変換 reads them.
+    const bool oneLine =
+        head.find_first_of(u"\r\n") == head.npos && tail.find_first_of(u"\r\n") == tail.npos;
+    const bool opens = oneLine && head.ends_with(quote);
+    const bool closes = oneLine && tail.starts_with(quote);
+    CloseFinder jsp(line, u"%>"), php(line, u"?>");
+    CloseFinder aheadJsp(line, u"%>"), aheadPhp(line, u"?>");  // for one look past the first
+    const Join first = JoinAt(form, line, 0, aheadJsp, aheadPhp);
+    const std::size_t afterFirst = first.length;
+    const bool alone = afterFirst == line.size();
+    std::size_t i = 0;
+    bool closed = false;  // the line ended with a value, and the literal with it
+    if (first.length > 0 && opens &&
+        (alone ? closes : JoinAt(form, line, afterFirst, aheadJsp, aheadPhp).length == 0)) {
+        out.Put(head.substr(0, head.size() - 1));
+        out.Put(first.expression);
+        closed = alone;
+        if (!closed) {
+            out.PutAscii(first.op);
+            out.PutAscii(quote);
+        }
+        i = afterFirst;
+    } else {
+        out.Put(head);
+    }
+    for (; i < line.size(); ++i) {
+        const Join join = JoinAt(form, line, i, jsp, php);
+        if (join.length == 0) {
+            PutUnit(out, form, line[i]);
+            continue;
+        }
+        closed = i + join.length == line.size() && closes;
+        out.PutAscii(quote);
+        out.PutAscii(join.op);
+        out.Put(join.expression);
+        if (!closed) {
+            out.PutAscii(join.op);
+            out.PutAscii(quote);
+        }
+        i += join.length - 1;
+    }
+    out.PutSpaces(static_cast<std::size_t>(line::Filler(out.width, tailColumn)));
+    out.Put(closed ? tail.substr(1) : tail);
+}
+
+// Every line of text framed and escaped into out, with the filler before each tail. With joins,
+// a scriptlet's lines go out as the code they hold.
 template <typename Sink>
 void PutLines(Sink& out, Form form, std::u16string_view text, std::u16string_view head,
               std::u16string_view tail, std::size_t indent, std::int64_t tailColumn) {
+    const bool joins = form == Form::kCJoins || form == Form::kVbJoins;
+    std::u16string_view codeClose;  // inside a scriptlet of several lines: its close
     for (std::size_t at = 0;;) {
         const std::size_t end = std::min(text.find(kCRLF, at), text.size());
-        out.width = 0;
-        out.PutSpaces(indent);
-        out.Put(head);
-        // Past the line's last %>, no <%= can close: no search from there, so that a line of
-        // unclosed <%= is read once.
-        const bool joins = form == Form::kCJoins || form == Form::kVbJoins;
-        const std::size_t lastClose = joins ? text.substr(0, end).rfind(u"%>") : text.npos;
-        for (std::size_t i = at; i < end; ++i) {
-            const bool closable = lastClose != text.npos && lastClose >= i + 3;
-            const std::size_t after = closable ? PutJoin(out, form, text.substr(i, end - i)) : 0;
-            if (after > 0) {
-                i += after - 1;
+        const std::u16string_view line = text.substr(at, end - at);
+        const auto [code, close] =
+            joins && codeClose.empty() ? CodeStart(line) : std::pair(line.npos, codeClose);
+        if (!codeClose.empty()) {
+            if (PutCode(out, {}, line, codeClose)) codeClose = {};
+        } else if (code != line.npos) {
+            const std::u16string_view indent = line.substr(0, line.find_first_not_of(u" \t"));
+            if (!PutCode(out, indent, line.substr(code), close)) codeClose = close;
+        } else {
+            out.width = 0;
+            out.PutSpaces(indent);
+            if (joins) {
+                PutJoinedLine(out, form, line, head, tail, tailColumn);
             } else {
-                PutUnit(out, form, text[i]);
+                out.Put(head);
+                for (const char16_t c : line) PutUnit(out, form, c);
+                out.PutSpaces(static_cast<std::size_t>(line::Filler(out.width, tailColumn)));
+                out.Put(tail);
             }
+            out.PutAscii(kCRLF);
         }
-        out.PutSpaces(static_cast<std::size_t>(line::Filler(out.width, tailColumn)));
-        out.Put(tail);
-        out.PutAscii(kCRLF);
         if (end == text.size()) return;
         at = end + 2;
     }

@@ -682,19 +682,32 @@ click opt1
 report=$(from_menu k | xxd -r -p)
 [[ $report == *U+201C* && $report != *U+8868* ]] || fail "変換前チェック for VB finds: $report"
 # With both fields empty, 逆変換 reads a block of two heads, a joined value, a blank line, a \n
-# and a line of code; the join item, with the head and tail typed, writes the value back as a
-# join. Its note comes before the caption, so that the numbers show at the window's design width.
+# and a line of code, which it keeps as a scriptlet; the join item, with the head and tail typed,
+# writes the value back as a join and the scriptlet as its code. Its note comes before the
+# caption, so that the numbers show at the window's design width.
 click opt2
 type_in head
 type_in tail
 into_input $'out.println("<tr>");\r\n  out.print("<td>" + name + "</td>\\n");\r\n\r\n}\r\nout.println("</tr>");'
 read_back=$(picture=reverse from_menu r)
-expect "逆変換 of a block of two heads" "$(box_text multi $'<tr>\n<td><%= name %></td>\n}\n</tr>' | hex)" "$read_back"
-[[ $(<"$work/caption") == "逆変換 1行そのまま(4行目〜) 3行戻し 空行-1 式1　編集結果"* ]] || fail "逆変換's caption: $(<"$work/caption")"
+expect "逆変換 of a block of two heads" "$(box_text multi $'<tr>\n<td><%= name %></td>\n<% } %>\n</tr>' | hex)" "$read_back"
+[[ $(<"$work/caption") == "逆変換 1行コード(4行目〜) 3行戻し 空行-1 式1 行末改行1　編集結果"* ]] || fail "逆変換's caption: $(<"$work/caption")"
 into_input "$(printf "$(sed 's/../\\x&/g' <<<"$read_back")")"
 type_in head 'out.println("'
 type_in tail '");'
-expect "the join item on 逆変換's output" "$(line_hex 'out.println("<tr>");')$(line_hex 'out.println("<td>" + name + "</td>");')$(line_hex 'out.println("}");')$(line_hex 'out.println("</tr>");')" "$(from_menu j)"
+expect "the join item on 逆変換's output" "$(line_hex 'out.println("<tr>");')$(line_hex 'out.println("<td>" + name + "</td>");')$(line_hex '}')$(line_hex 'out.println("</tr>");')" "$(from_menu j)"
+# An ASP block that builds SQL on an accumulator, with a condition and a value: read with both
+# fields empty, then joined with its head and tail, it comes back as the same code.
+click opt1
+type_in head
+type_in tail
+into_input $'sql = sql & "SELECT *"\r\nIf id <> "" Then\r\n  sql = sql & " WHERE id = " & id\r\nEnd If'
+read_back=$(from_menu r)
+expect "逆変換 of an accumulator" "$(box_text multi $'SELECT *\n<% If id <> "" Then %>\n WHERE id = <%= id %>\n<% End If %>' | hex)" "$read_back"
+into_input "$(printf "$(sed 's/../\\x&/g' <<<"$read_back")")"
+type_in head 'sql = sql & "'
+type_in tail '"'
+expect "the join item on the accumulator's page" "$(line_hex 'sql = sql & "SELECT *"')$(line_hex 'If id <> "" Then')$(line_hex 'sql = sql & " WHERE id = " & id')$(line_hex 'End If')" "$(from_menu j)"
 stop "after the context menu"
 ok "逆変換, 変換前チェック and the opt-in escapes from the context menu"
 

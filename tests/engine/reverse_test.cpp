@@ -19,7 +19,7 @@ struct ReverseCase {
     std::int16_t tStart;
     std::u16string text;
     std::u16string back;
-    std::size_t kept;
+    std::size_t kept;  // lines not read, kept as they are or as code
     std::size_t firstKept;
 };
 
@@ -31,7 +31,7 @@ TEST(ReverseLines, ReadsLinesBackAndKeepsTheOthers) {
         {"padding at the column", 1, u"<", u">", 1, 7, u" <a   >\r\n <a b >", u"a\r\na b", 0, 0},
         {"short of the column", 1, u"<", u">", 0, 7, u"<a  >", u"a  ", 0, 0},
         {"double-byte padded", 1, u"<", u">", 0, 5, u"<表 >\r\n<表  >", u"表\r\n表  ", 0, 0},
-        {"blanks after the tail", 1, u"<", u">", 0, 0, u"<a> \t\r\n<b; ", u"a\r\n<b; ", 1, 2},
+        {"blanks after the tail", 1, u"<", u">", 0, 0, u"<a> \t\r\n<b; ", u"a\r\n<% <b; %>", 1, 2},
         {"tail ending in a space", 1, u"<", u"; ", 0, 0, u"<a; \r\n<b;  ", u"a\r\nb", 0, 0},
         {"C escapes", 1, u"<", u">", 0, 0, u"<\\\\\\\"\\'\\t\\u8868\\uD83D\\ude00>",
          u"\\\"'\t表\U0001F600", 0, 0},
@@ -39,12 +39,12 @@ TEST(ReverseLines, ReadsLinesBackAndKeepsTheOthers) {
          0},
         {"no escapes", 0, u"<", u">", 0, 0, u"<\\\"\">", u"\\\"\"", 0, 0},
         {"C: other escape", 1, u"<", u">", 0, 0, u"<a>\r\n<\\x>\r\n<\\u12G4>",
-         u"a\r\n<\\x>\r\n<\\u12G4>", 2, 2},
-        {"C: backslash at the end", 1, u"<", u">", 0, 0, u"<a\\>", u"<a\\>", 1, 1},
-        {"C: bare quote", 1, u"<", u">", 0, 0, u"<a\"b>", u"<a\"b>", 1, 1},
+         u"a\r\n<% <\\x> %>\r\n<% <\\u12G4> %>", 2, 2},
+        {"C: backslash at the end", 1, u"<", u">", 0, 0, u"<a\\>", u"<% <a\\> %>", 1, 1},
+        {"C: bare quote", 1, u"<", u">", 0, 0, u"<a\"b>", u"<% <a\"b> %>", 1, 1},
         {"VB: lone quote; a joined tab", 2, u"<", u">", 0, 0, u"<a\"b>\r\n<\" & vbTab>",
-         u"<a\"b>\r\n\t", 1, 1},
-        {"blank lines dropped", 1, u"<", u">", 0, 0, u"<a>\r\n \t\r\n\r\nx\r\n<b>", u"a\r\nx\r\nb", 1, 4},
+         u"<% <a\"b> %>\r\n\t", 1, 1},
+        {"blank lines dropped", 1, u"<", u">", 0, 0, u"<a>\r\n \t\r\n\r\nx\r\n<b>", u"a\r\n<% x %>\r\nb", 1, 4},
         {"C: line ends as escapes", 1, u"p(\"", u"\");", 0, 0,
          u"p(\"a\\n\");\r\np(\"b\\r\\n\");\r\np(\"c\\nd\\n\\n\");\r\np(\"\\b\\f\\/\");",
          u"a\r\nb\r\nc\r\nd\r\n\r\n\b\f/", 0, 0},
@@ -57,8 +57,8 @@ TEST(ReverseLines, ReadsLinesBackAndKeepsTheOthers) {
          u"<td><%= rs(\"n\") %></td>\r\n<a \"x\"", 0, 0},
         {"single-quoted literal", 1, u"echo '", u"';", 0, 0, u"echo '<a href=\"\\n\\'\\\\\">';",
          u"<a href=\"\\n'\\\">", 0, 0},
-        {"no head or no tail", 1, u"<", u">", 0, 0, u"<a>\r\na>\r\n<a", u"a\r\na>\r\n<a", 2, 2},
-        {"tail inside the head", 1, u"<>", u">", 0, 0, u"<>", u"<>", 1, 1},
+        {"no head or no tail", 1, u"<", u">", 0, 0, u"<a>\r\na>\r\n<a", u"a\r\n<% a> %>\r\n<% <a %>", 2, 2},
+        {"tail inside the head", 1, u"<>", u">", 0, 0, u"<>", u"<% <> %>", 1, 1},
         {"lines across head and tail", 1, u"{\r\n", u"\r\n}", 0, 0,
          u"{\r\na\r\n}\r\n{\r\n\r\n}\r\n", u"a\r\n", 0, 0},
         {"CR of a line and LF of the tail", 0, u"<", u"\n>", 0, 0, u"<a\r\n>\r\n<b\n>\r\n",
@@ -70,49 +70,85 @@ TEST(ReverseLines, ReadsLinesBackAndKeepsTheOthers) {
     for (const ReverseCase& c : cases) {
         const Reversed r = ReverseLines(c.mode, c.text, c.head, c.tail, c.hStart, c.tStart);
         EXPECT_EQ(r.text, c.back) << c.name;
-        EXPECT_EQ(r.kept, c.kept) << c.name;
-        EXPECT_EQ(r.firstKept, c.firstKept) << c.name;
-        EXPECT_FALSE(r.guessed) << c.name;
+        EXPECT_EQ(r.kept + r.code, c.kept) << c.name;
+        EXPECT_EQ(r.firstKept ? r.firstKept : r.firstCode, c.firstKept) << c.name;
     }
 }
 
-struct GuessCase {
+struct ShapeCase {
+    const char* shape;
     EscapeMode mode;
-    std::u16string text;
-    std::u16string back;
-    std::size_t kept, dropped, values;
-    std::u16string head, tail;  // the first line read's
+    std::u16string text, back;
+    std::size_t read, code;  // statements read; lines kept as code in <% %>
+    std::u16string head = {}, tail = {};
 };
 
-TEST(ReverseLines, WithBothEmptyReadsEachLineOnItsOwn) {
-    const GuessCase cases[] = {
-        // two heads, a blank line, code between the lines, a \n, a comment
-        {1, u"  out.print(\"a\");\r\n \t\r\n\tfor (;;) {\r\nout.println(\"b\\\"\\n\"); \r\n// x(\"y\");",
-         u"a\r\n\tfor (;;) {\r\nb\"\r\n// x(\"y\");", 2, 1, 0, u"out.print(\"", u"\");"},
-        // values before, between and after the literals
-        {1, u"out.println(name + \"</td>\");\r\nsb.append(\"<td>\" + rs.get(\"n\", a[1]) + \"</td>\" + x);",
-         u"<%= name %></td>\r\n<td><%= rs.get(\"n\", a[1]) %></td><%= x %>", 0, 0, 3,
-         u"out.println(", u"\");"},
-        // VB: two heads, a value, vbCrLf, lines that do not parse (one continued with _)
-        {2, u"Response.Write \"<p>\" & t & \"</p>\" & vbCrLf\r\n.Append(\"<br>\")\r\nx = \"a\" \"b\"\r\n"
-            u"Response.Write \"<td>\" & _",
-         u"<p><%= t %></p>\r\n<br>\r\nx = \"a\" \"b\"\r\nResponse.Write \"<td>\" & _", 2, 0, 1,
-         u"Response.Write \"", u"\" & vbCrLf"},
-        // VB names in any case; a line break joined first or last goes with the head or tail
-        {2, u"s = s & VbCrLf & \"<a>\" & CHR(34)\r\nw \"b\" & vbcrlf & \"c\" & VBLF",
-         u"<a>\"\r\nb\r\nc", 0, 0, 0, u"s = s & VbCrLf & \"", u""},
-        // PHP and JavaScript single quotes
-        {1, u"echo '<tr class=\"x\">\\n';\r\nhtml += '<td>' + v + '</td>';",
-         u"<tr class=\"x\">\\n\r\n<td><%= v %></td>", 0, 0, 1, u"echo '", u"';"},
+// Each statement read only when it certainly builds the page and every part of it parses; what
+// it puts into the page exactly, or the line kept as code so that the page still runs.
+TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
+    const ShapeCase cases[] = {
+        {"two heads, code, a blank line, a \\n, a comment", 1,
+         u"  out.print(\"a\");\r\n \t\r\n\tfor (;;) {\r\nout.println(\"b\\\"\\n\"); \r\n// x(\"y\");",
+         u"a\r\n\t<% for (;;) { %>\r\nb\"\r\n<% // x(\"y\"); %>", 2, 2},
+        {"values first, last and inside, parsed whole", 1,
+         u"out.println(name + \"</td>\");\r\nout.println(\"<td>\" + rs.getInt(\"price\"));\r\n"
+         u"sb.append(\"<td>\" + rs.get(\"n\", a[1]) + \"</td>\" + x * 2);",
+         u"<%= name %></td>\r\n<td><%= rs.getInt(\"price\") %>\r\n"
+         u"<td><%= rs.get(\"n\", a[1]) %></td><%= x * 2 %>", 3, 0},
+        {"accumulators and line breaks", 2,
+         u"sql = sql & \" WHERE s <> '9'\" & vbCrLf\r\nsql = sql & VbCrLf & \"AND x\"\r\n"
+         u"html &= \"<i>\" & x\r\nDim t As String = \"<b>\"\r\nResponse.Write(\"<td>\" & rs(\"n\") & vbcrlf)",
+         u" WHERE s <> '9'\r\nAND x\r\n<i><%= x %>\r\n<b>\r\n<td><%= rs(\"n\") %>", 5, 0},
+        {"C accumulators; numbers are not text, a sum one value", 1,
+         u"s += \"<b>\";\r\nhtml = html + \"<tr>\" + n;\r\ncount += 1;\r\nx = y + 1;\r\n"
+         u"out.println(a + b + \"x\");",
+         u"<b>\r\n<tr><%= n %>\r\n<% count += 1; %>\r\n<% x = y + 1; %>\r\n<%= a + b %>x", 3, 2},
+        {"printf: arguments in order, or kept", 1,
+         u"printf(\"age = %d\\n\", u.age);\r\nprintf(\"%5d\", n);\r\nfprintf(out, \"100%%\");\r\n"
+         u"printf(\"%s\", a, b);",
+         u"age = <%= u.age %>\r\n<% printf(\"%5d\", n); %>\r\n100%\r\n<% printf(\"%s\", a, b); %>", 2, 2},
+        {"conditions and second statements", 2,
+         u"ElseIf scheme = \"BLUE\" Then\r\nIf where <> \"\" Then\r\ntitle = \"住所\": n = 46\r\n"
+         u"Response.Write \"a\" ' note",
+         u"<% ElseIf scheme = \"BLUE\" Then %>\r\n<% If where <> \"\" Then %>\r\n<% title = \"住所\": n = 46 %>\r\na",
+         1, 3},
+        {"calls that print nothing, chains, other literals", 1,
+         u"map.put(\"a\", b);\r\nout.println(\"a\"); out.println(\"b\");\r\n"
+         u"sb.append(\"<li>\").append(x);\r\nsb.append(\"a\").toString();\r\ns = $\"<td>{x}</td>\";\r\n"
+         u"document.write(`<p>`);\r\nout.println(\"<td>\" + \"abc\".trim());",
+         u"<% map.put(\"a\", b); %>\r\n<% out.println(\"a\"); out.println(\"b\"); %>\r\n<li><%= x %>\r\n"
+         u"<% sb.append(\"a\").toString(); %>\r\n<% s = $\"<td>{x}</td>\"; %>\r\n"
+         u"<% document.write(`<p>`); %>\r\n<% out.println(\"<td>\" + \"abc\".trim()); %>", 1, 6},
+        {"PHP: . and commas, $names, PHP's quotes", 1,
+         u"echo \"<td>\" . $p[\"価格\"] . \"</td>\";\r\necho \"<td>\", $x, \"</td>\";\r\n"
+         u"$h .= '<td class=\"a\">\\n' . $r['n'];\r\necho \"<b>$name\\$</b>\";\r\n"
+         u"echo \"{$r['x']}\";\r\nif ($x == \"a\") {",
+         u"<td><?= $p[\"価格\"] ?></td>\r\n<td><?= $x ?></td>\r\n<td class=\"a\">\\n<?= $r['n'] ?>\r\n"
+         u"<b><?= $name ?>$</b>\r\n<?php echo \"{$r['x']}\"; ?>\r\n<?php if ($x == \"a\") { ?>", 4, 2},
+        {"JavaScript: commas and single quotes", 1,
+         u"document.write(\"<b>\", y, \"年</b>\");\r\nhtml += '<td>' + v + '</td>';",
+         u"<b><%= y %>年</b>\r\n<td><%= v %></td>", 2, 0},
+        {"statements over lines, one kept whole", 1,
+         u"out.println(\"<p>\" +\r\n    name + \"</p>\");\r\nfoo(a,\r\n  \"b\");\r\n/* out.println(\"x\");\r\n"
+         u"  out.println(\"y\"); */",
+         u"<p><%= name %></p>\r\n<% foo(a,\r\n  \"b\"); %>\r\n<% /* out.println(\"x\"); %>\r\n"
+         u"  <% out.println(\"y\"); */ %>", 1, 4},
+        {"VB's _", 2, u"Response.Write \"<p>\" & _\r\n  name & \"</p>\"", u"<p><%= name %></p>", 1, 0},
+        {"a head typed: other statements read as with both fields empty", 1,
+         u"out.print(\"<b>\");\r\nout.println(\"<td>\" + rs.getInt(\"p\"));\r\nsql = sql + \"x\";\r\nif (a) {",
+         u"<b>\r\n<td><%= rs.getInt(\"p\") %>\r\nx\r\n<% if (a) { %>", 3, 1, u"out.println(\"", u"\");"},
+        {"VB.NET's + joins, a format, a scriptlet's statement", 2,
+         u"s = s + \"(id = '\" + Safe(x) + \"')\"\r\nsb.AppendFormat(\"<td>{0}{{{1}}}</td>\", a, b)\r\n"
+         u"<% Response.Write(\"<p>\") %>\r\nConsole.WriteLine(\"{0:N2}\", n)",
+         u"(id = '<%= Safe(x) %>')\r\n<td><%= a %>{<%= b %>}</td>\r\n<p>\r\n<% Console.WriteLine(\"{0:N2}\", n) %>",
+         3, 1},
     };
-    for (const GuessCase& c : cases) {
-        const Reversed r = ReverseLines(c.mode, c.text, u"", u"", 0, 0);
-        EXPECT_EQ(r.text, c.back) << c.back.size();
-        EXPECT_EQ(r.kept, c.kept) << c.back.size();
-        EXPECT_EQ(r.dropped, c.dropped) << c.back.size();
-        EXPECT_EQ(r.values, c.values) << c.back.size();
-        EXPECT_EQ(r.head, c.head) << c.back.size();
-        EXPECT_EQ(r.tail, c.tail) << c.back.size();
+    for (const ShapeCase& c : cases) {
+        const Reversed r = ReverseLines(c.mode, c.text, c.head, c.tail, 0, 0);
+        EXPECT_EQ(r.text, c.back) << c.shape;
+        EXPECT_EQ(r.read, c.read) << c.shape;
+        EXPECT_EQ(r.code, c.code) << c.shape;
+        EXPECT_EQ(r.kept, 0u) << c.shape;
     }
 }
 

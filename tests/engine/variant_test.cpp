@@ -42,4 +42,30 @@ TEST(ConvertVariant, EscapesAsTheVariantSaysAndAlignsWhatIsWritten) {
     }
 }
 
+// The join item writes a scriptlet's lines as the code they hold, indentation kept, and a value
+// at a line's start or end without an empty literal beside it.
+TEST(ConvertVariant, JoinsWriteCodeBackAndNoEmptyLiterals) {
+    const struct {
+        EscapeMode mode;
+        std::u16string head, tail, text, result;
+    } cases[] = {
+        {1, u"out.println(\"", u"\");",
+         u"  <% if (x) { %>\r\n<%= a %></td>\r\n<td><%= a %>\r\n<%= a %>\r\n<%= a %><%= b %>\r\n"
+         u"<% foo(a,\r\n  b); %>\r\n<%= a %> %>",
+         u"  if (x) {\r\nout.println(a + \"</td>\");\r\nout.println(\"<td>\" + a);\r\n"
+         u"out.println(a);\r\nout.println(\"\" + a + \"\" + b);\r\nfoo(a,\r\n  b);\r\n"
+         u"out.println(a + \" %>\");\r\n"},
+        {1, u"echo \"", u"\";", u"<?php if ($x) { ?>\r\n<td><?= $p[\"n\"] ?>",
+         u"if ($x) {\r\necho \"<td>\" . $p[\"n\"];\r\n"},
+        {1, u"html += '", u"';", u"<td>\"<%= v %></td>", u"html += '<td>\\\"' + v + '</td>';\r\n"},
+        {2, u"Response.Write \"", u"\"", u"<%= a %> & <%= b %>",
+         u"Response.Write a & \" & \" & b\r\n"},
+        {1, u"p(\"", u"\r\n\");", u"<%= a %>b", u"p(\"\" + a + \"b\r\n\");\r\n"},  // two lines
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ConvertVariant(Variant::Joins, c.mode, c.text, c.head, c.tail, 0, 0), c.result)
+            << c.result.size();
+    }
+}
+
 }  // namespace

@@ -1,0 +1,857 @@
+#include "engine/Statement.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+namespace modConvert::statement {
+namespace {
+
+constexpr std::size_t kNone = std::u16string_view::npos;
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+// Names may hold any letter beyond ASCII (住所 = "..." in VB), but not the ideographic space.
+bool IsNameStart(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u'$' ||
+           (c >= 0x80 && c != 0x3000);
+}
+bool IsNameChar(char16_t c) { return IsNameStart(c) || IsDigit(c); }
+
+std::u16string_view Trim(std::u16string_view s) {
+    const std::size_t first = s.find_first_not_of(u" \t");
+    if (first == kNone) return {};
+    return s.substr(first, s.find_last_not_of(u" \t") - first + 1);
+}
+
+bool IsOneOf(std::u16string_view name, std::initializer_list<std::u16string_view> names) {
+    return std::any_of(names.begin(), names.end(),
+                       [name](std::u16string_view n) { return IsName(name, n); });
+}
+
+// Calls and commands that print or append what they are given.
+bool IsOutputName(std::u16string_view name) {
+    return IsOneOf(name, {u"print", u"println", u"write", u"writeln", u"writeline", u"append",
+                          u"appendline", u"echo", u"puts", u"send"});
+}
+// Given nothing, these print an empty line.
+bool IsLineName(std::u16string_view name) {
+    return IsOneOf(name, {u"println", u"writeline", u"writeln", u"appendline"});
+}
+// Their first literal is a format that the arguments after it fill.
+bool IsFormatName(std::u16string_view name) {
+    return IsOneOf(name, {u"printf", u"fprintf", u"appendformat"});
+}
+
+// What a format literal holds, as read: units and line breaks.
+struct Collected {
+    struct Item {
+        char16_t c;
+        bool isBreak, cr, lf;
+    };
+    std::vector<Item> items;
+    bool hasValue = false;
+    void Put(char16_t c) { items.push_back({c, false, false, false}); }
+    void Break(bool cr, bool lf) { items.push_back({0, true, cr, lf}); }
+    void Value(std::u16string_view) { hasValue = true; }
+};
+
+int HexValue(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    return -1;
+}
+
+// What a join read: whether it held a literal, whether it started with its accumulator.
+struct Built {
+    bool literal = false;
+    bool accumulated = false;
+};
+
+// An output call at the end of a path: its ( and what follows its ), and its name.
+struct Call {
+    std::size_t open, after;
+    std::u16string_view name;
+};
+
+// The callee or the target of a statement.
+struct Path {
+    std::size_t end = kNone;
+    std::u16string_view last;  // the last name
+    bool plain = true;         // names only, no calls or indexes: a target
+    std::vector<Call> calls;   // the output calls it ends with
+    bool bad = false;          // another call after its first output call
+};
+
+class Parser {
+  public:
+    // vbPlus: VB joined with + as well as &, as VB.NET allows.
+    Parser(const Dialect& d, std::u16string_view s, Sink& sink, bool vbPlus = false)
+        : d_(d), s_(s), sink_(sink), vbPlus_(vbPlus) {}
+
+    std::optional<Reading> Statement();
+
+  private:
+    char16_t At(std::size_t i) const { return i < s_.size() ? s_[i] : u'\0'; }
+    char16_t Peek() const { return At(i_); }
+    void SkipBlanks() {
+        while (i_ < s_.size() && IsBlank(s_[i_])) ++i_;
+    }
+    bool C() const { return d_.mode == kEscapeBackslash; }
+    bool VB() const { return d_.mode == kEscapeQuoteDoubling; }
+    bool IsQuote(char16_t c) const { return c == u'"' || (C() && c == u'\''); }
+    // The keyword at i, followed by a blank (or by end when alone allows it).
+    bool WordAt(std::size_t i, std::u16string_view word) const {
+        const std::size_t end = i + word.size();
+        return end <= s_.size() && IsName(s_.substr(i, word.size()), word) &&
+               (end == s_.size() ? false : IsBlank(s_[end]));
+    }
+    std::size_t NameEnd(std::size_t i) const {
+        if (i >= s_.size() || !IsNameStart(s_[i])) return kNone;
+        while (i < s_.size() && IsNameChar(s_[i])) ++i;
+        return i;
+    }
+
+    template <class Out>
+    bool Literal(Out& out);
+    template <class Out>
+    bool Escape(Out& out, bool phpDouble);
+    template <class Out>
+    bool Interpolated(Out& out);
+    bool OtherLiteral(std::size_t i) const;
+    std::size_t SkipLiteral(std::size_t i) const;
+    std::size_t SkipBrackets(std::size_t i) const;
+    std::size_t TermEnd(std::size_t i) const;
+    std::size_t ValueEnd(std::size_t i) const;
+    std::size_t JoinLength() const;
+    bool Chain(bool commas, std::u16string_view accumulator, Built& built);
+    bool HasComma(std::size_t open, std::size_t after) const;
+    bool Format(std::u16string_view name, bool braces);
+    bool Tail();
+    std::size_t EchoWord() const;
+    bool SkipDeclaration();
+    bool ReadPath(Path& path) const;
+    bool OutputCalls(const Path& path, std::size_t start);
+    std::optional<Reading> Assignment(std::u16string_view target);
+
+    const Dialect& d_;
+    std::u16string_view s_;
+    Sink& sink_;
+    bool vbPlus_;
+    std::size_t i_ = 0;
+};
+
+// The literal opening at i_ read into out; false when it does not close, holds an escape its
+// language would not read so, or is another kind of literal (L"", @"", $"", f"", """).
+template <class Out>
+bool Parser::Literal(Out& out) {
+    const char16_t quote = s_[i_];
+    if (OtherLiteral(i_)) return false;
+    if (C() && At(i_ + 1) == quote && At(i_ + 2) == quote) return false;
+    const bool phpSingle = d_.php && quote == u'\'';
+    const bool phpDouble = d_.php && quote == u'"';
+    for (++i_; i_ < s_.size();) {
+        const char16_t c = s_[i_];
+        if (c == quote) {
+            if (VB() && At(i_ + 1) == quote) {
+                out.Put(quote);
+                i_ += 2;
+                continue;
+            }
+            ++i_;
+            return true;
+        }
+        if (C() && c == u'\\') {
+            if (phpSingle) {  // PHP's single quotes read only \\ and \'
+                const char16_t next = At(i_ + 1);
+                const bool escaped = next == u'\\' || next == u'\'';
+                out.Put(escaped ? next : c);
+                i_ += escaped ? 2 : 1;
+            } else if (!Escape(out, phpDouble)) {
+                return false;
+            }
+            continue;
+        }
+        if (phpDouble && c == u'{' && At(i_ + 1) == u'$') {  // {$name}, as $name
+            const std::size_t end = NameEnd(i_ + 1);
+            if (end == kNone || At(end) != u'}' || At(i_ + 2) == u'$') return false;
+            out.Value(s_.substr(i_ + 1, end - i_ - 1));
+            i_ = end + 1;
+            continue;
+        }
+        if (phpDouble && c == u'$' && (IsNameStart(At(i_ + 1)) || At(i_ + 1) == u'{')) {
+            if (!Interpolated(out)) return false;
+            continue;
+        }
+        out.Put(c);
+        ++i_;
+    }
+    return false;
+}
+
+template <class Out>
+bool Parser::Escape(Out& out, bool phpDouble) {
+    const char16_t next = At(i_ + 1);
+    std::size_t length = 2;
+    switch (next) {
+        case u'\\':
+        case u'"':
+            out.Put(next);
+            break;
+        case u'n':
+        case u'r':
+            out.Break(next == u'r', next == u'n');
+            break;
+        case u't':
+            out.Put(u'\t');
+            break;
+        case u'f':
+            out.Put(u'\f');
+            break;
+        case u'$':
+            if (!phpDouble) return false;
+            out.Put(u'$');
+            break;
+        case u'\'':
+        case u'/':
+        case u'b':
+        case u'0':
+        case u'u': {
+            // PHP writes these as they stand; an octal \0 with digits after it is not a NUL.
+            if (phpDouble) {
+                if (next == u'0' || next == u'u') return false;
+                out.Put(u'\\');
+                length = 1;
+                break;
+            }
+            if (next == u'0' && IsDigit(At(i_ + 2))) return false;
+            if (next != u'u') {
+                out.Put(next == u'b' ? u'\b' : next == u'0' ? u'\0' : next);
+                break;
+            }
+            unsigned value = 0;
+            for (std::size_t k = 2; k < 6; ++k) {
+                const int digit = HexValue(At(i_ + k));
+                if (digit < 0) return false;
+                value = value << 4 | static_cast<unsigned>(digit);
+            }
+            out.Put(static_cast<char16_t>(value));
+            length = 6;
+            break;
+        }
+        default:
+            if (!phpDouble || next == u'\0' || next == u'v' || next == u'e' || next == u'x' ||
+                IsDigit(next))
+                return false;
+            out.Put(u'\\');  // PHP keeps an unknown escape as it stands
+            length = 1;
+    }
+    i_ += length;
+    return true;
+}
+
+// A simple $name inside PHP's double quotes, as a value; one with [ or -> after it, or in braces,
+// is not read.
+template <class Out>
+bool Parser::Interpolated(Out& out) {
+    if (At(i_ + 1) == u'$' || At(i_ + 1) == u'{') return false;
+    const std::size_t end = NameEnd(i_ + 1);
+    if (At(end) == u'[' || (At(end) == u'-' && At(end + 1) == u'>')) return false;
+    out.Value(s_.substr(i_, end - i_));
+    i_ = end;
+    return true;
+}
+
+// A quote at i led by a prefix that makes another kind of literal: L"", u8"", R"", f"", b"", @"",
+// $"".
+bool Parser::OtherLiteral(std::size_t i) const {
+    std::size_t start = i;
+    while (start > 0 && IsNameChar(s_[start - 1])) --start;
+    if (start < i && s_[start] == u'$') return true;
+    const std::u16string_view word = s_.substr(start, i - start);
+    const bool prefix =
+        !word.empty() && word.size() <= 3 && word.find_first_not_of(u"LuUR8fFrRbB") == kNone;
+    return prefix || (i > 0 && (s_[i - 1] == u'@' || s_[i - 1] == u'$'));
+}
+
+// After the literal opening at i, or kNone when it does not close.
+std::size_t Parser::SkipLiteral(std::size_t i) const {
+    const char16_t quote = s_[i];
+    for (++i; i < s_.size(); ++i) {
+        if (C() && s_[i] == u'\\') {
+            ++i;
+        } else if (s_[i] == quote) {
+            if (!(VB() && At(i + 1) == quote)) return i + 1;
+            ++i;
+        }
+    }
+    return kNone;
+}
+
+// After the brackets opening at i, their literals and inner brackets skipped whole; kNone when
+// they do not close.
+std::size_t Parser::SkipBrackets(std::size_t i) const {
+    int depth = 0;
+    while (i < s_.size()) {
+        const char16_t c = s_[i];
+        if (IsQuote(c)) {
+            i = SkipLiteral(i);
+            if (i == kNone) return kNone;
+            continue;
+        }
+        if (c == u'`') return kNone;
+        if (c == u'(' || c == u'[' || c == u'{') ++depth;
+        if ((c == u')' || c == u']' || c == u'}') && --depth == 0) return i + 1;
+        ++i;
+    }
+    return kNone;
+}
+
+// After the term at i: a name, $name or number with what follows it (.name, ->name, ::name,
+// ?.name, calls and indexes), or brackets; kNone when there is none.
+std::size_t Parser::TermEnd(std::size_t i) const {
+    // Prefix operators and keywords: !x, -1, new Date(), Not x.
+    for (;;) {
+        if (At(i) == u'!' || (At(i) == u'-' && (VB() || IsDigit(At(i + 1))))) {
+            ++i;
+        } else if (WordAt(i, u"new") || (VB() && WordAt(i, u"not"))) {
+            i += 4;
+            while (IsBlank(At(i))) ++i;
+        } else {
+            break;
+        }
+    }
+    if (At(i) == u'(') {
+        i = SkipBrackets(i);
+    } else if (IsDigit(At(i))) {
+        while (IsNameChar(At(i)) || (At(i) == u'.' && IsDigit(At(i + 1)))) ++i;
+    } else {
+        i = NameEnd(i);
+    }
+    while (i != kNone && i < s_.size()) {
+        const char16_t c = s_[i];
+        const char16_t next = At(i + 1);
+        if (c == u'(' || c == u'[') {
+            i = SkipBrackets(i);
+        } else if (c == u'.' && !d_.php && IsNameStart(next)) {
+            i = NameEnd(i + 1);
+        } else if ((c == u'-' && next == u'>') || (c == u':' && next == u':') ||
+                   (c == u'?' && next == u'.')) {
+            i = NameEnd(i + 2);
+        } else {
+            break;
+        }
+    }
+    return i;
+}
+
+// After the value at i: terms with the operators that bind tighter than the join between them;
+// kNone when it does not parse.
+std::size_t Parser::ValueEnd(std::size_t i) const {
+    for (;;) {
+        i = TermEnd(i);
+        if (i == kNone) return kNone;
+        std::size_t op = i;
+        while (IsBlank(At(op))) ++op;
+        const char16_t c = At(op);
+        const char16_t next = At(op + 1);
+        std::size_t length = 0;
+        if ((c == u'*' || c == u'/') && next != u'/' && next != u'*' && next != u'=') length = 1;
+        if (C() && !d_.php && c == u'%' && next != u'>' && next != u'=') length = 1;
+        if (VB() && ((c == u'+' && !vbPlus_) || c == u'-' || c == u'\\' || c == u'^')) length = 1;
+        if (VB() && WordAt(op, u"mod") && op > i) length = 3;
+        if (length == 0) return i;
+        i = op + length;
+        while (IsBlank(At(i))) ++i;
+    }
+}
+
+// The join at i_: + for C and Java, . for PHP, & for VB (+ too in VB.NET's way); 0 when none.
+std::size_t Parser::JoinLength() const {
+    const char16_t c = Peek();
+    const char16_t next = At(i_ + 1);
+    if (next == u'=' || next == c) return 0;
+    if (VB()) return c == u'&' || (vbPlus_ && c == u'+') ? 1 : 0;
+    if (!C()) return 0;
+    return c == (d_.php ? u'.' : u'+') ? 1 : 0;
+}
+
+// Literals and values joined, into the sink, up to the first thing that is neither. A value
+// joined first that is the accumulator (s = s & "...") is not read. Where + also adds numbers,
+// the values before the first literal are one value (a + b + "x" prints the sum). False when a
+// part does not parse or nothing is built.
+bool Parser::Chain(bool commas, std::u16string_view accumulator, Built& built) {
+    const bool plus = (C() && !d_.php) || vbPlus_;
+    std::size_t operands = 0;
+    std::size_t pending = kNone, pendingEnd = 0;  // the values before a literal, where + adds
+    bool afterLiteral = false, literalInArgument = false;
+    const auto flush = [&] {
+        if (pending != kNone)
+            PutValue(d_.mode, Trim(s_.substr(pending, pendingEnd - pending)), sink_);
+        pending = kNone;
+    };
+    for (;;) {
+        SkipBlanks();
+        if (IsQuote(Peek())) {
+            flush();
+            if (!Literal(sink_)) return false;
+            built.literal = afterLiteral = literalInArgument = true;
+            // "abc".length() is a value made of a literal.
+            if (Peek() == u'.' && !d_.php) return false;
+        } else {
+            const std::size_t end = ValueEnd(i_);
+            if (end == kNone) return false;
+            const std::u16string_view value = Trim(s_.substr(i_, end - i_));
+            if (operands == 0 && !accumulator.empty() &&
+                (VB() ? IsName(value, accumulator) : value == accumulator)) {
+                built.accumulated = true;
+            } else if (plus && !literalInArgument && !built.accumulated) {
+                if (pending == kNone) pending = i_;
+                pendingEnd = end;
+            } else {
+                PutValue(d_.mode, value, sink_);
+            }
+            i_ = end;
+            afterLiteral = false;
+        }
+        ++operands;
+        SkipBlanks();
+        if (const std::size_t join = JoinLength()) {
+            i_ += join;
+        } else if (commas && Peek() == u',') {
+            ++i_;
+            flush();
+            afterLiteral = literalInArgument = false;
+        } else if (!(afterLiteral && C() && !d_.php && Peek() == u'"')) {  // C's "a" "b"
+            break;
+        }
+    }
+    flush();
+    return !(built.accumulated && operands == 1);
+}
+
+// Whether the brackets from open to after hold a , of their own.
+bool Parser::HasComma(std::size_t open, std::size_t after) const {
+    for (std::size_t i = open + 1; i + 1 < after;) {
+        const char16_t c = s_[i];
+        if (IsQuote(c)) {
+            i = SkipLiteral(i);
+        } else if (c == u'(' || c == u'[' || c == u'{') {
+            i = SkipBrackets(i);
+        } else {
+            if (c == u',') return true;
+            ++i;
+        }
+        if (i == kNone) return false;
+    }
+    return false;
+}
+
+// A format call's format and arguments, from the first argument up to its ): printf's %s, %d,
+// %i, %u and %c (l, h, z allowed) take the arguments in order, %% is %, Java's %n a line break;
+// .NET's {0} takes argument 0, {{ and }} are braces. Anything else in the format, or an argument
+// left unused, and the call is not read.
+bool Parser::Format(std::u16string_view name, bool braces) {
+    if (IsName(name, u"fprintf")) {  // the stream first
+        const std::size_t end = ValueEnd(i_);
+        if (end == kNone) return false;
+        i_ = end;
+        SkipBlanks();
+        if (Peek() != u',') return false;
+        ++i_;
+        SkipBlanks();
+    }
+    Collected format;
+    while (IsQuote(Peek())) {
+        if (!Literal(format) || format.hasValue) return false;
+        SkipBlanks();
+    }
+    std::vector<std::u16string_view> arguments;
+    while (Peek() == u',') {
+        ++i_;
+        SkipBlanks();
+        const std::size_t end = ValueEnd(i_);
+        if (end == kNone) return false;
+        arguments.push_back(Trim(s_.substr(i_, end - i_)));
+        i_ = end;
+        SkipBlanks();
+    }
+    std::vector<bool> used(arguments.size());
+    const auto& items = format.items;
+    const auto unit = [&items](std::size_t k) {
+        return k < items.size() && !items[k].isBreak ? items[k].c : u'\0';
+    };
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const char16_t c = unit(k);
+        if (items[k].isBreak) {
+            sink_.Break(items[k].cr, items[k].lf);
+        } else if (braces && (c == u'{' || c == u'}')) {
+            if (unit(k + 1) == c) {
+                sink_.Put(c);
+                ++k;
+                continue;
+            }
+            std::size_t at = k + 1, index = 0;
+            for (; IsDigit(unit(at)) && at < k + 4; ++at) index = index * 10 + (unit(at) - u'0');
+            if (c == u'}' || at == k + 1 || unit(at) != u'}' || index >= arguments.size())
+                return false;
+            sink_.Value(arguments[index]);
+            used[index] = true;
+            k = at;
+        } else if (!braces && c == u'%') {
+            std::size_t at = k + 1;
+            while (std::u16string_view(u"lhz").find(unit(at)) != kNone && unit(at)) ++at;
+            const char16_t conversion = unit(at);
+            const std::size_t next =
+                static_cast<std::size_t>(std::count(used.begin(), used.end(), true));
+            if ((conversion == u'%' || conversion == u'n') && at == k + 1) {
+                if (conversion == u'%') sink_.Put(u'%');
+                if (conversion == u'n') sink_.Break(false, true);
+            } else if (conversion && std::u16string_view(u"sdiuc").find(conversion) != kNone &&
+                       next < arguments.size()) {
+                sink_.Value(arguments[next]);
+                used[next] = true;
+            } else {
+                return false;
+            }
+            k = at;
+        } else {
+            sink_.Put(c);
+        }
+    }
+    return !items.empty() && std::find(used.begin(), used.end(), false) == used.end();
+}
+
+// What may follow a statement: ; (C and Java), a comment, the end.
+bool Parser::Tail() {
+    SkipBlanks();
+    if (C() && Peek() == u';') ++i_;
+    SkipBlanks();
+    const std::u16string_view rest = s_.substr(i_);
+    if (rest.empty()) return true;
+    if (C()) {
+        if (rest.starts_with(u"//") || (d_.php && rest.starts_with(u"#"))) return true;
+        return rest.starts_with(u"/*") && rest.find(u"*/") == rest.size() - 2;
+    }
+    return VB() &&
+           (rest.starts_with(u"'") || IsName(rest.substr(0, 4), u"rem ") || IsName(rest, u"rem"));
+}
+
+// PHP's echo and print without brackets (the length of the word, or 0): echo takes a list.
+std::size_t Parser::EchoWord() const {
+    if (!C()) return 0;
+    for (const std::u16string_view word : {u"echo", u"print"}) {
+        if (!IsName(s_.substr(0, word.size()), word)) continue;
+        const char16_t after = At(word.size());
+        if (!IsBlank(after) && !IsQuote(after)) continue;
+        std::size_t i = word.size();
+        while (IsBlank(At(i))) ++i;
+        if (At(i) == u'(' && word == u"print") return 0;  // print(...), a call
+        return word.size();
+    }
+    return 0;
+}
+
+// Words that declare the name after them: var s = "...", final String s = "...", Dim s = "...".
+bool Parser::SkipDeclaration() {
+    static constexpr std::u16string_view kC[] = {u"var",    u"let",     u"const",  u"final",
+                                                 u"static", u"private", u"public", u"protected",
+                                                 u"String", u"string"};
+    static constexpr std::u16string_view kVB[] = {u"dim", u"const", u"private", u"public",
+                                                  u"static"};
+    const std::span<const std::u16string_view> words =
+        C() ? std::span<const std::u16string_view>(kC) : std::span<const std::u16string_view>(kVB);
+    bool declared = false;
+    for (bool found = true; found;) {
+        found = false;
+        for (const std::u16string_view word : words) {
+            if (WordAt(i_, word) && (VB() || s_.substr(i_, word.size()) == word)) {
+                i_ += word.size();
+                SkipBlanks();
+                found = declared = true;
+            }
+        }
+    }
+    return declared;
+}
+
+// The callee or the target at i_: names with what follows them, and the output calls it ends
+// with (sb.append("a").append(x) appends twice).
+bool Parser::ReadPath(Path& path) const {
+    std::size_t i = NameEnd(At(i_) == u'.' && VB() ? i_ + 1 : i_);  // .Append( in a With block
+    std::u16string_view last = i == kNone ? std::u16string_view() : s_.substr(i_, i - i_);
+    if (!last.empty() && last.front() == u'.') last.remove_prefix(1);
+    while (i != kNone && i < s_.size()) {
+        const char16_t c = s_[i];
+        const char16_t next = At(i + 1);
+        if (c == u'(' || c == u'[') {
+            const std::size_t after = SkipBrackets(i);
+            const bool output = c == u'(' && (IsOutputName(last) || IsFormatName(last));
+            // After its first output call, a chain is output calls only.
+            if (output) path.calls.push_back({i, after, last});
+            if (!output && !path.calls.empty()) path.bad = true;
+            path.plain = false;
+            if (c == u'[') last = {};
+            i = after;
+        } else if ((c == u'.' && !d_.php && IsNameStart(next)) || (c == u'-' && next == u'>') ||
+                   (c == u':' && next == u':')) {
+            const std::size_t name = i + (c == u'.' ? 1 : 2);
+            i = NameEnd(name);
+            last = i == kNone ? std::u16string_view() : s_.substr(name, i - name);
+        } else if (IsBlank(c) && C() && !d_.php && !path.calls.empty()) {
+            // A chain continued on the next line: sb.append("a")\n    .append(x)
+            std::size_t dot = i;
+            while (IsBlank(At(dot))) ++dot;
+            if (At(dot) != u'.' || !IsNameStart(At(dot + 1))) break;
+            i = dot;
+        } else {
+            break;
+        }
+    }
+    path.end = i;
+    path.last = last;
+    return i != kNone && !last.empty();
+}
+
+// The output calls a path ends with, each one's arguments in turn, then the tail.
+bool Parser::OutputCalls(const Path& path, std::size_t start) {
+    if (path.bad || path.calls.back().after != path.end) return false;
+    Built built;
+    for (const Call& call : path.calls) {
+        i_ = call.open + 1;
+        SkipBlanks();
+        const std::u16string_view callee = s_.substr(start, call.open - start);
+        const bool list = path.calls.size() == 1 && (IsName(callee, u"document.write") ||
+                                                     IsName(callee, u"document.writeln"));
+        // .NET's Write and WriteLine take a format when more than one argument follows.
+        const bool braces =
+            IsName(call.name, u"appendformat") ||
+            (!list && (IsName(call.name, u"write") || IsName(call.name, u"writeline")) &&
+             HasComma(call.open, call.after));
+        if (Peek() == u')') {
+            if (!IsLineName(call.name) || path.calls.size() > 1) return false;
+        } else if (IsFormatName(call.name) || braces) {
+            if (!Format(call.name, braces)) return false;
+        } else if (!Chain(list, {}, built)) {
+            return false;
+        }
+        if (i_ != call.after - 1) return false;
+    }
+    i_ = path.end;
+    return Tail();
+}
+
+// An assignment or an append to the target the path at start names; nullopt when there is none
+// (no = after it) or it does not read.
+std::optional<Reading> Parser::Assignment(std::u16string_view target) {
+    SkipBlanks();
+    const char16_t c = Peek();
+    const char16_t next = At(i_ + 1);
+    std::size_t op = 0;
+    if (c == u'=' && next != u'=' && next != u'>') {
+        op = 1;
+    } else if (next == u'=' && ((c == u'+' && !d_.php && d_.mode != kEscapeNone) ||
+                                (c == u'&' && VB()) || (c == u'.' && d_.php))) {
+        op = 2;
+    }
+    if (op == 0) return std::nullopt;
+    i_ += op;
+    Built built;
+    if (!Chain(false, op == 1 ? target : std::u16string_view(), built) || !Tail())
+        return std::nullopt;
+    // + adds numbers too: a page is built only where a literal is joined. VB's & and PHP's . join
+    // text alone, so a value appended to the name builds one too.
+    const bool joinsText = (VB() && !vbPlus_) || d_.php;
+    if (!built.literal && !(joinsText && (op == 2 || built.accumulated))) return std::nullopt;
+    return Reading{};
+}
+
+std::optional<Reading> Parser::Statement() {
+    if (const std::size_t word = EchoWord()) {  // echo "...", $x;
+        i_ = word;
+        Built built;
+        if (!Chain(IsName(s_.substr(0, word), u"echo"), {}, built) || !Tail()) return std::nullopt;
+        return Reading{};
+    }
+    const bool call = VB() && WordAt(0, u"call");
+    i_ = call ? 5 : 0;
+    SkipBlanks();
+    const bool declared = !call && SkipDeclaration();
+    const std::size_t start = i_;
+    Path path;
+    if (!ReadPath(path)) return std::nullopt;
+    if (!path.calls.empty() && !declared) {
+        if (!OutputCalls(path, start)) return std::nullopt;
+        return Reading{};
+    }
+    if (!path.plain || call) return std::nullopt;
+    i_ = path.end;
+    if (VB() && declared) {  // As Type
+        SkipBlanks();
+        if (WordAt(i_, u"as")) {
+            i_ += 3;
+            SkipBlanks();
+            i_ = NameEnd(i_);
+            if (i_ == kNone) return std::nullopt;
+        }
+    }
+    const std::size_t afterTarget = i_;
+    if (auto r = Assignment(s_.substr(start, path.end - start))) return r;
+    // VB's commands: Response.Write "...".
+    i_ = afterTarget;
+    if (VB() && !declared && IsOutputName(path.last) && IsBlank(Peek())) {
+        Built built;
+        if (!Chain(false, {}, built) || !Tail()) return std::nullopt;
+        return Reading{};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+void Sink::Put(char16_t c) {
+    Flush();
+    if (out) out->push_back(c);
+}
+
+void Sink::Flush() {
+    if (!started && dropLeading && breaks > 0) {
+        lineEnd = true;
+        --breaks;
+    }
+    for (; breaks > 0; --breaks) {
+        if (out) out->append(u"\r\n");
+    }
+    afterCR = false;
+    started = true;
+}
+
+void Sink::Break(bool cr, bool lf) {
+    if (!(lf && afterCR)) ++breaks;
+    afterCR = cr && !lf;
+}
+
+void Sink::Value(std::u16string_view v) {
+    Flush();
+    if (out) out->append(php ? u"<?= " : u"<%= ").append(v).append(php ? u" ?>" : u" %>");
+    ++values;
+}
+
+void Sink::End() {
+    if (breaks > 0) {  // the line's own end
+        --breaks;
+        lineEnd = true;
+    }
+    if (breaks > 0 || started) Flush();
+}
+
+bool IsName(std::u16string_view v, std::u16string_view name) {
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; };
+    return std::equal(v.begin(), v.end(), name.begin(), name.end(),
+                      [&](char16_t a, char16_t b) { return lower(a) == lower(b); });
+}
+
+std::optional<std::pair<bool, bool>> LineBreakName(std::u16string_view v) {
+    if (IsName(v, u"vbCrLf") || IsName(v, u"vbNewLine")) return std::pair(true, true);
+    if (IsName(v, u"vbLf") || IsName(v, u"Chr(10)")) return std::pair(false, true);
+    if (IsName(v, u"vbCr") || IsName(v, u"Chr(13)")) return std::pair(true, false);
+    return std::nullopt;
+}
+
+void PutValue(EscapeMode mode, std::u16string_view v, Sink& sink) {
+    if (mode == kEscapeQuoteDoubling) {
+        if (const auto crlf = LineBreakName(v)) return sink.Break(crlf->first, crlf->second);
+        if (IsName(v, u"vbTab")) return sink.Put(u'\t');
+        if (IsName(v, u"Chr(34)")) return sink.Put(u'"');
+    }
+    sink.Value(v);
+}
+
+bool LooksLikePhp(std::u16string_view line) {
+    line = Trim(line);
+    const auto word = [line](std::u16string_view w) {
+        return line.starts_with(w) && line.size() > w.size() &&
+               (IsBlank(line[w.size()]) || line[w.size()] == u'"' || line[w.size()] == u'\'');
+    };
+    if (line.starts_with(u"<?php") || word(u"echo") || word(u"print")) return true;
+    if (line.size() < 2 || line[0] != u'$' || !IsNameStart(line[1]) || line[1] == u'$')
+        return false;
+    std::size_t i = 1;
+    while (i < line.size() && IsNameChar(line[i])) ++i;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    const std::u16string_view rest = line.substr(i);
+    return rest.starts_with(u".=") || rest.starts_with(u"=") || rest.starts_with(u"->") ||
+           rest.starts_with(u"[");
+}
+
+std::optional<Reading> Read(const Dialect& dialect, std::u16string_view statement) {
+    statement = Trim(statement);
+    for (const bool vbPlus : {false, true}) {
+        if (vbPlus && dialect.mode != kEscapeQuoteDoubling) break;
+        std::u16string text;
+        Sink sink{&text, dialect.php};
+        sink.dropLeading = true;
+        std::optional<Reading> r = Parser(dialect, statement, sink, vbPlus).Statement();
+        if (!r) continue;
+        sink.End();
+        r->text = std::move(text);
+        r->values = sink.values;
+        r->lineEnd = sink.lineEnd;
+        return r;
+    }
+    return std::nullopt;
+}
+
+bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_view next) {
+    line = Trim(line);
+    next = Trim(next);
+    if (dialect.mode == kEscapeQuoteDoubling) {
+        // VB's continuation, outside a comment: " _" at the end.
+        return line == u"_" ||
+               (line.ends_with(u"_") && IsBlank(line[line.size() - 2]) && !line.starts_with(u"'"));
+    }
+    if (dialect.mode != kEscapeBackslash) return false;
+    int depth = 0;
+    std::size_t end = line.size();  // where a comment at the end starts
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char16_t c = line[i];
+        if (c == u'"' || c == u'\'') {
+            for (++i; i < line.size() && line[i] != c; ++i) {
+                if (line[i] == u'\\') ++i;
+            }
+            if (i >= line.size()) return false;  // a literal left open: not read
+        } else if (c == u'/' && i + 1 < line.size() && line[i + 1] == u'/') {
+            end = i;
+            break;
+        } else if (c == u'(' || c == u'[') {
+            ++depth;
+        } else if (c == u')' || c == u']') {
+            --depth;
+        }
+    }
+    if (depth > 0) return true;
+    const std::u16string_view code = Trim(line.substr(0, end));
+    const char16_t join = dialect.php ? u'.' : u'+';
+    if (code.size() >= 2 && code.back() == join && code[code.size() - 2] != join) return true;
+    if (code.ends_with(u',') || code.ends_with(u'(')) return true;
+    // A join, or a method chained, at the next line's start.
+    if (next.size() >= 2 && next[0] == join && next[1] != join && next[1] != u'=') return true;
+    return !dialect.php && next.size() >= 2 && next[0] == u'.' && IsNameStart(next[1]);
+}
+
+Comment CommentOf(const Dialect& dialect, std::u16string_view line) {
+    line = Trim(line);
+    if (dialect.mode == kEscapeQuoteDoubling) {
+        return line.starts_with(u"'") || IsName(line.substr(0, 4), u"rem ") || IsName(line, u"rem")
+                   ? Comment::Line
+                   : Comment::None;
+    }
+    if (line.starts_with(u"/*"))
+        return line.find(u"*/", 2) == kNone ? Comment::Opens : Comment::Line;
+    const bool comment = line.starts_with(u"//") || line.starts_with(u"#") ||
+                         line.starts_with(u"*") || line.starts_with(u"<%--");
+    return comment ? Comment::Line : Comment::None;
+}
+
+}  // namespace modConvert::statement
