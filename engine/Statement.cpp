@@ -143,12 +143,11 @@ class Parser {
 };
 
 // The literal opening at i_ read into out; false when it does not close, holds an escape its
-// language would not read so, or is another kind of literal (L"", @"", $"", f"", """).
+// language would not read so, or is another kind of literal (L"", @"", $"", f"").
 template <class Out>
 bool Parser::Literal(Out& out) {
     const char16_t quote = s_[i_];
     if (OtherLiteral(i_)) return false;
-    if (C() && At(i_ + 1) == quote && At(i_ + 2) == quote) return false;
     const bool phpSingle = d_.php && quote == u'\'';
     const bool phpDouble = d_.php && quote == u'"';
     for (++i_; i_ < s_.size();) {

@@ -105,8 +105,9 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          u"<b>\r\n<tr><%= n %>\r\n<% count += 1; %>\r\n<% x = y + 1; %>\r\n<%= a + b %>x", 3, 2},
         {"printf: arguments in order, or kept", 1,
          u"printf(\"age = %d\\n\", u.age);\r\nprintf(\"%5d\", n);\r\nfprintf(out, \"100%%\");\r\n"
-         u"printf(\"%s\", a, b);",
-         u"age = <%= u.age %>\r\n<% printf(\"%5d\", n); %>\r\n100%\r\n<% printf(\"%s\", a, b); %>", 2, 2},
+         u"printf(\"%s\", a, b);\r\nprintf(\"%x\", n);",
+         u"age = <%= u.age %>\r\n<% printf(\"%5d\", n); %>\r\n100%\r\n<% printf(\"%s\", a, b); %>\r\n"
+         u"<% printf(\"%x\", n); %>", 2, 3},
         {"conditions and second statements", 2,
          u"ElseIf scheme = \"BLUE\" Then\r\nIf where <> \"\" Then\r\ntitle = \"住所\": n = 46\r\n"
          u"Response.Write \"a\" ' note",
@@ -114,10 +115,10 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          1, 3},
         {"calls that print nothing, chains, other literals", 1,
          u"map.put(\"a\", b);\r\nout.println(\"a\"); out.println(\"b\");\r\n"
-         u"sb.append(\"<li>\").append(x);\r\nsb.append(\"a\").toString();\r\ns = $\"<td>{x}</td>\";\r\n"
+         u"sb.append(\"<li>\").append(x);\r\nsb.append(\"a\").insert(0, x).append(\"b\");\r\ns = $\"<td>{x}</td>\";\r\n"
          u"document.write(`<p>`);\r\nout.println(\"<td>\" + \"abc\".trim());",
          u"<% map.put(\"a\", b); %>\r\n<% out.println(\"a\"); out.println(\"b\"); %>\r\n<li><%= x %>\r\n"
-         u"<% sb.append(\"a\").toString(); %>\r\n<% s = $\"<td>{x}</td>\"; %>\r\n"
+         u"<% sb.append(\"a\").insert(0, x).append(\"b\"); %>\r\n<% s = $\"<td>{x}</td>\"; %>\r\n"
          u"<% document.write(`<p>`); %>\r\n<% out.println(\"<td>\" + \"abc\".trim()); %>", 1, 6},
         {"PHP: . and commas, $names, PHP's quotes", 1,
          u"echo \"<td>\" . $p[\"価格\"] . \"</td>\";\r\necho \"<td>\", $x, \"</td>\";\r\n"
