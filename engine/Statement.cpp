@@ -101,11 +101,10 @@ class Parser {
     bool C() const { return d_.mode == kEscapeBackslash; }
     bool VB() const { return d_.mode == kEscapeQuoteDoubling; }
     bool IsQuote(char16_t c) const { return c == u'"' || (C() && c == u'\''); }
-    // The keyword at i, followed by a blank (or by end when alone allows it).
+    // The keyword at i, in any case, followed by a blank.
     bool WordAt(std::size_t i, std::u16string_view word) const {
         const std::size_t end = i + word.size();
-        return end <= s_.size() && IsName(s_.substr(i, word.size()), word) &&
-               (end == s_.size() ? false : IsBlank(s_[end]));
+        return end < s_.size() && IsName(s_.substr(i, word.size()), word) && IsBlank(s_[end]);
     }
     std::size_t NameEnd(std::size_t i) const {
         if (i >= s_.size() || !IsNameStart(s_[i])) return kNone;
