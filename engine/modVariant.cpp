@@ -235,7 +235,7 @@ void PutJoinedLine(Sink& out, Form form, std::u16string_view line, std::u16strin
         out.Put(head);
     }
     for (; i < line.size(); ++i) {
-        const Join join = JoinAt(form, line, i, jsp, php);
+        const Join join = line[i] == u'<' ? JoinAt(form, line, i, jsp, php) : Join{};
         if (join.length == 0) {
             PutUnit(out, form, line[i]);
             continue;
