@@ -64,8 +64,9 @@ class Connection {
         }
     }
 
-    // Reads and deletes the window's property.
+    // Reads and deletes the window's property; type None when there is none.
     std::string Take(Atom property, Atom& type) {
+        type = None;
         int format;
         unsigned long count, after;
         unsigned char* data = nullptr;
@@ -211,8 +212,9 @@ std::u16string ReadClipboard() {
             if (event.xproperty.atom != atoms.property ||
                 event.xproperty.state != PropertyNewValue)
                 continue;
+            // A notice may come from before the first piece, when there is no property.
             const std::string piece = x.Take(atoms.property, type);
-            if (piece.empty()) break;
+            if (type != None && piece.empty()) break;
             bytes += piece;
         }
     }
