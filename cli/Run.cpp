@@ -176,7 +176,7 @@ Produced RunWhole(const Options& o, std::u16string_view text, const std::u16stri
 
 // A note that tells about this run (逆変換's numbers) goes to standard error.
 void TellNote(const Options& o, const Produced& p, const std::string& file, const Io& io) {
-    if (p.note == modConvert::RowOf(o.command).note) return;
+    if (p.note.empty() || p.note == modConvert::RowOf(o.command).note) return;
     WriteMessage(io.err, "kalvex-cli: " + (file.empty() ? "" : file + ": ") + ToUtf8(p.note) + "\n");
 }
 

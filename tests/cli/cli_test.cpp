@@ -168,6 +168,7 @@ TEST_F(Cli, CheckStatusesAndLines) {
     EXPECT_EQ(lines.out,
               "<stdin>:1:1: backslash-byte: 2 バイト目が 0x5C の文字: 「表」 U+8868 (95 5C)\r\n"
               "<stdin>:2:2: tab: タブのある行: U+0009 (09)\r\n");
+    EXPECT_EQ(lines.err, "");
 }
 
 // Line ends as a paste into the input box makes them; a BOM dropped; LF line ends written.
