@@ -37,7 +37,8 @@ std::u16string ReadClipboard() {
         GlobalUnlock(data);
     }
     CloseClipboard();
-    if (!units) throw Failure{Say("クリップボードに文字列がありません", "the clipboard holds no text")};
+    if (!units)
+        throw Failure{Say("クリップボードに文字列がありません", "the clipboard holds no text")};
     return text;
 }
 

@@ -71,8 +71,8 @@ class Connection {
         unsigned long count, after;
         unsigned char* data = nullptr;
         std::string bytes;
-        if (XGetWindowProperty(d_, window_, property, 0, LONG_MAX / 4, True, AnyPropertyType,
-                               &type, &format, &count, &after, &data) == Success &&
+        if (XGetWindowProperty(d_, window_, property, 0, LONG_MAX / 4, True, AnyPropertyType, &type,
+                               &format, &count, &after, &data) == Success &&
             data) {
             bytes.assign(reinterpret_cast<char*>(data), count * (format / 8));
             XFree(data);
@@ -109,8 +109,8 @@ class Server {
 
     // Owns the clipboard, as of a time the server gives.
     bool Own() {
-        XChangeProperty(x_.d(), x_.window(), atoms_.property, XA_STRING, 8, PropModeAppend,
-                        nullptr, 0);
+        XChangeProperty(x_.d(), x_.window(), atoms_.property, XA_STRING, 8, PropModeAppend, nullptr,
+                        0);
         XEvent event;
         if (!x_.Next(PropertyNotify, event)) return false;
         XSetSelectionOwner(x_.d(), atoms_.clipboard, x_.window(), event.xproperty.time);
@@ -151,8 +151,7 @@ class Server {
                 XSelectInput(d, request.requestor, PropertyChangeMask);
                 const long size = static_cast<long>(bytes_.size());
                 XChangeProperty(d, request.requestor, answer.property, atoms_.incr, 32,
-                                PropModeReplace, reinterpret_cast<const unsigned char*>(&size),
-                                1);
+                                PropModeReplace, reinterpret_cast<const unsigned char*>(&size), 1);
                 transfers_.push_back({request.requestor, answer.property, request.target, 0});
             }
         } else {
@@ -209,8 +208,7 @@ std::u16string ReadClipboard() {
         bytes.clear();
         for (;;) {
             if (!x.Next(PropertyNotify, event)) FailNoText();
-            if (event.xproperty.atom != atoms.property ||
-                event.xproperty.state != PropertyNewValue)
+            if (event.xproperty.atom != atoms.property || event.xproperty.state != PropertyNewValue)
                 continue;
             // A notice may come from before the first piece, when there is no property.
             const std::string piece = x.Take(atoms.property, type);

@@ -11,7 +11,8 @@ bool japanese = false;
 std::string VariantNames() {
     std::string names;
     for (const modConvert::CommandRow& row : modConvert::kCommands) {
-        if (row.command == modConvert::Command::Edit || row.command == modConvert::Command::Reverse ||
+        if (row.command == modConvert::Command::Edit ||
+            row.command == modConvert::Command::Reverse ||
             row.command == modConvert::Command::Check)
             continue;
         if (!names.empty()) names += '|';
@@ -31,7 +32,8 @@ std::string HelpText() {
     const std::string variants = VariantNames();
     if (japanese) {
         return "使い方: kalvex-cli [オプション]... [ファイル]...\n"
-               "Kalvex の編集を行います: ファイル (なければ標準入力) の各行を、前に追加する文字列と後ろに\n"
+               "Kalvex の編集を行います: ファイル (なければ標準入力) "
+               "の各行を、前に追加する文字列と後ろに\n"
                "追加する文字列で囲み、エスケープ処理をして、標準出力に書きます。\n"
                "\n"
                "メインウィンドウの項目:\n"
@@ -43,16 +45,20 @@ std::string HelpText() {
                "コマンド (既定は編集):\n"
                "  --reverse              逆変換 (読み取った内容を標準エラー出力に)\n"
                "  --check                変換前チェック: 見つかれば終了ステータス 1\n"
-               "  --check-format report|lines  報告 (既定) か、1 件 1 行 (ファイル:行:桁: 種類: 内容)\n"
+               "  --check-format report|lines  報告 (既定) か、1 件 1 行 (ファイル:行:桁: 種類: "
+               "内容)\n"
                "  --fail-on 種類,...     終了ステータス 1 にする種類 (all (既定)、none)\n"
-               "  --variant " + variants + "\n"
+               "  --variant " +
+               variants +
+               "\n"
                "                         編集の追加版 (tab と joins は --escape vb か c と)\n"
                "入出力:\n"
                "  --from utf-8|cp932     入力の文字コード (既定 utf-8、BOM は読み飛ばします)\n"
                "  --to utf-8|cp932       出力の文字コード (既定 utf-8)\n"
                "  --eol crlf|lf          出力の改行 (既定 crlf、ウィンドウと同じ)\n"
                "  -o ファイル            出力先。書き終えてから置き換えるので、失敗しても元のまま\n"
-               "  --clipboard            クリップボードの文字列を変換して、クリップボードに戻します\n"
+               "  --clipboard            "
+               "クリップボードの文字列を変換して、クリップボードに戻します\n"
                "  --help                 この説明\n"
                "  --version              バージョン\n"
                "\n"
@@ -74,7 +80,9 @@ std::string HelpText() {
            "  --check-format report|lines  the report (default), or one finding a line\n"
            "                         (file:line:column: kind: message)\n"
            "  --fail-on KIND,...     kinds that give exit status 1 (all (default), none)\n"
-           "  --variant " + variants + "\n"
+           "  --variant " +
+           variants +
+           "\n"
            "                         variants of the edit (tab and joins need --escape vb or c)\n"
            "Input and output:\n"
            "  --from utf-8|cp932     encoding of the input (default utf-8; a BOM is skipped)\n"

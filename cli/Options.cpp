@@ -12,9 +12,9 @@ namespace {
 using modConvert::Command;
 
 constexpr std::string_view kKinds[] = {
-    "backslash-byte", "vb-quote",         "not-cp932", "script-end",        "line-break",
-    "trigraph",       "long-literal",     "no-c-escape", "tail-past-column", "tab",
-    "long-continuation", "long-line",
+    "backslash-byte",   "vb-quote", "not-cp932",         "script-end",
+    "line-break",       "trigraph", "long-literal",      "no-c-escape",
+    "tail-past-column", "tab",      "long-continuation", "long-line",
 };
 static_assert(std::size(kKinds) == modConvert::kProblems, "a kind of finding without a name");
 
@@ -106,11 +106,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
             if (i + 1 == args.size()) FailUsage(name + Say(" の値がありません", " needs a value"));
             return args[++i];
         };
-        const auto flag = [&](bool& set) {
+        const auto flag = [&]() -> bool {
             if (joined) FailUsage(name + Say(" は値をとりません", " takes no value"));
-            set = true;
+            return true;
         };
-        bool unused = false;
         if (name == "--head") {
             o.head = Text(name, take());
         } else if (name == "--tail") {
@@ -126,33 +125,36 @@ Options ParseOptions(const std::vector<std::string>& args) {
                              {"vb", modConvert::kEscapeQuoteDoubling},
                              {"c", modConvert::kEscapeBackslash}});
         } else if (name == "--reverse" || name == "--check") {
-            flag(unused);
+            flag();
             commands.push_back(CommandNamed(name.substr(2)));
         } else if (name == "--variant") {
             commands.push_back(CommandNamed(take()));
         } else if (name == "--from" || name == "--to") {
             (name == "--from" ? o.from : o.to) =
-                Choice(name, take(), {std::pair<std::string_view, Encoding>{"utf-8", Encoding::Utf8},
-                                      {"cp932", Encoding::Cp932}});
+                Choice(name, take(),
+                       {std::pair<std::string_view, Encoding>{"utf-8", Encoding::Utf8},
+                        {"cp932", Encoding::Cp932}});
             io = true;
         } else if (name == "--eol") {
-            o.lf = Choice(name, take(), {std::pair<std::string_view, bool>{"crlf", false}, {"lf", true}});
+            o.lf = Choice(name, take(),
+                          {std::pair<std::string_view, bool>{"crlf", false}, {"lf", true}});
             io = true;
         } else if (name == "-o" || name == "--output") {
             o.output = take();
             io = true;
             if (o.output.empty()) FailUsage(name + Say(" の値がありません", " needs a value"));
         } else if (name == "--check-format") {
-            o.findingLines = Choice(name, take(), {std::pair<std::string_view, bool>{"report", false},
-                                                   {"lines", true}});
+            o.findingLines =
+                Choice(name, take(),
+                       {std::pair<std::string_view, bool>{"report", false}, {"lines", true}});
         } else if (name == "--fail-on") {
             FailOn(o, take());
         } else if (name == "--clipboard") {
-            flag(o.clipboard);
+            o.clipboard = flag();
         } else if (name == "--help" || name == "-h") {
-            flag(o.help);
+            o.help = flag();
         } else if (name == "--version") {
-            flag(o.version);
+            o.version = flag();
         } else {
             FailUsage(Say("そのようなオプションはありません: ", "no such option: ") + name);
         }

@@ -177,7 +177,8 @@ Produced RunWhole(const Options& o, std::u16string_view text, const std::u16stri
 // A note that tells about this run (逆変換's numbers) goes to standard error.
 void TellNote(const Options& o, const Produced& p, const std::string& file, const Io& io) {
     if (p.note.empty() || p.note == modConvert::RowOf(o.command).note) return;
-    WriteMessage(io.err, "kalvex-cli: " + (file.empty() ? "" : file + ": ") + ToUtf8(p.note) + "\n");
+    WriteMessage(io.err,
+                 "kalvex-cli: " + (file.empty() ? "" : file + ": ") + ToUtf8(p.note) + "\n");
 }
 
 [[noreturn]] void FailOn(const BadText& bad, const std::string& file, const Options& o) {
@@ -186,10 +187,10 @@ void TellNote(const Options& o, const Produced& p, const std::string& file, cons
     if (bad.character == 0) {
         const std::string code = EncodingName(o.from);
         throw Failure{file + ": " +
-                      (Japanese() ? line + " 行目 (バイト位置 " + offset + "): " + code +
-                                        " として正しくないバイト列です"
-                                  : "line " + line + ", byte offset " + offset + ": not valid " +
-                                        code)};
+                      (Japanese()
+                           ? line + " 行目 (バイト位置 " + offset + "): " + code +
+                                 " として正しくないバイト列です"
+                           : "line " + line + ", byte offset " + offset + ": not valid " + code)};
     }
     char point[16];
     std::snprintf(point, sizeof point, "U+%04X", static_cast<unsigned>(bad.character));
@@ -211,21 +212,24 @@ int RunOnFiles(const Options& o, const Io& io) {
         const bool standard = file == "-";
         const std::string name = standard ? "<stdin>" : file;
         std::FILE* in = standard ? io.in : sys::OpenToRead(file);
-        if (!in) throw Failure{Say("開けません: ", "cannot open ") + file + ": " + std::strerror(errno)};
+        if (!in)
+            throw Failure{Say("開けません: ", "cannot open ") + file + ": " + std::strerror(errno)};
         const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(standard ? nullptr : in,
-                                                                    std::fclose);
+                                                                     std::fclose);
         const Read read = [in, &name](char* bytes, std::size_t n) {
             const std::size_t got = std::fread(bytes, 1, n, in);
             if (got == 0 && std::ferror(in)) {
-                throw Failure{Say("読めません: ", "cannot read ") + name + ": " + std::strerror(errno)};
+                throw Failure{Say("読めません: ", "cannot read ") + name + ": " +
+                              std::strerror(errno)};
             }
             return got;
         };
         Decoder decoder(o.from);
         try {
             if (row.byLine) {
-                RunByLine(o.command, {o.mode, {}, o.head, o.tail, o.hStart, o.tStart}, decoder,
-                          read, [&writer](std::u16string_view text) { writer.Put(text); }, io.block);
+                RunByLine(
+                    o.command, {o.mode, {}, o.head, o.tail, o.hStart, o.tStart}, decoder, read,
+                    [&writer](std::u16string_view text) { writer.Put(text); }, io.block);
                 continue;
             }
             Produced p = RunWhole(o, ReadWhole(decoder, read, io.block), Utf16(name));
@@ -253,10 +257,10 @@ int RunOnClipboard(const Options& o, const Io& io) {
 }
 
 std::string Version() {
-    return "kalvex-cli (" + std::string(reinterpret_cast<const char*>(KALVEX_PRODUCT_NAME)) +
-           ") " + std::to_string(KALVEX_VERSION_MAJOR) + "." +
-           std::to_string(KALVEX_VERSION_MINOR) + "." + std::to_string(KALVEX_VERSION_REVISION) +
-           "\n" + reinterpret_cast<const char*>(KALVEX_LEGAL_COPYRIGHT) + "\n";
+    return "kalvex-cli (" + std::string(reinterpret_cast<const char*>(KALVEX_PRODUCT_NAME)) + ") " +
+           std::to_string(KALVEX_VERSION_MAJOR) + "." + std::to_string(KALVEX_VERSION_MINOR) + "." +
+           std::to_string(KALVEX_VERSION_REVISION) + "\n" +
+           reinterpret_cast<const char*>(KALVEX_LEGAL_COPYRIGHT) + "\n";
 }
 
 }  // namespace
@@ -278,7 +282,9 @@ int Main(const std::vector<std::string>& args, const Io& io) {
     } catch (const std::bad_alloc&) {
         WriteMessage(io.err, "kalvex-cli: " + TooLarge() + "\n");
     } catch (const BadText&) {  // a note that UTF-8 cannot hold
-        WriteMessage(io.err, "kalvex-cli: " + Say("書けない文字があります", "a character cannot be written") + "\n");
+        WriteMessage(
+            io.err,
+            "kalvex-cli: " + Say("書けない文字があります", "a character cannot be written") + "\n");
     }
     return 2;
 }

@@ -16,8 +16,8 @@ std::string TooLarge() {
     return Say("テキストが大きすぎるため編集できません", "the text is too large to edit");
 }
 
-void RunByLine(modConvert::Command command, modConvert::Fields fields, Decoder& decoder, const Read& read,
-               const Put& put, std::size_t block) {
+void RunByLine(modConvert::Command command, modConvert::Fields fields, Decoder& decoder,
+               const Read& read, const Put& put, std::size_t block) {
     std::vector<char> bytes(block);
     std::vector<char16_t> text(2 * block + 8);
     std::vector<char16_t> out;

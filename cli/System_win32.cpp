@@ -1,9 +1,8 @@
-#include <windows.h>
-#include <shellapi.h>
-
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
 #include <sys/stat.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cerrno>

@@ -117,8 +117,7 @@ char16_t* Decoder::Decode(const char* bytes, std::size_t n, char16_t* out) {
         // A BOM is dropped: the file's first three bytes, which may come one at a time. Bytes
         // that only began like one are the start of a sequence.
         static constexpr unsigned char kBom[] = {0xEF, 0xBB, 0xBF};
-        while (encoding_ == Encoding::Utf8 && p != end && heldCount_ < 3 &&
-               *p == kBom[heldCount_])
+        while (encoding_ == Encoding::Utf8 && p != end && heldCount_ < 3 && *p == kBom[heldCount_])
             held_[heldCount_++] = *p++;
         if (heldCount_ == 3) heldCount_ = 0;
         if (p == end && heldCount_ > 0) return out;
@@ -132,8 +131,8 @@ char16_t* Decoder::Decode(const char* bytes, std::size_t n, char16_t* out) {
         const __m128i zero = _mm_setzero_si128();
         while (end - p >= 16) {
             const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const int stop = _mm_movemask_epi8(_mm_or_si128(
-                b, _mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, lf))));
+            const int stop = _mm_movemask_epi8(
+                _mm_or_si128(b, _mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, lf))));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(b, zero));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(b, zero));
             const int plain = stop ? std::countr_zero(static_cast<unsigned>(stop)) : 16;

@@ -51,7 +51,7 @@ class Decoder {
 class Encoder {
   public:
     Encoder(Encoding encoding, bool lf) : encoding_(encoding), lf_(lf) {}
-    // Writes the bytes of [p, end) at out, which has room for 3 units a byte, and returns their
+    // Writes the bytes of [p, end) at out, which has room for 3 bytes a unit, and returns their
     // end. Throws BadText at a lone surrogate, or for code page 932 at a character it does not
     // hold (one that would come back as another). A CR LF must not be cut between two calls.
     char* Encode(const char16_t* p, const char16_t* end, char* out);

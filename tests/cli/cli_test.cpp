@@ -40,7 +40,7 @@ std::string ReadFile(const fs::path& path) {
 }
 
 Result RunCli(const std::vector<std::string>& args, const std::string& input = "",
-           std::size_t block = 1 << 16) {
+              std::size_t block = 1 << 16) {
     std::FILE* in = std::tmpfile();
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
@@ -131,12 +131,15 @@ TEST_F(Cli, EachCommandAsTheEngine) {
                     expected.resize(n);
                     return expected.data();
                 });
-            const bool found = row.command == Command::Check && expected != u"問題は見つかりませんでした。";
+            const bool found =
+                row.command == Command::Check && expected != u"問題は見つかりませんでした。";
             if (row.command == Command::Check) expected += u"\r\n";
-            const std::vector<std::string> args = {
-                "--variant",     std::string(row.cliName), "--escape",       f.escape,
-                "--head",        cli::ToUtf8(f.head),      "--tail",         cli::ToUtf8(f.tail),
-                "--head-column", f.hStart,                 "--tail-column", f.tStart};
+            const std::vector<std::string> args = {"--variant",     std::string(row.cliName),
+                                                   "--escape",      f.escape,
+                                                   "--head",        cli::ToUtf8(f.head),
+                                                   "--tail",        cli::ToUtf8(f.tail),
+                                                   "--head-column", f.hStart,
+                                                   "--tail-column", f.tStart};
             for (const std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{1} << 16}) {
                 const Result r = RunCli(args, cli::ToUtf8(text), block);
                 EXPECT_EQ(r.out, cli::ToUtf8(expected)) << row.cliName << " " << f.escape;
@@ -164,7 +167,8 @@ TEST_F(Cli, CheckStatusesAndLines) {
     };
     for (const auto& row : rows) EXPECT_EQ(RunCli(row.args, text).status, row.status);
     EXPECT_EQ(RunCli({"--check"}, "plain\r\n").status, 0);
-    const Result lines = RunCli({"--check", "--check-format", "lines", "--tail-column", "20", "-"}, text);
+    const Result lines =
+        RunCli({"--check", "--check-format", "lines", "--tail-column", "20", "-"}, text);
     EXPECT_EQ(lines.out,
               "<stdin>:1:1: backslash-byte: 2 バイト目が 0x5C の文字: 「表」 U+8868 (95 5C)\r\n"
               "<stdin>:2:2: tab: タブのある行: U+0009 (09)\r\n");
@@ -173,15 +177,20 @@ TEST_F(Cli, CheckStatusesAndLines) {
 
 // Line ends as a paste into the input box makes them; a BOM dropped; LF line ends written.
 TEST_F(Cli, LinesAndEncodings) {
-    EXPECT_EQ(RunCli({"--head", "x"}, "\xEF\xBB\xBF" "a\nb\rc\r\nd\xE2\x80\xA9" "e").out,
+    EXPECT_EQ(RunCli({"--head", "x"},
+                     "\xEF\xBB\xBF"
+                     "a\nb\rc\r\nd\xE2\x80\xA9"
+                     "e")
+                  .out,
               "xa\r\nxb\r\nxc\r\nxd\r\nxe\r\n");
     EXPECT_EQ(RunCli({"--head", "x", "--eol", "lf"}, "a\r\n").out, "xa\nx\n");
     EXPECT_EQ(RunCli({}, "").out, "");
     // Code page 932 both ways, as Windows decodes it: ED 40 is a code no character encodes to.
     const std::u16string text = u"表示 ｱ\\~ ①\r\n纊";
     const std::string utf8 = RunCli({"--head", "x"}, cli::ToUtf8(text)).out;
-    EXPECT_EQ(RunCli({"--head", "x", "--from", "cp932"}, Cp932(u"表示 ｱ\\~ ①\r\n") + "\xED\x40").out,
-              utf8);
+    EXPECT_EQ(
+        RunCli({"--head", "x", "--from", "cp932"}, Cp932(u"表示 ｱ\\~ ①\r\n") + "\xED\x40").out,
+        utf8);
     EXPECT_EQ(RunCli({"--head", "x", "--to", "cp932"}, cli::ToUtf8(text)).out,
               Cp932(u"x表示 ｱ\\~ ①\r\nx纊\r\n"));
 }
@@ -193,16 +202,18 @@ TEST_F(Cli, EncodingErrors) {
         std::string input, message;
     } rows[] = {
         {{}, "a\r\n\xED\xA0\x80", "<stdin>: line 2, byte offset 3: not valid UTF-8"},  // surrogate
-        {{}, "ab\r\ncd\xE3\x81", "<stdin>: line 2, byte offset 6: not valid UTF-8"},  // cut short
-        {{}, "\xC0\xAF", "<stdin>: line 1, byte offset 0: not valid UTF-8"},          // overlong
-        {{}, "\xEF\xBB", "<stdin>: line 1, byte offset 0: not valid UTF-8"},  // half a BOM
+        {{}, "ab\r\ncd\xE3\x81", "<stdin>: line 2, byte offset 6: not valid UTF-8"},   // cut short
+        {{}, "\xC0\xAF", "<stdin>: line 1, byte offset 0: not valid UTF-8"},           // overlong
+        {{}, "\xEF\xBB", "<stdin>: line 1, byte offset 0: not valid UTF-8"},           // half a BOM
         {{"--from", "cp932"}, "x\n\x81\x20", "<stdin>: line 2, byte offset 2: not valid cp932"},
         {{"--from", "cp932"}, "\x85\x40", "<stdin>: line 1, byte offset 0: not valid cp932"},
         {{"--from", "cp932"}, "ab\x81", "<stdin>: line 1, byte offset 2: not valid cp932"},
-        {{"--head", "x", "--to", "cp932"}, "a\r\n\xC2\xA2",
+        {{"--head", "x", "--to", "cp932"},
+         "a\r\n\xC2\xA2",
          "output line 2, byte offset 5: U+00A2 cannot be written in cp932"},
         {{"--to", "cp932"}, "\xF0\xA0\x80\x8B", "U+2000B cannot be written in cp932"},
-        {{"--reverse", "--escape", "c"}, "\"\\uD800\"",
+        {{"--reverse", "--escape", "c"},
+         "\"\\uD800\"",
          "output line 1, byte offset 0: U+D800 cannot be written in UTF-8"},
     };
     for (const auto& row : rows) {
