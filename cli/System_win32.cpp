@@ -1,8 +1,9 @@
+#include <windows.h>
+// after windows.h, which they need
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
 #include <sys/stat.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
