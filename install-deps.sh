@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
+  # kalvex-cli's clipboard on X11, and the reading of its manual page in the package's test
+  libx11-dev man-db
   # the toolkit's own words (its text boxes' context menus) in Japanese
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs one conversion job (backslash escaping, head `out.println("`, tail `");`) on the same
-# generated file with the engine's file driver, GNU sed, perl and mawk; checks that all four
-# outputs are byte-identical; prints each tool's median time over several runs and the ratios.
+# generated file with kalvex-cli, GNU sed, perl and mawk; checks that all four outputs are
+# byte-identical; prints each tool's median time over several runs and the ratios, and beside
+# them the engine's own time on the same text (kalvex_engine_time: one call into fresh memory
+# as the window converts, and by pieces into memory already written, neither reading nor writing).
 #
 #   bench/compare.sh [BUILD_DIR]        (default: build; environment: SIZE_MB=100 RUNS=5)
 #
@@ -19,8 +21,8 @@ runs=${RUNS:-5}
 for tool in sed perl mawk; do
   command -v "$tool" >/dev/null || { echo "compare.sh: $tool is missing" >&2; exit 1; }
 done
-for exe in kalvex_convert_file kalvex_make_sample; do
-  [[ -x $build/bench/$exe ]] || { echo "compare.sh: build $build/bench/$exe first" >&2; exit 1; }
+for exe in bench/kalvex_engine_time bench/kalvex_make_sample cli/kalvex-cli; do
+  [[ -x $build/$exe ]] || { echo "compare.sh: build $build/$exe first" >&2; exit 1; }
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kalvex-compare.XXXXXX")
@@ -31,7 +33,7 @@ bytes=$(wc -c <"$in")
 
 # The same job in each tool. Lines end in CR LF, and a lone CR or LF stays inside its line;
 # the file ends in CR LF, after which the engine sees one more, empty, line.
-run_kalvex() { "$build/bench/kalvex_convert_file" "$in" "$1"; }
+run_kalvex() { "$build/cli/kalvex-cli" --escape c --head 'out.println("' --tail '");' "$in" >"$1"; }
 run_sed() {
   LC_ALL=C sed -e 's/\\/\\\\/g' -e 's/"/\\"/g' -e 's/\r$//' -e 's/.*/out.println("&");\r/' \
     -e '$s/$/\nout.println("");\r/' "$in" >"$1"
@@ -64,7 +66,7 @@ done
 status=0
 for tool in sed perl mawk; do
   if ! cmp -s "$work/kalvex.out" "$work/$tool.out"; then
-    echo "compare.sh: $tool's output differs from kalvex_convert_file's" >&2
+    echo "compare.sh: $tool's output differs from kalvex-cli's" >&2
     cmp "$work/kalvex.out" "$work/$tool.out" | head -1 >&2 || true
     status=1
   fi
@@ -83,7 +85,16 @@ for tool in "${tools[@]}"; do
     fastest=$tool
   fi
 done
-printf '\nkalvex_convert_file is %.2fx as fast as the fastest standard tool (%s); by CPU time %.2fx.\n' \
+read -r _ engine_window _ engine_pieces _ <<<"$("$build/bench/kalvex_engine_time" "$in" "$runs" | tr '\n' ' ')"
+printf '%-8s %9.3f %9.0f %9s %13.2f   (the engine alone: one call, into fresh memory)\n' engine \
+  "$engine_window" "$(awk -v b="$bytes" -v t="$engine_window" 'BEGIN { print b / 1e6 / t }')" - \
+  "$(awk -v a="$engine_window" -v k="${wall[kalvex]}" 'BEGIN { print a / k }')"
+printf '%-8s %9.3f %9.0f %9s %13.2f   (the engine alone: by pieces, into reused memory)\n' pieces \
+  "$engine_pieces" "$(awk -v b="$bytes" -v t="$engine_pieces" 'BEGIN { print b / 1e6 / t }')" - \
+  "$(awk -v a="$engine_pieces" -v k="${wall[kalvex]}" 'BEGIN { print a / k }')"
+printf '\nkalvex-cli takes %.2fx the engine'"'"'s one call on the same text (goal <= 1.2).\n' \
+  "$(awk -v a="$engine_window" -v k="${wall[kalvex]}" 'BEGIN { print k / a }')"
+printf '\nkalvex-cli is %.2fx as fast as the fastest standard tool (%s); by CPU time %.2fx.\n' \
   "$(awk -v a="${wall[$fastest]}" -v k="${wall[kalvex]}" 'BEGIN { print a / k }')" "$fastest" \
   "$(awk -v a="${cpu[$fastest]}" -v k="${cpu[kalvex]}" 'BEGIN { print a / k }')"
 exit $status

@@ -5,10 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "bench/sample_text.h"
-#include "bench/utf8.h"
+#include "cli/Text.h"
 
 int main(int argc, char** argv) {
     const bool dense = argc == 4 && std::strcmp(argv[1], "--dense") == 0;
@@ -19,12 +18,10 @@ int main(int argc, char** argv) {
     const std::size_t units = std::strtoull(argv[1 + dense], nullptr, 10) * 1000000;
     const std::u16string text = dense ? kalvex_bench::MakeDenseSampleText(units)
                                       : kalvex_bench::MakeSampleText(units);
-    std::vector<char> bytes(3 * text.size());
-    const char* end =
-        kalvex_bench::EncodeUtf8(text.data(), text.data() + text.size(), bytes.data());
+    const std::string bytes = cli::ToUtf8(text);
     std::FILE* out = std::fopen(argv[2 + dense], "wb");
-    const std::size_t count = end - bytes.data();
-    if (!out || std::fwrite(bytes.data(), 1, count, out) != count || std::fclose(out) != 0) {
+    if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
+        std::fclose(out) != 0) {
         std::fprintf(stderr, "kalvex_make_sample: cannot write %s\n", argv[2 + dense]);
         return 1;
     }

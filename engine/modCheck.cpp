@@ -399,4 +399,7 @@ std::u16string CheckReport(EscapeMode mode, std::u16string_view text, std::u16st
     return report;
 }
 
+std::u16string_view ProblemName(Problem problem) { return Name(problem); }
+std::u16string FindingDetail(const Finding& finding) { return Detail(finding); }
+
 }  // namespace modConvert

@@ -58,4 +58,9 @@ Findings CheckLines(EscapeMode mode, std::u16string_view text, std::u16string_vi
 std::u16string CheckReport(EscapeMode mode, std::u16string_view text, std::u16string_view head,
                            std::u16string_view tail, std::int16_t hStart, std::int16_t tStart);
 
+// The report's words, for kalvex-cli's one line a finding: what a problem is called, and a
+// finding's line of the report (行 N 桁 C: 「表」 U+8868 (95 5C)).
+std::u16string_view ProblemName(Problem problem);
+std::u16string FindingDetail(const Finding& finding);
+
 }  // namespace modConvert

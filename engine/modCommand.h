@@ -22,23 +22,26 @@ struct CommandRow {
     std::u16string_view note;     // goes before the result window's caption
     std::string_view cliName;     // what kalvex-cli calls it
     bool needsEscaping;           // greyed while 変換なし is chosen: nothing to write it in
+    // Each line's output depends on that line alone, so kalvex-cli may convert a long text in
+    // pieces cut at line ends; a command that does not say so is given its text whole.
+    bool byLine = false;
 };
 
 // clang-format off
 inline constexpr CommandRow kCommands[] = {
-    {Command::Edit, "", u"編集", u"", "edit", false},
+    {Command::Edit, "", u"編集", u"", "edit", false, true},
     {Command::Reverse, "mnuReverse", u"逆変換(&R)", u"逆変換", "reverse", false},
     {Command::Check, "mnuCheck", u"変換前チェック(&K)", u"変換前チェック", "check", false},
     {Command::EditUnicode, "mnuEditUnicode",
      u"編集（非ASCIIを \\uXXXX に）Java・JavaScript・C# 向け(&X)", u"編集（非ASCIIを \\uXXXX に）",
-     "unicode", false},
+     "unicode", false, true},
     {Command::EditApostrophes, "mnuEditApostrophes",
      u"編集（' を \\' に）JavaScript・PHP・Python 向け(&Q)", u"編集（' を \\' に）", "apostrophe",
-     false},
+     false, true},
     {Command::EditTabs, "mnuEditTabs", u"編集（タブを \\t / vbTab に）(&B)",
-     u"編集（タブを \\t / vbTab に）", "tab", true},
+     u"編集（タブを \\t / vbTab に）", "tab", true, true},
     {Command::EditJoins, "mnuEditJoins", u"編集（<%= 式 %> を連結に）(&J)",
-     u"編集（<%= 式 %> を連結に）", "joins", true},
+     u"編集（<%= 式 %> を連結に）", "joins", true, true},
 };
 // clang-format on
 

@@ -37,6 +37,14 @@ desktop=$share/applications/$id.desktop
 metainfo=$share/metainfo/$id.metainfo.xml
 
 [[ -x $root/usr/bin/Kalvex ]] || fail "no executable /usr/bin/Kalvex"
+# kalvex-cli with its manual page, which man reads without a warning.
+[[ $("$root/usr/bin/kalvex-cli" --version | head -n1) == "kalvex-cli (Kalvex) $version" ]] ||
+  fail "no working /usr/bin/kalvex-cli"
+man1=$root/usr/share/man/man1
+[[ -f $man1/kalvex-cli.1 ]] || fail "no manual page kalvex-cli.1"
+report=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$man1/kalvex-cli.1" 2>&1 >/dev/null) ||
+  fail "man cannot read kalvex-cli.1"
+[[ -z $report ]] || fail "man warns about kalvex-cli.1: $report"
 [[ -f $desktop ]] || { fail "no desktop entry $desktop"; exit 1; }
 [[ -f $metainfo ]] || fail "no AppStream metadata $metainfo"
 
