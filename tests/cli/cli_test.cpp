@@ -213,7 +213,7 @@ TEST_F(Cli, EncodingErrors) {
          "output line 2, byte offset 5: U+00A2 cannot be written in cp932"},
         {{"--to", "cp932"}, "\xF0\xA0\x80\x8B", "U+2000B cannot be written in cp932"},
         {{"--reverse", "--escape", "c"},
-         "p(\"\\uD800\");",
+         "out.print(\"\\uD800\");",
          "output line 1, byte offset 0: U+D800 cannot be written in UTF-8"},
     };
     for (const auto& row : rows) {
