@@ -322,6 +322,10 @@ std::size_t Parser::TermEnd(std::size_t i) const {
     }
     if (At(i) == u'(') {
         i = SkipBrackets(i);
+        // A cast before a term: (int)strlen(s), (String) x.
+        std::size_t after = i;
+        while (after != kNone && IsBlank(At(after))) ++after;
+        if (C() && after != kNone && (IsNameStart(At(after)) || At(after) == u'(')) return TermEnd(after);
     } else if (IsDigit(At(i))) {
         while (IsNameChar(At(i)) || (At(i) == u'.' && IsDigit(At(i + 1)))) ++i;
     } else {
@@ -564,11 +568,12 @@ bool Parser::SkipDeclaration() {
     for (bool found = true; found;) {
         found = false;
         for (const std::u16string_view word : words) {
-            if (WordAt(i_, word) && (VB() || s_.substr(i_, word.size()) == word)) {
-                i_ += word.size();
-                SkipBlanks();
-                found = declared = true;
-            }
+            if (!WordAt(i_, word) || (C() && s_.substr(i_, word.size()) != word)) continue;
+            std::size_t name = i_ + word.size();
+            while (IsBlank(At(name))) ++name;
+            if (!IsNameStart(At(name))) continue;  // string += "...": string is the name
+            i_ = name;
+            found = declared = true;
         }
     }
     return declared;
@@ -597,12 +602,15 @@ bool Parser::ReadPath(Path& path) const {
             const std::size_t name = i + (c == u'.' ? 1 : 2);
             i = NameEnd(name);
             last = i == kNone ? std::u16string_view() : s_.substr(name, i - name);
-        } else if (IsBlank(c) && C() && !d_.php && !path.calls.empty()) {
-            // A chain continued on the next line: sb.append("a")\n    .append(x)
-            std::size_t dot = i;
-            while (IsBlank(At(dot))) ++dot;
-            if (At(dot) != u'.' || !IsNameStart(At(dot + 1))) break;
-            i = dot;
+        } else if (IsBlank(c) && C()) {
+            // A chain continued on the next line (sb.append("a")\n    .append(x)), and C's
+            // printf ("...").
+            std::size_t next = i;
+            while (IsBlank(At(next))) ++next;
+            const bool chained = !d_.php && At(next) == u'.' && IsNameStart(At(next + 1));
+            const bool call = At(next) == u'(' && (IsOutputName(last) || IsFormatName(last));
+            if (!chained && !call) break;
+            i = next;
         } else {
             break;
         }
@@ -698,7 +706,7 @@ std::optional<Reading> Parser::Statement() {
     if (auto r = Assignment(s_.substr(start, path.end - start))) return r;
     // VB's commands: Response.Write "...".
     i_ = afterTarget;
-    if (VB() && !declared && IsOutputName(path.last) && IsBlank(Peek())) {
+    if (VB() && !declared && IsOutputName(path.last) && (IsBlank(Peek()) || Peek() == u'"')) {
         Built built;
         if (!Chain(false, {}, built) || !Tail()) return std::nullopt;
         return Reading{};

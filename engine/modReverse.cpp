@@ -404,6 +404,28 @@ struct Way {
     }
 };
 
+// The lines inside a /* */ comment of C, Java or JavaScript, after a line that opens it, which no
+// line the head starts does. Not with a head or tail of several lines, whose lines the converter
+// may start with anything.
+std::vector<bool> InBlockComments(const statement::Dialect& dialect, const Lines& lines,
+                                  std::u16string_view head, std::u16string_view tail) {
+    std::vector<bool> commented(lines.size());
+    const bool oneLine = head.find_first_of(u"\r\n") == head.npos &&
+                         tail.find_first_of(u"\r\n") == tail.npos;
+    if (dialect.mode != kEscapeBackslash || !oneLine || TrimStart(head).empty()) return commented;
+    bool open = false;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::u16string_view line = lines.Line(k);
+        if (open) {
+            commented[k] = true;
+            open = line.find(u"*/") == line.npos;
+        } else if (!TrimStart(line).starts_with(TrimStart(head))) {
+            open = statement::CommentOf(dialect, line) == statement::Comment::Opens;
+        }
+    }
+    return commented;
+}
+
 // A statement read on its own may span this many lines at most.
 constexpr std::size_t kStatementLines = 100;
 
@@ -438,12 +460,19 @@ class Writer {
                 continue;
             }
             const statement::Comment comment =
-                inComment_ ? statement::Comment::Line : statement::CommentOf(d_, line);
+                inComment_ ? statement::Comment::Opens : statement::CommentOf(d_, line);
             if (comment != statement::Comment::None) {
-                inComment_ = inComment_ ? line.find(u"*/") == line.npos
-                                        : comment == statement::Comment::Opens;
-                Keep(k, k + 1);
-                ++k;
+                // A comment of several lines is one scriptlet, up to the line that closes it.
+                std::size_t end = k + 1;
+                if (comment == statement::Comment::Opens) {
+                    std::size_t close = inComment_ ? k : k + 1;
+                    while (close < to && lines_.Line(close).find(u"*/") == std::u16string_view::npos)
+                        ++close;
+                    inComment_ = close == to;
+                    end = std::min(close + 1, to);
+                }
+                Keep(k, end);
+                k = end;
                 continue;
             }
             std::size_t end = k + 1;
@@ -543,8 +572,9 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
     // From the last line back, the best way to read the lines from each one on.
     std::vector<Way> best(n + 1);
     Record records[3];
+    const std::vector<bool> commented = InBlockComments(dialect, lines, head, tail);
     for (std::size_t a = n; a-- > 0;) {
-        const std::size_t found = reader.Matches(a, records);
+        const std::size_t found = commented[a] ? 0 : reader.Matches(a, records);
         Way way{best[a + 1].kept + 1, best[a + 1].irregular, -1};
         for (std::size_t i = found; i-- > 0;) {
             const Way& rest = best[records[i].next];

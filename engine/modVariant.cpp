@@ -237,7 +237,9 @@ void PutJoinedLine(Sink& out, Form form, std::u16string_view line, std::u16strin
     for (; i < line.size(); ++i) {
         const Join join = line[i] == u'<' ? JoinAt(form, line, i, jsp, php) : Join{};
         if (join.length == 0) {
-            PutUnit(out, form, line[i]);
+            // In single quotes (JavaScript, PHP) \ and ' are escaped, as the apostrophe
+            // variant escapes them, and " stays as it is.
+            PutUnit(out, quote == u"'" ? Form::kApostrophes : form, line[i]);
             continue;
         }
         closed = i + join.length == line.size() && closes;

@@ -132,12 +132,14 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
         {"statements over lines, one kept whole", 1,
          u"out.println(\"<p>\" +\r\n    name + \"</p>\");\r\nfoo(a,\r\n  \"b\");\r\n/* out.println(\"x\");\r\n"
          u"  out.println(\"y\"); */",
-         u"<p><%= name %></p>\r\n<% foo(a,\r\n  \"b\"); %>\r\n<% /* out.println(\"x\"); %>\r\n"
-         u"  <% out.println(\"y\"); */ %>", 1, 4},
+         u"<p><%= name %></p>\r\n<% foo(a,\r\n  \"b\"); %>\r\n<% /* out.println(\"x\");\r\n"
+         u"  out.println(\"y\"); */ %>", 1, 4},
         {"VB's _", 2, u"Response.Write \"<p>\" & _\r\n  name & \"</p>\"", u"<p><%= name %></p>", 1, 0},
         {"a head typed: other statements read as with both fields empty", 1,
-         u"out.print(\"<b>\");\r\nout.println(\"<td>\" + rs.getInt(\"p\"));\r\nsql = sql + \"x\";\r\nif (a) {",
-         u"<b>\r\n<td><%= rs.getInt(\"p\") %>\r\nx\r\n<% if (a) { %>", 3, 1, u"out.println(\"", u"\");"},
+         u"out.print(\"<b>\");\r\nout.println(\"<td>\" + rs.getInt(\"p\"));\r\nsql = sql + \"x\";\r\nif (a) {\r\n"
+         u"/*\r\nout.println(\"y\");\r\n*/",
+         u"<b>\r\n<td><%= rs.getInt(\"p\") %>\r\nx\r\n<% if (a) { %>\r\n<% /*\r\nout.println(\"y\");\r\n*/ %>",
+         3, 4, u"out.println(\"", u"\");"},
         {"VB.NET's + joins, a format, a scriptlet's statement", 2,
          u"s = s + \"(id = '\" + Safe(x) + \"')\"\r\nsb.AppendFormat(\"<td>{0}{{{1}}}</td>\", a, b)\r\n"
          u"<% Response.Write(\"<p>\") %>\r\nConsole.WriteLine(\"{0:N2}\", n)",

@@ -57,7 +57,8 @@ TEST(ConvertVariant, JoinsWriteCodeBackAndNoEmptyLiterals) {
          u"out.println(a + \" %>\");\r\n"},
         {1, u"echo \"", u"\";", u"<?php if ($x) { ?>\r\n<td><?= $p[\"n\"] ?>",
          u"if ($x) {\r\necho \"<td>\" . $p[\"n\"];\r\n"},
-        {1, u"html += '", u"';", u"<td>\"<%= v %></td>", u"html += '<td>\\\"' + v + '</td>';\r\n"},
+        {1, u"html += '", u"';", u"<td id='a'>\"<%= v %></td>",
+         u"html += '<td id=\\'a\\'>\"' + v + '</td>';\r\n"},
         {2, u"Response.Write \"", u"\"", u"<%= a %> & <%= b %>",
          u"Response.Write a & \" & \" & b\r\n"},
         {1, u"p(\"", u"\r\n\");", u"<%= a %>b", u"p(\"\" + a + \"b\r\n\");\r\n"},  // two lines
