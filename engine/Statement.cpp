@@ -132,7 +132,8 @@ class Parser {
     bool SkipDeclaration();
     bool ReadPath(Path& path) const;
     bool OutputCalls(const Path& path, std::size_t start);
-    std::optional<Reading> Assignment(std::u16string_view target);
+    bool Assignment(std::u16string_view target);
+    std::u16string Target(std::u16string_view prefix, std::u16string_view name) const;
 
     const Dialect& d_;
     std::u16string_view s_;
@@ -648,9 +649,9 @@ bool Parser::OutputCalls(const Path& path, std::size_t start) {
     return Tail();
 }
 
-// An assignment or an append to the target the path at start names; nullopt when there is none
-// (no = after it) or it does not read.
-std::optional<Reading> Parser::Assignment(std::u16string_view target) {
+// An assignment or an append to the target: false when there is none (no = after it) or it does
+// not read.
+bool Parser::Assignment(std::u16string_view target) {
     SkipBlanks();
     const char16_t c = Peek();
     const char16_t next = At(i_ + 1);
@@ -661,16 +662,28 @@ std::optional<Reading> Parser::Assignment(std::u16string_view target) {
                                 (c == u'&' && VB()) || (c == u'.' && d_.php))) {
         op = 2;
     }
-    if (op == 0) return std::nullopt;
+    if (op == 0) return false;
     i_ += op;
     Built built;
-    if (!Chain(false, op == 1 ? target : std::u16string_view(), built) || !Tail())
-        return std::nullopt;
+    if (!Chain(false, op == 1 ? target : std::u16string_view(), built) || !Tail()) return false;
     // + adds numbers too: a page is built only where a literal is joined. VB's & and PHP's . join
     // text alone, so a value appended to the name builds one too.
     const bool joinsText = (VB() && !vbPlus_) || d_.php;
-    if (!built.literal && !(joinsText && (op == 2 || built.accumulated))) return std::nullopt;
-    return Reading{};
+    if (!built.literal && !(joinsText && (op == 2 || built.accumulated))) return false;
+    // s = "" starts a text afresh and puts nothing into it: code.
+    return op == 2 || built.accumulated || sink_.started || sink_.breaks > 0;
+}
+
+// What a statement builds, as a key: an output call's receiver (out, sb, Response, "" for
+// printf or echo), or the name an assignment builds. VB's names are the same in any case.
+std::u16string Parser::Target(std::u16string_view prefix, std::u16string_view name) const {
+    name = Trim(name);
+    while (!name.empty() && (name.back() == u'.' || name.back() == u'>' || name.back() == u'-' ||
+                             name.back() == u':'))
+        name.remove_suffix(1);
+    std::u16string key(prefix);
+    for (const char16_t c : name) key += VB() && c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+    return key;
 }
 
 std::optional<Reading> Parser::Statement() {
@@ -678,7 +691,7 @@ std::optional<Reading> Parser::Statement() {
         i_ = word;
         Built built;
         if (!Chain(IsName(s_.substr(0, word), u"echo"), {}, built) || !Tail()) return std::nullopt;
-        return Reading{};
+        return Reading{{}, 0, false, Target(u"call:", {})};
     }
     const bool call = VB() && WordAt(0, u"call");
     i_ = call ? 5 : 0;
@@ -687,9 +700,12 @@ std::optional<Reading> Parser::Statement() {
     const std::size_t start = i_;
     Path path;
     if (!ReadPath(path)) return std::nullopt;
+    const auto receiver = [&](std::u16string_view name) {
+        return Target(u"call:", s_.substr(start, name.data() - s_.data() - start));
+    };
     if (!path.calls.empty() && !declared) {
         if (!OutputCalls(path, start)) return std::nullopt;
-        return Reading{};
+        return Reading{{}, 0, false, receiver(path.calls.front().name)};
     }
     if (!path.plain || call) return std::nullopt;
     i_ = path.end;
@@ -703,13 +719,14 @@ std::optional<Reading> Parser::Statement() {
         }
     }
     const std::size_t afterTarget = i_;
-    if (auto r = Assignment(s_.substr(start, path.end - start))) return r;
+    const std::u16string_view target = s_.substr(start, path.end - start);
+    if (Assignment(target)) return Reading{{}, 0, false, Target(u"set:", target)};
     // VB's commands: Response.Write "...".
     i_ = afterTarget;
     if (VB() && !declared && IsOutputName(path.last) && (IsBlank(Peek()) || Peek() == u'"')) {
         Built built;
         if (!Chain(false, {}, built) || !Tail()) return std::nullopt;
-        return Reading{};
+        return Reading{{}, 0, false, receiver(path.last)};
     }
     return std::nullopt;
 }
@@ -805,6 +822,18 @@ std::optional<Reading> Read(const Dialect& dialect, std::u16string_view statemen
         r->values = sink.values;
         r->lineEnd = sink.lineEnd;
         return r;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::u16string> HeadTarget(const Dialect& dialect, std::u16string_view head) {
+    head = Trim(head);
+    if (head.empty() || !(head.ends_with(u'"') || head.ends_with(u'\''))) return std::nullopt;
+    const std::u16string quote(1, head.back());
+    for (const std::u16string_view close : {u"x", u"x)"}) {
+        const std::u16string statement = std::u16string(head) + std::u16string(close.substr(0, 1)) +
+                                         quote + std::u16string(close.substr(1));
+        if (auto r = Read(dialect, statement)) return r->target;
     }
     return std::nullopt;
 }

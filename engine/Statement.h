@@ -55,11 +55,18 @@ struct Reading {
     std::u16string text;  // the page line, or lines where a line break stands inside
     std::size_t values = 0;
     bool lineEnd = false;
+    // What it builds: an output call's receiver (call:out, call:sb, call: for printf or echo) or
+    // an assigned name (set:sql), VB's in lower case.
+    std::u16string target;
 };
 
 // Reads one statement, its lines joined with spaces; nothing when it is not certainly a
 // string-building statement.
 std::optional<Reading> Read(const Dialect& dialect, std::u16string_view statement);
+
+// What the statement a typed head starts builds (out.println(", Response.Write ", s = s & "), or
+// nothing when it starts none.
+std::optional<std::u16string> HeadTarget(const Dialect& dialect, std::u16string_view head);
 
 // Whether a line leaves its statement open: an open bracket, a join at its end, VB's _.
 bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_view next);

@@ -1,6 +1,7 @@
 #include "engine/modReverse.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -439,8 +440,11 @@ bool AnyPhp(const Lines& lines, std::u16string_view head) {
 // Writes the result: lines read exactly, statements read on their own, and code kept as it was.
 class Writer {
   public:
-    Writer(const statement::Dialect& dialect, const Lines& lines, Reversed& r)
-        : d_(dialect), lines_(lines), r_(r) {}
+    // target: what statements read on their own must build, as a typed head names it; none, with
+    // the fields empty: what most of them build.
+    Writer(const statement::Dialect& dialect, const Lines& lines, Reversed& r,
+           std::optional<std::u16string> target, bool guess)
+        : d_(dialect), lines_(lines), r_(r), target_(std::move(target)), guess_(guess) {}
 
     // The start of a line of the result.
     std::u16string& Line() {
@@ -450,44 +454,83 @@ class Writer {
     }
 
     // Lines [from, to) not read exactly: blank lines dropped, comments kept, each statement (its
-    // lines joined where one continues) read on its own or kept.
+    // lines joined where one continues) read on its own where it builds the page's target, so
+    // that a variable set beside the page (String title = "...") stays code; the others kept.
     void Statements(std::size_t from, std::size_t to) {
+        const std::vector<Piece> pieces = Pieces(from, to);
+        if (guess_ && !target_) target_ = MostBuilt(pieces);
+        for (const Piece& piece : pieces) {
+            if (piece.blank) {
+                ++r_.dropped;
+            } else if (piece.reading && target_ && piece.reading->target == *target_) {
+                Line() += piece.reading->text;
+                ++r_.read;
+                r_.values += piece.reading->values;
+                r_.lineEnds += piece.reading->lineEnd;
+            } else {
+                Keep(piece.from, piece.to);
+            }
+        }
+    }
+
+  private:
+    // A blank line, a comment, or a statement, as read on its own if it reads.
+    struct Piece {
+        std::size_t from, to;
+        bool blank = false;
+        std::optional<statement::Reading> reading;
+    };
+
+    std::vector<Piece> Pieces(std::size_t from, std::size_t to) {
+        std::vector<Piece> pieces;
         for (std::size_t k = from; k < to;) {
             const std::u16string_view line = lines_.Line(k);
             if (IsBlankLine(line)) {
-                ++r_.dropped;
+                pieces.push_back({k, k + 1, true, std::nullopt});
                 ++k;
                 continue;
             }
             const statement::Comment comment =
                 inComment_ ? statement::Comment::Opens : statement::CommentOf(d_, line);
-            if (comment != statement::Comment::None) {
-                // A comment of several lines is one scriptlet, up to the line that closes it.
-                std::size_t end = k + 1;
-                if (comment == statement::Comment::Opens) {
-                    std::size_t close = inComment_ ? k : k + 1;
-                    while (close < to && lines_.Line(close).find(u"*/") == std::u16string_view::npos)
-                        ++close;
-                    inComment_ = close == to;
-                    end = std::min(close + 1, to);
-                }
-                Keep(k, end);
-                k = end;
-                continue;
-            }
             std::size_t end = k + 1;
-            while (end < to && end - k < kStatementLines &&
+            if (comment == statement::Comment::Opens) {
+                // A comment of several lines is one scriptlet, up to the line that closes it.
+                std::size_t close = inComment_ ? k : k + 1;
+                while (close < to && lines_.Line(close).find(u"*/") == std::u16string_view::npos)
+                    ++close;
+                inComment_ = close == to;
+                end = std::min(close + 1, to);
+            }
+            while (comment == statement::Comment::None && end < to && end - k < kStatementLines &&
                    statement::Continues(d_, lines_.Line(end - 1), lines_.Line(end)))
                 ++end;
-            if (!ReadOwn(k, end)) Keep(k, end);
+            pieces.push_back({k, end, false,
+                              comment == statement::Comment::None ? ReadOwn(k, end) : std::nullopt});
             k = end;
         }
+        return pieces;
+    }
+
+    // What most of the statements read build; the first of them where several build as many.
+    static std::optional<std::u16string> MostBuilt(const std::vector<Piece>& pieces) {
+        std::map<std::u16string_view, std::size_t> counts;
+        std::optional<std::u16string> most;
+        std::size_t top = 0;
+        for (const Piece& piece : pieces) {
+            if (!piece.reading) continue;
+            const std::size_t n = ++counts[piece.reading->target];
+            if (n > top) {
+                top = n;
+                most = piece.reading->target;
+            }
+        }
+        return most;
     }
 
   private:
     // The statement on lines [from, to) read on its own; one a scriptlet holds (<% ... %>,
     // <?php ... ?>) as well.
-    bool ReadOwn(std::size_t from, std::size_t to) {
+    std::optional<statement::Reading> ReadOwn(std::size_t from, std::size_t to) const {
         std::u16string joined;
         for (std::size_t k = from; k < to; ++k) {
             std::u16string_view part = TrimBlanks(lines_.Line(k));
@@ -504,13 +547,7 @@ class Writer {
                 statement.find(c) == statement.size() - c.size())
                 statement = statement.substr(o.size(), statement.size() - o.size() - c.size());
         }
-        const std::optional<statement::Reading> reading = statement::Read(d_, statement);
-        if (!reading) return false;
-        Line() += reading->text;
-        ++r_.read;
-        r_.values += reading->values;
-        r_.lineEnds += reading->lineEnd;
-        return true;
+        return statement::Read(d_, statement);
     }
 
     // Lines [from, to) kept: as code in a scriptlet, so that the page runs, where the escape
@@ -548,6 +585,8 @@ class Writer {
     const statement::Dialect& d_;
     const Lines& lines_;
     Reversed& r_;
+    std::optional<std::u16string> target_;
+    bool guess_;
     bool first_ = true;
     bool inComment_ = false;  // inside /* */
 };
@@ -562,11 +601,11 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
     const statement::Dialect dialect{mode, mode == kEscapeBackslash && AnyPhp(lines, head)};
     const std::size_t n = lines.size();
     r.text.reserve(text.size());
-    Writer writer(dialect, lines, r);
     if (head.empty() && tail.empty()) {
-        writer.Statements(0, n);
+        Writer(dialect, lines, r, std::nullopt, true).Statements(0, n);
         return r;
     }
+    Writer writer(dialect, lines, r, statement::HeadTarget(dialect, head), false);
     const Reader reader(dialect, lines, head, tail, line::Count(hStart), line::Count(tStart));
 
     // From the last line back, the best way to read the lines from each one on.

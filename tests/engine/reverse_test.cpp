@@ -87,22 +87,25 @@ struct ShapeCase {
 // it puts into the page exactly, or the line kept as code so that the page still runs.
 TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
     const ShapeCase cases[] = {
-        {"two heads, code, a blank line, a \\n, a comment", 1,
+        {"two heads of one stream, code, a blank line, a \\n, a comment", 1,
          u"  out.print(\"a\");\r\n \t\r\n\tfor (;;) {\r\nout.println(\"b\\\"\\n\"); \r\n// x(\"y\");",
          u"a\r\n\t<% for (;;) { %>\r\nb\"\r\n<% // x(\"y\"); %>", 2, 2},
-        {"values first, last and inside, parsed whole", 1,
-         u"out.println(name + \"</td>\");\r\nout.println(\"<td>\" + rs.getInt(\"price\"));\r\n"
-         u"sb.append(\"<td>\" + rs.get(\"n\", a[1]) + \"</td>\" + x * 2);",
-         u"<%= name %></td>\r\n<td><%= rs.getInt(\"price\") %>\r\n"
-         u"<td><%= rs.get(\"n\", a[1]) %></td><%= x * 2 %>", 3, 0},
-        {"accumulators and line breaks", 2,
-         u"sql = sql & \" WHERE s <> '9'\" & vbCrLf\r\nsql = sql & VbCrLf & \"AND x\"\r\n"
-         u"html &= \"<i>\" & x\r\nDim t As String = \"<b>\"\r\nResponse.Write(\"<td>\" & rs(\"n\") & vbcrlf)",
-         u" WHERE s <> '9'\r\nAND x\r\n<i><%= x %>\r\n<b>\r\n<td><%= rs(\"n\") %>", 5, 0},
-        {"C accumulators; numbers are not text, a sum one value", 1,
-         u"s += \"<b>\";\r\nhtml = html + \"<tr>\" + n;\r\ncount += 1;\r\nx = y + 1;\r\n"
-         u"out.println(a + b + \"x\");",
-         u"<b>\r\n<tr><%= n %>\r\n<% count += 1; %>\r\n<% x = y + 1; %>\r\n<%= a + b %>x", 3, 2},
+        {"values parsed whole; a sum one value; a variable set beside the page is code", 1,
+         u"String t = \"会員\";\r\nout.println(name + \"</td>\");\r\nout.println(\"<td>\" + rs.getInt(\"price\"));\r\n"
+         u"out.println(\"<td>\" + rs.get(\"n\", a[1]) + \"</td>\" + x * 2);\r\nout.println(a + b + \"x\");",
+         u"<% String t = \"会員\"; %>\r\n<%= name %></td>\r\n<td><%= rs.getInt(\"price\") %>\r\n"
+         u"<td><%= rs.get(\"n\", a[1]) %></td><%= x * 2 %>\r\n<%= a + b %>x", 4, 1},
+        {"VB accumulators and line breaks; a reset and another name are code", 2,
+         u"sql = \"\"\r\nsql = sql & \" WHERE s <> '9'\" & vbCrLf\r\nsql = sql & VbCrLf & \"AND x\"\r\n"
+         u"SQL &= \"<i>\" & x\r\nDim t As String = \"<b>\"",
+         u"<% sql = \"\" %>\r\n WHERE s <> '9'\r\nAND x\r\n<i><%= x %>\r\n<% Dim t As String = \"<b>\" %>", 3, 2},
+        {"VB output: brackets, a command, _, Call, a comment after it", 2,
+         u"Response.Write(\"<td>\" & rs(\"n\") & vbcrlf)\r\nResponse.Write \"<p>\" & _\r\n  name & \"</p>\"\r\n"
+         u"Call Response.Write(\"x\")\r\nresponse.write\"a\" ' note",
+         u"<td><%= rs(\"n\") %>\r\n<p><%= name %></p>\r\nx\r\na", 4, 0},
+        {"C accumulators; numbers are not text", 1,
+         u"var html = \"<table>\";\r\nhtml += \"<b>\";\r\nhtml = html + \"<tr>\" + n;\r\ncount += 1;\r\nx = y + 1;",
+         u"<table>\r\n<b>\r\n<tr><%= n %>\r\n<% count += 1; %>\r\n<% x = y + 1; %>", 3, 2},
         {"printf: arguments in order, or kept", 1,
          u"printf(\"age = %d\\n\", u.age);\r\nprintf(\"%5d\", n);\r\nfprintf(out, \"100%%\");\r\n"
          u"printf(\"%s\", a, b);\r\nprintf(\"%x\", n);",
@@ -122,27 +125,27 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          u"<% document.write(`<p>`); %>\r\n<% out.println(\"<td>\" + \"abc\".trim()); %>", 1, 6},
         {"PHP: . and commas, $names, PHP's quotes", 1,
          u"echo \"<td>\" . $p[\"価格\"] . \"</td>\";\r\necho \"<td>\", $x, \"</td>\";\r\n"
-         u"$h .= '<td class=\"a\">\\n' . $r['n'];\r\necho \"<b>$name\\$</b>\";\r\n"
+         u"echo '<td class=\"a\">\\n' . $r['n'];\r\necho \"<b>$name{$n}\\$</b>\";\r\n"
          u"echo \"{$r['x']}\";\r\nif ($x == \"a\") {",
          u"<td><?= $p[\"価格\"] ?></td>\r\n<td><?= $x ?></td>\r\n<td class=\"a\">\\n<?= $r['n'] ?>\r\n"
-         u"<b><?= $name ?>$</b>\r\n<?php echo \"{$r['x']}\"; ?>\r\n<?php if ($x == \"a\") { ?>", 4, 2},
+         u"<b><?= $name ?><?= $n ?>$</b>\r\n<?php echo \"{$r['x']}\"; ?>\r\n<?php if ($x == \"a\") { ?>", 4, 2},
         {"JavaScript: commas and single quotes", 1,
-         u"document.write(\"<b>\", y, \"年</b>\");\r\nhtml += '<td>' + v + '</td>';",
+         u"document.write(\"<b>\", y, \"年</b>\");\r\ndocument.write('<td>' + v + '</td>');",
          u"<b><%= y %>年</b>\r\n<td><%= v %></td>", 2, 0},
         {"statements over lines, one kept whole", 1,
          u"out.println(\"<p>\" +\r\n    name + \"</p>\");\r\nfoo(a,\r\n  \"b\");\r\n/* out.println(\"x\");\r\n"
          u"  out.println(\"y\"); */",
          u"<p><%= name %></p>\r\n<% foo(a,\r\n  \"b\"); %>\r\n<% /* out.println(\"x\");\r\n"
          u"  out.println(\"y\"); */ %>", 1, 4},
-        {"VB's _", 2, u"Response.Write \"<p>\" & _\r\n  name & \"</p>\"", u"<p><%= name %></p>", 1, 0},
-        {"a head typed: other statements read as with both fields empty", 1,
+        {"a head typed: its stream's other heads read, others code", 1,
          u"out.print(\"<b>\");\r\nout.println(\"<td>\" + rs.getInt(\"p\"));\r\nsql = sql + \"x\";\r\nif (a) {\r\n"
          u"/*\r\nout.println(\"y\");\r\n*/",
-         u"<b>\r\n<td><%= rs.getInt(\"p\") %>\r\nx\r\n<% if (a) { %>\r\n<% /*\r\nout.println(\"y\");\r\n*/ %>",
-         3, 4, u"out.println(\"", u"\");"},
+         u"<b>\r\n<td><%= rs.getInt(\"p\") %>\r\n<% sql = sql + \"x\"; %>\r\n<% if (a) { %>\r\n"
+         u"<% /*\r\nout.println(\"y\");\r\n*/ %>",
+         2, 5, u"out.println(\"", u"\");"},
         {"VB.NET's + joins, a format, a scriptlet's statement", 2,
-         u"s = s + \"(id = '\" + Safe(x) + \"')\"\r\nsb.AppendFormat(\"<td>{0}{{{1}}}</td>\", a, b)\r\n"
-         u"<% Response.Write(\"<p>\") %>\r\nConsole.WriteLine(\"{0:N2}\", n)",
+         u"sb.Append(\"(id = '\" + Safe(x) + \"')\")\r\nsb.AppendFormat(\"<td>{0}{{{1}}}</td>\", a, b)\r\n"
+         u"<% sb.Append(\"<p>\") %>\r\nConsole.WriteLine(\"{0:N2}\", n)",
          u"(id = '<%= Safe(x) %>')\r\n<td><%= a %>{<%= b %>}</td>\r\n<p>\r\n<% Console.WriteLine(\"{0:N2}\", n) %>",
          3, 1},
     };
