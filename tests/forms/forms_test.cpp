@@ -48,7 +48,7 @@ class FormsTest : public QObject {
         frmReturn result(&main);
         frmAbout about;
         const char* classes[] = {"QLabel",      "QLineEdit",    "QLineEdit", "QPlainTextEdit",
-                                 "QPushButton", "QRadioButton", "QGroupBox"};
+                                 "QPushButton", "QRadioButton", "QGroupBox", "QLabel"};
         for (const forms::Form* form : {(forms::Form*)&main, (forms::Form*)&input,
                                         (forms::Form*)&result, (forms::Form*)&about}) {
             QWidget* window = static_cast<forms::QtForm&>(form->Native()).Widget();
