@@ -32,40 +32,30 @@ Kalvex|と～じ～る|button||||840 1920 2175 375
 Kalvex|…|label||||480 2400 3255 255
 編集結果([ctrl]+[c]でクリップボードへコピー)|編集結果|text|||[Esc]キー：閉じる|-
 EOF
-# Frames have no description; the readers give an empty one.
-readings=${readings//|-|/||}
+readings=${readings//|-|/||}  # frames have no description
 
-read_windows() {  # what the reader reads of every window now, a line each control
-  if ((${#wine[@]})); then
-    "${wine[@]}" "$KALVEX_MSAA_PROBE" "$@" | tr -d '\r'
-  else
-    /usr/bin/python3 "$here/atspi_read.py" "$@" Kalvex
-  fi
+read_windows() {  # [focus]: what the reader reads of every window now, or of the focus
+  if ((${#wine[@]})); then "${wine[@]}" "$KALVEX_MSAA_PROBE" "$@" | tr -d '\r'
+  else /usr/bin/python3 "$here/atspi_read.py" "$@" Kalvex; fi
 }
-
-# Each row read once, and nothing else read: as the table says, and at its place at this DPI.
+# Each row read once and nothing else; on Kalvex.exe at its place at this DPI.
 compare_readings() {  # ACTUAL
   awk -F'|' -v dpi="$dpi" -v wine="${#wine[@]}" '
     function px(t) { return int((t * dpi + 720) / 1440) }
-    NR == FNR { want[NR] = $0; n = NR; next }
-    { got[FNR] = $0; m = FNR }
+    NR == FNR { want[++n] = $0; next }
+    { got[++m] = $0 }
     END {
-      bad = 0
       for (i = 1; i <= n; i++) {
         split(want[i], w, "|"); found = 0
         for (j = 1; j <= m && !found; j++) {
-          if (used[j]) continue
           split(got[j], g, "|")
-          if (w[1] != g[1] || (w[2] != g[2] && w[2] != "…") || w[3] != g[3] || w[4] != g[4] ||
-              w[5] != g[5] || w[6] != g[6]) continue
+          same = w[1] "|" w[3] "|" w[4] "|" w[5] "|" w[6] == g[1] "|" g[3] "|" g[4] "|" g[5] "|" g[6]
+          if (used[j] || !same || (w[2] != g[2] && w[2] != "…")) continue
           found = used[j] = 1
-          if (!wine || w[7] == "-") continue
           split(w[7], t, " "); split(g[7], p, " ")
-          grows = w[3] == "label" || w[3] == "link" || w[3] == "option"
-          if (p[1] != px(t[1]) || p[3] != px(t[3]) ||
-              (!grows && (p[2] != px(t[2]) || p[4] != px(t[4]))) || (grows && p[4] < px(t[4]))) {
-            print "at " g[7] ", not " px(t[1]) " " px(t[2]) " " px(t[3]) " " px(t[4]) ": " want[i]; bad = 1
-          }
+          grows = w[3] ~ /label|link|option/
+          if (wine && w[7] != "-" && (p[1] != px(t[1]) || p[3] != px(t[3]) || p[4] < px(t[4]) ||
+              (!grows && (p[2] != px(t[2]) || p[4] != px(t[4]))))) { print "at " g[7] ": " want[i]; bad = 1 }
         }
         if (!found) { print "not read: " want[i]; bad = 1 }
       }
@@ -73,10 +63,7 @@ compare_readings() {  # ACTUAL
       exit bad
     }' <(printf '%s\n' "$readings") "$1"
 }
-
-# The main, input and About windows, then the result window; every row, compared.
-# A screen reader's start on Linux: a session bus, and the accessibility bus told it is wanted,
-# before the program starts.
+# A screen reader's start on Linux: a session bus, and the accessibility bus told it is wanted.
 reader_bus() {
   ((${#wine[@]} == 0)) && [[ -z ${reader_bus_pid:-} ]] || return 0
   { read -r bus; read -r reader_bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
@@ -86,62 +73,54 @@ reader_bus() {
     string:org.a11y.Status string:IsEnabled variant:boolean:true
 }
 
+# The main, input and About windows, then the result window.
 reading_check() {
   reader_bus
   start
   about=$(open_about)
-  [[ -n $about ]] || fail "no About box"
   read_windows >"$work/read"
   activate "$about"
   xdotool key Return  # と～じ～る has the focus first, not the link
-  gone_id "$about" || fail "Enter in the About box left it open"
   activate "$main"
   xdotool key Return
   find_window '編集結果' >/dev/null || fail "no result window"
   sleep 0.5
   read_windows | grep '^編集結果' >>"$work/read"
   xdotool key Escape
-  gone '編集結果' || fail "Esc left the result window open"
   compare_readings "$work/read" >"$work/misread" || fail "what a screen reader reads:
 $(<"$work/misread")"
+  (($(xdotool search --onlyvisible --name '^Kalvex$' | wc -l) == 1)) || fail "Enter left the About box open"
   stop "after reading"
   ok "what a screen reader reads of every window"
 }
-gone_id() { for _ in $(seq 50); do xdotool getwindowname "$1" >/dev/null 2>&1 || return 0; sleep 0.1; done; return 1; }
 
 focus_is() {  # NAME|ROLE WHEN: the control a reader says has the focus
   local got
-  for _ in $(seq 20); do
-    got=$(read_windows focus | head -n1)
-    [[ $got == "$1" ]] && return 0
-    sleep 0.1
-  done
+  for _ in $(seq 20); do got=$(read_windows focus | head -n1); [[ $got == "$1" ]] && return 0; sleep 0.1; done
   fail "the focus is on $got, not $1, $2"
 }
-tab_ring() {  # KEY WHEN STOPS...: the focus after each key, round to the first stop again
-  local key=$1 when=$2 stop
-  shift 2
-  focus_is "$1" "$when"
-  for stop in "${@:2}" "$1"; do
-    xdotool key "$key"
-    pause
-    focus_is "$stop" "$when"
-  done
+keys_focus() {  # KEYS NAME|ROLE WHEN
+  xdotool key $1
+  pause
+  focus_is "$2" "$3"
 }
 no_result() { ! timeout 1 xdotool search --sync --onlyvisible --name '編集結果' >/dev/null; }
 
 keyboard_walk() {
-  local opened=$work/opened head='前に追加|text' tab0='Tab（前に追加）|button'
-  local tail='後ろに追加|text' tab1='Tab（後ろに追加）|button' none='変換なし|option'
-  local text='変換するテキスト|text' vb='["] ⇒ [""] （VB,ASP向け）|option' java='["] ⇒ [\"]  [\]⇒[\\]（C,JAVA向け）|option'
-  touch "$opened"
+  local head='前に追加|text' tab0='Tab（前に追加）|button' tail='後ろに追加|text'
+  local tab1='Tab（後ろに追加）|button' none='変換なし|option' text='変換するテキスト|text'
+  local vb='["] ⇒ [""] （VB,ASP向け）|option' java='["] ⇒ [\"]  [\]⇒[\\]（C,JAVA向け）|option'
+  local stop before link
   reader_bus
+  touch "$work/opened"
   PATH=$work/bin:$PATH start
-  # The Tab order at the start, every field empty and the column fields greyed; Shift+Tab back.
-  tab_ring Tab "at the start" "$head" "$tab0" "$tail" "$tab1" "$none" '編集|button' '終了|button'
-  xdotool key shift+Tab
-  focus_is '終了|button' "after Shift+Tab from the head string"
-  # Enter on a Tab button presses it, not 編集; with the strings filled both column fields open.
+  # The Tab order at the start (every field empty, the column fields greyed), Shift+Tab round it;
+  # Enter on a Tab button presses it, not 編集; then with both strings filled.
+  focus_is "$head" "at the start"
+  for stop in "$tab0" "$tail" "$tab1" "$none" '編集|button' '終了|button' "$head"; do
+    keys_focus Tab "$stop" "at the start"
+  done
+  keys_focus shift+Tab '終了|button' "by Shift+Tab from the head string"
   xdotool key Tab Tab Return
   no_result || fail "Enter on a Tab button ran 編集"
   xdotool key shift+Tab shift+Tab End  # the head column field is open now
@@ -149,68 +128,52 @@ keyboard_walk() {
   xdotool key Tab Tab Tab
   xdotool type --delay 20 '>'
   xdotool key shift+Tab shift+Tab shift+Tab
-  tab_ring Tab "with the strings filled" "$head" '前に追加の開始桁|text' "$tab0" "$tail" \
-    '後ろに追加の開始桁|text' "$tab1" "$none" '編集|button' '終了|button'
-  # The options by each arrow key: a choice by key offers the input box's tab item, or greys it,
-  # as a click does. F6 to the input window, its menu by Shift+F10, the item by its letter.
-  xdotool key Tab Tab Tab Tab Tab Tab
-  local key want
-  for step in "Down|$vb" "Right|$java" "Up|$vb" "Left|$none"; do
-    key=${step%%|*} want=${step#*|}
-    xdotool key "$key"
-    focus_is "$want" "after $key among the options"
-    [[ $key == Down || $key == Left ]] || continue
-    xdotool key F6
-    focus_is "$text" "after F6"
-    xdotool key shift+F10
-    sleep 0.7
-    xdotool key b
-    if [[ $key == Down ]]; then
+  for stop in '前に追加の開始桁|text' "$tab0" "$tail" '後ろに追加の開始桁|text' "$tab1" "$none" \
+    '編集|button' '終了|button' "$head"; do
+    keys_focus Tab "$stop" "with the strings filled"
+  done
+  keys_focus "Tab Tab Tab Tab Tab Tab" "$none" "with the strings filled"
+  # The options by each arrow key. A choice by key offers the input box's tab item, or greys it,
+  # as a click does: F6 to the input window, its menu by Shift+F10, the item by its letter.
+  for stop in "Down|$vb" "Right|$java" "Up|$vb" "Left|$none"; do
+    keys_focus "${stop%%|*}" "${stop#*|}" "after ${stop%%|*} among the options"
+    [[ $stop == Right* || $stop == Up* ]] && continue
+    keys_focus F6 "$text" "after F6"
+    xdotool key shift+F10 sleep 0.7 key b
+    if [[ $stop == Down* ]]; then
       find_window '編集結果' >/dev/null || fail "the tab item is greyed after Down chose VB"
       xdotool key Escape  # back to the main window, which the result window belongs to
-      gone '編集結果' || fail "Esc left the result window open"
     else
       no_result || fail "the tab item is offered after Left chose 変換なし"
       xdotool key Escape shift+F6  # the menu closed where the letter left it open
     fi
-    focus_is "$want" "back in the main window"
+    focus_is "${stop#*|}" "back in the main window"
   done
   # F6 to the input window, a tab typed there, F6 back, Enter, the result copied, Esc.
-  xdotool key F6
-  focus_is "$text" "after F6"
+  keys_focus F6 "$text" "after F6"
   xdotool type --delay 20 'a'
   xdotool key Tab
   xdotool type --delay 20 'b"'
-  xdotool key F6
-  focus_is "$none" "back in the main window by F6"
+  keys_focus F6 "$none" "back in the main window by F6"
   xdotool key Return
   expect "編集 by the keyboard alone" "$(printf '\t<a\tb">%s' "$eol" | hex)" \
     "$(copy_result "$(find_window '編集結果')" "by the keyboard")"
   focus_is "$none" "after the result window"
   # The About box: と～じ～る first, Tab to the address, which Enter and Space open; と～じ～る closes.
-  local before
-  before=$(wc -l <"$opened")
-  xdotool key alt+h Return
-  sleep 0.5
-  focus_is 'と～じ～る|button' "in the About box"
+  before=$(wc -l <"$work/opened")
+  keys_focus "alt+h Return" 'と～じ～る|button' "in the About box"
   xdotool key Tab
-  local link
-  sleep 0.3
+  pause
   link=$(read_windows focus)
   [[ $link == http*'|link' ]] || fail "Tab in the About box goes to $link, not the address"
   xdotool key Return space
-  for _ in $(seq 50); do (($(wc -l <"$opened") == before + 2)) && break; sleep 0.1; done
+  for _ in $(seq 50); do (($(wc -l <"$work/opened") == before + 2)) && break; sleep 0.1; done
   # (wine's browser adds a slash to an address that ends in its host)
-  [[ $(tail -n2 "$opened" | sed 's|/$||' | sort -u) == "${link%|link}" ]] ||
-    fail "Enter and Space on the address opened: $(tail -n+$((before + 1)) "$opened")"
-  xdotool key shift+Tab Return
-  sleep 0.5
-  (($(xdotool search --onlyvisible --name '^Kalvex$' | wc -l) == 1)) || fail "と～じ～る by Enter left the About box open"
+  [[ $(tail -n2 "$work/opened" | sed 's|/$||' | sort -u) == "${link%|link}" ]] ||
+    fail "Enter and Space on the address opened: $(tail -n+$((before + 1)) "$work/opened")"
+  keys_focus "shift+Tab Return" "$none" "after と～じ～る"
   # Enter on 終了 ends the program.
-  activate "$main"
-  focus_is "$none" "back from the About box"
-  xdotool key Tab Tab
-  focus_is '終了|button' "before Enter on 終了"
+  keys_focus "Tab Tab" '終了|button' "before Enter on 終了"
   xdotool key Return
   for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$app" 2>/dev/null && fail "Enter on 終了 did not end the program"

@@ -1,8 +1,8 @@
 // What a screen reader on Windows reads of the program's windows, through MSAA from another
-// process: a line per control of every visible window, as the AT-SPI reader prints them on Linux:
+// process, a line per control of every visible window, as the AT-SPI reader prints them:
 //   window|name|role|label|group|description|left top width height (client pixels)
-// The label is the static before the control in z-order whose text names it (the system's rule);
-// the group is the nearest group box before it in z-order that holds it, as screen readers find it.
+// The label is a static before the control in z-order whose text names it (the system's rule);
+// the group the nearest group box before it that holds it, as screen readers find it.
 // With "focus": name|role of the control that has the keyboard focus.
 #include <windows.h>
 // After <windows.h>.
@@ -27,22 +27,15 @@ std::wstring Taken(BSTR text) {
 }
 
 std::wstring Caption(HWND hwnd) {
-    wchar_t text[512] = {};
+    wchar_t text[512] = {}, cls[64] = {};
     GetWindowTextW(hwnd, text, 512);
+    GetClassNameW(hwnd, cls, 64);
     std::wstring caption(text);
     if (const auto at = caption.find(L'&'); at != caption.npos) caption.erase(at, 1);
-    return caption;
+    return std::wstring(cls) + L'|' + caption;  // the class, then the text
 }
 
-bool IsClass(HWND hwnd, const wchar_t* name) {
-    wchar_t cls[64] = {};
-    GetClassNameW(hwnd, cls, 64);
-    return lstrcmpiW(cls, name) == 0;
-}
-
-bool IsGroupBox(HWND hwnd) {
-    return IsClass(hwnd, L"Button") && (GetWindowLongW(hwnd, GWL_STYLE) & 0xF) == BS_GROUPBOX;
-}
+std::wstring TextOf(HWND hwnd) { return Caption(hwnd).substr(Caption(hwnd).find(L'|') + 1); }
 
 RECT ClientRect(HWND control) {
     RECT at{};
@@ -51,70 +44,58 @@ RECT ClientRect(HWND control) {
     return at;
 }
 
-const char* RoleWord(LONG role) {
-    switch (role) {
-        case ROLE_SYSTEM_STATICTEXT: return "label";
-        case ROLE_SYSTEM_TEXT: return "text";
-        case ROLE_SYSTEM_PUSHBUTTON: return "button";
-        case ROLE_SYSTEM_RADIOBUTTON: return "option";
-        case ROLE_SYSTEM_GROUPING: return "group";
-        case ROLE_SYSTEM_LINK: return "link";
-    }
-    return "other";
-}
-
-struct Read {
-    std::wstring name, description;
-    const char* role = "other";
-};
-
-Read ReadOf(HWND control) {
-    Read read;
+// name|role|description, as the control's own MSAA object gives them
+std::wstring Read(HWND control) {
     IAccessible* reader = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(&reader))))
-        return read;
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr, description = nullptr;
-    VARIANT role{};
-    reader->get_accName(self, &name);
-    reader->get_accDescription(self, &description);
-    reader->get_accRole(self, &role);
-    reader->Release();
-    read.name = Taken(name);
-    read.description = Taken(description);
-    if (role.vt == VT_I4) read.role = RoleWord(role.lVal);
-    return read;
+    std::wstring name, description, role = L"other";
+    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&reader)))) {
+        VARIANT self{}, number{};
+        self.vt = VT_I4;
+        BSTR got = nullptr;
+        reader->get_accName(self, &got);
+        name = Taken(got);
+        got = nullptr;
+        reader->get_accDescription(self, &got);
+        description = Taken(got);
+        reader->get_accRole(self, &number);
+        const struct { LONG role; const wchar_t* word; } words[] = {
+            {ROLE_SYSTEM_STATICTEXT, L"label"}, {ROLE_SYSTEM_TEXT, L"text"},
+            {ROLE_SYSTEM_PUSHBUTTON, L"button"}, {ROLE_SYSTEM_RADIOBUTTON, L"option"},
+            {ROLE_SYSTEM_GROUPING, L"group"}, {ROLE_SYSTEM_LINK, L"link"}};
+        for (const auto& w : words)
+            if (number.vt == VT_I4 && number.lVal == w.role) role = w.word;
+        reader->Release();
+    }
+    return name + L'|' + role + L'|' + description;
 }
 
-void Print(const std::wstring& window, HWND control) {
-    const Read read = ReadOf(control);
-    const std::wstring& spoken = read.name;
-    std::wstring label, group;
+void Print(HWND window, HWND control) {
+    const std::wstring read = Read(control), name = read.substr(0, read.find(L'|'));
     const RECT at = ClientRect(control);
-    for (HWND before = GetWindow(control, GW_HWNDPREV); before;
-         before = GetWindow(before, GW_HWNDPREV)) {
-        if (label.empty() && IsClass(before, L"Static") && !IsClass(control, L"Static") &&
-            Caption(before) == spoken)
-            label = spoken;
+    std::wstring label, group;
+    for (HWND before = control; (before = GetWindow(before, GW_HWNDPREV));) {
         const RECT frame = ClientRect(before);
-        if (group.empty() && IsGroupBox(before) && at.left >= frame.left &&
+        if (label.empty() && Caption(before) == L"Static|" + name &&
+            Caption(control).rfind(L"Static|", 0) != 0)
+            label = name;
+        if (group.empty() && (GetWindowLongW(before, GWL_STYLE) & 0xF) == BS_GROUPBOX &&
+            Caption(before).rfind(L"Button|", 0) == 0 && at.left >= frame.left &&
             at.right <= frame.right && at.top >= frame.top && at.bottom <= frame.bottom)
-            group = Caption(before);
+            group = TextOf(before);
     }
-    std::printf("%s|%s|%s|%s|%s|%s|%ld %ld %ld %ld\n", Utf8(window).c_str(), Utf8(spoken).c_str(),
-                read.role, Utf8(label).c_str(), Utf8(group).c_str(),
-                Utf8(read.description).c_str(), at.left, at.top, at.right - at.left,
-                at.bottom - at.top);
+    const std::size_t role = read.find(L'|') + 1, description = read.find(L'|', role) + 1;
+    std::printf("%s|%s|%s|%s|%s|%ld %ld %ld %ld\n", Utf8(TextOf(window)).c_str(),
+                Utf8(read.substr(0, description - 1)).c_str(), Utf8(label).c_str(),
+                Utf8(group).c_str(), Utf8(read.substr(description)).c_str(), at.left, at.top,
+                at.right - at.left, at.bottom - at.top);
 }
 
 BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
-    if (IsWindowVisible(window) && IsClass(window, L"KalvexForm"))
+    if (IsWindowVisible(window) && Caption(window).rfind(L"KalvexForm|", 0) == 0)
         for (HWND control = GetWindow(window, GW_CHILD); control;
              control = GetWindow(control, GW_HWNDNEXT))
-            Print(Caption(window), control);
+            Print(window, control);
     return TRUE;
 }
 
@@ -126,12 +107,11 @@ int main(int argc, char** argv) {
         GUITHREADINFO info{};
         info.cbSize = sizeof(info);
         GetGUIThreadInfo(GetWindowThreadProcessId(GetForegroundWindow(), nullptr), &info);
-        const Read read = ReadOf(info.hwndFocus);
-        std::printf("%s|%s\n", Utf8(read.name).c_str(), info.hwndFocus ? read.role : "none");
+        const std::wstring read = Read(info.hwndFocus);
+        std::printf("%s\n", Utf8(read.substr(0, read.rfind(L'|'))).c_str());
     } else {
         EnumWindows(PrintWindow, 0);
     }
     std::fflush(stdout);
-    CoUninitialize();
     return 0;
 }
