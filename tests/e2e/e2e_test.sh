@@ -332,7 +332,7 @@ lines_of() {  # TEXT HEAD TAIL [SPACES]: 編集's output without escaping, as th
 # At another DPI only the sizes are checked: those above, and every control's through the reader.
 source "$here/reading.sh"
 if ((dpi != 96)); then
-  reading_check
+  reading_and_keys
   echo "e2e: $passed passed, 0 failed"
   exit 0
 fi
@@ -444,9 +444,6 @@ ok "pasting"
 
 # --- Everyday behaviours, each read back as the user would ------------------------------------
 t=$'\t'
-mkdir -p "$work/bin"
-printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened" >"$work/bin/xdg-open"
-chmod +x "$work/bin/xdg-open"
 PATH=$work/bin:$PATH start
 
 # A Tab button appends one tab each time and enables its string's column field.
@@ -712,7 +709,6 @@ stop "after the context menu"
 ok "逆変換, 変換前チェック and the opt-in escapes from the context menu"
 
 # --- What a screen reader reads; every window by the keyboard alone ----------------------------
-reading_check
-keyboard_walk
+reading_and_keys
 
 echo "e2e: $passed passed, 0 failed"

@@ -1,15 +1,10 @@
-// The forms runtime on Qt: every window built from its tables, a form's life, the text boxes' own
-// behaviour, large texts and the fixed-pitch face.
+// The forms runtime on Qt: a form's life, the text boxes' own behaviour, large texts and the
+// fixed-pitch face. (What each window holds is read by a screen reader's interface in the e2e
+// session.)
 #include <QFontMetrics>
-#include <QMenu>
-#include <QMenuBar>
-#include <QRadioButton>
 
-#include "about/frmAbout.h"
 #include "forms/Guard.h"
-#include "forms/Rules.h"
 #include "tests/Session.h"
-#include "text_windows/frmReturn.h"
 
 namespace {
 
@@ -22,75 +17,17 @@ constexpr forms::Control kProbeControls[] = {
 class Probe : public forms::Form {
   public:
     Probe() : forms::Form(kProbe, kProbeControls, {}) {}
-    static inline int loads = 0, unloads = 0;  // of every probe
     forms::Ctl Box() const { return C("txtBox"); }
     void FailOnChange() {
         OnChange("txtBox", [] { throw std::runtime_error("a handler that fails"); });
     }
-
-  protected:
-    void Form_Load() override { ++loads; }
-    void Form_Unload() override { ++unloads; }
 };
-
-using forms::Kind;
 
 }  // namespace
 
 class FormsTest : public QObject {
     Q_OBJECT
   private slots:
-    // Each window as the program builds it holds what its tables say: a widget of its kind in
-    // its frame at its place, and every menu item where it shows.
-    void everyWindowIsBuiltFromItsTables() {
-        frmKalvex main;
-        frmText input(&main, [](TextCommand) {});
-        frmReturn result(&main);
-        frmAbout about;
-        const char* classes[] = {"QLabel",      "QLineEdit",    "QLineEdit", "QPlainTextEdit",
-                                 "QPushButton", "QRadioButton", "QGroupBox", "QLabel"};
-        for (const forms::Form* form : {(forms::Form*)&main, (forms::Form*)&input,
-                                        (forms::Form*)&result, (forms::Form*)&about}) {
-            QWidget* window = static_cast<forms::QtForm&>(form->Native()).Widget();
-            for (const forms::Control& design : form->Controls()) {
-                auto* widget = window->findChild<QWidget*>(QString::fromUtf8(design.name));
-                QVERIFY2(widget && widget->inherits(classes[int(design.kind)]), design.name.data());
-                QCOMPARE(widget->parentWidget()->objectName(), QString::fromUtf8(design.frame));
-                const QRect at = forms::ToQRect(forms::Px(design.at));
-                QCOMPARE(widget->x(), at.x());
-                QCOMPARE(widget->width(), at.width());
-                if (design.kind != Kind::Label && design.kind != Kind::Option)
-                    QCOMPARE(widget->geometry(), at);
-            }
-            for (const forms::MenuItem& item : form->Menus()) {
-                QObject* made = window->findChild<QObject*>(QString::fromUtf8(item.name));
-                QVERIFY2(made, item.name.data());
-                const auto place = forms::PlaceOf(item, form->Menus(), form->Controls());
-                if (place == forms::MenuPlace::Menu) QVERIFY(qobject_cast<QMenu*>(made));
-                if (place == forms::MenuPlace::OnBar || place == forms::MenuPlace::Menu)
-                    QVERIFY(qobject_cast<QMenuBar*>(made->parent()));
-                else
-                    QCOMPARE(made->parent()->objectName(), QString::fromUtf8(item.menu));
-            }
-        }
-    }
-
-    void aFormLivesFromFirstUseUntilClosed() {
-        Probe::loads = Probe::unloads = 0;
-        forms::FormSlot<Probe> slot;
-        Probe* first = slot.Get();
-        QCOMPARE(slot.Get(), first);
-        QCOMPARE(Probe::loads, 1);
-        QVERIFY(!Find("frmProbe"));  // loaded, not shown
-        QObject scope;
-        WhenModal<QWidget>(&scope, "frmProbe", [](QWidget* w) { w->close(); });
-        first->ShowModal();  // returns once closed
-        QCOMPARE(Probe::unloads, 1);
-        QVERIFY(!slot.Existing());
-        slot.Get();
-        QCOMPARE(Probe::loads, 2);
-    }
-
     // A handler that fails is dropped with the alert; what the user typed stays.
     void aFailingHandlerAlertsAndKeepsTheText() {
         static int alerts = 0;

@@ -13,89 +13,78 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    std::string out(text.size() * 3 + 1, '\0');
-    out.resize(std::size_t(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()),
+std::string Text(HWND hwnd, bool cls = false) {  // its text without "&", or its class
+    wchar_t text[512] = {};
+    cls ? GetClassNameW(hwnd, text, 512) : GetWindowTextW(hwnd, text, 512);
+    std::wstring wide(text);
+    if (const auto at = wide.find(L'&'); at != wide.npos && !cls) wide.erase(at, 1);
+    std::string out(wide.size() * 3 + 1, '\0');
+    out.resize(std::size_t(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()),
                                                out.data(), int(out.size()), nullptr, nullptr)));
     return out;
 }
 
-std::wstring Taken(BSTR text) {
-    std::wstring out = text ? std::wstring(text, SysStringLen(text)) : L"";
+std::string Utf8(BSTR text) {
+    std::string out(SysStringLen(text) * 3 + 1, '\0');
+    out.resize(std::size_t(WideCharToMultiByte(CP_UTF8, 0, text ? text : L"",
+                                               int(SysStringLen(text)), out.data(),
+                                               int(out.size()), nullptr, nullptr)));
     SysFreeString(text);
     return out;
 }
 
-std::wstring Caption(HWND hwnd) {
-    wchar_t text[512] = {}, cls[64] = {};
-    GetWindowTextW(hwnd, text, 512);
-    GetClassNameW(hwnd, cls, 64);
-    std::wstring caption(text);
-    if (const auto at = caption.find(L'&'); at != caption.npos) caption.erase(at, 1);
-    return std::wstring(cls) + L'|' + caption;  // the class, then the text
+// name, role, description, as the control's own MSAA object gives them
+void Read(HWND control, std::string& name, const char*& role, std::string& description) {
+    IAccessible* reader = nullptr;
+    role = "other";
+    if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&reader))))
+        return;
+    VARIANT self{}, number{};
+    self.vt = VT_I4;
+    BSTR got[2] = {};
+    reader->get_accName(self, &got[0]);
+    reader->get_accDescription(self, &got[1]);
+    reader->get_accRole(self, &number);
+    reader->Release();
+    name = Utf8(got[0]), description = Utf8(got[1]);
+    const std::pair<LONG, const char*> words[] = {
+        {ROLE_SYSTEM_STATICTEXT, "label"}, {ROLE_SYSTEM_TEXT, "text"},
+        {ROLE_SYSTEM_PUSHBUTTON, "button"}, {ROLE_SYSTEM_RADIOBUTTON, "option"},
+        {ROLE_SYSTEM_GROUPING, "group"},    {ROLE_SYSTEM_LINK, "link"}};
+    for (const auto& [number_, word] : words)
+        if (number.vt == VT_I4 && number.lVal == number_) role = word;
 }
 
-std::wstring TextOf(HWND hwnd) { return Caption(hwnd).substr(Caption(hwnd).find(L'|') + 1); }
-
-RECT ClientRect(HWND control) {
+RECT Place(HWND control) {
     RECT at{};
     GetWindowRect(control, &at);
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&at), 2);
     return at;
 }
 
-// name|role|description, as the control's own MSAA object gives them
-std::wstring Read(HWND control) {
-    IAccessible* reader = nullptr;
-    std::wstring name, description, role = L"other";
-    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                             reinterpret_cast<void**>(&reader)))) {
-        VARIANT self{}, number{};
-        self.vt = VT_I4;
-        BSTR got = nullptr;
-        reader->get_accName(self, &got);
-        name = Taken(got);
-        got = nullptr;
-        reader->get_accDescription(self, &got);
-        description = Taken(got);
-        reader->get_accRole(self, &number);
-        const struct { LONG role; const wchar_t* word; } words[] = {
-            {ROLE_SYSTEM_STATICTEXT, L"label"}, {ROLE_SYSTEM_TEXT, L"text"},
-            {ROLE_SYSTEM_PUSHBUTTON, L"button"}, {ROLE_SYSTEM_RADIOBUTTON, L"option"},
-            {ROLE_SYSTEM_GROUPING, L"group"}, {ROLE_SYSTEM_LINK, L"link"}};
-        for (const auto& w : words)
-            if (number.vt == VT_I4 && number.lVal == w.role) role = w.word;
-        reader->Release();
-    }
-    return name + L'|' + role + L'|' + description;
-}
-
-void Print(HWND window, HWND control) {
-    const std::wstring read = Read(control), name = read.substr(0, read.find(L'|'));
-    const RECT at = ClientRect(control);
-    std::wstring label, group;
-    for (HWND before = control; (before = GetWindow(before, GW_HWNDPREV));) {
-        const RECT frame = ClientRect(before);
-        if (label.empty() && Caption(before) == L"Static|" + name &&
-            Caption(control).rfind(L"Static|", 0) != 0)
-            label = name;
-        if (group.empty() && (GetWindowLongW(before, GWL_STYLE) & 0xF) == BS_GROUPBOX &&
-            Caption(before).rfind(L"Button|", 0) == 0 && at.left >= frame.left &&
-            at.right <= frame.right && at.top >= frame.top && at.bottom <= frame.bottom)
-            group = TextOf(before);
-    }
-    const std::size_t role = read.find(L'|') + 1, description = read.find(L'|', role) + 1;
-    std::printf("%s|%s|%s|%s|%s|%ld %ld %ld %ld\n", Utf8(TextOf(window)).c_str(),
-                Utf8(read.substr(0, description - 1)).c_str(), Utf8(label).c_str(),
-                Utf8(group).c_str(), Utf8(read.substr(description)).c_str(), at.left, at.top,
-                at.right - at.left, at.bottom - at.top);
-}
-
 BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
-    if (IsWindowVisible(window) && Caption(window).rfind(L"KalvexForm|", 0) == 0)
-        for (HWND control = GetWindow(window, GW_CHILD); control;
-             control = GetWindow(control, GW_HWNDNEXT))
-            Print(window, control);
+    if (!IsWindowVisible(window) || Text(window, true) != "KalvexForm") return TRUE;
+    for (HWND control = GetWindow(window, GW_CHILD); control;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        std::string name, description, label, group;
+        const char* role;
+        Read(control, name, role, description);
+        const RECT at = Place(control);
+        for (HWND before = control; (before = GetWindow(before, GW_HWNDPREV));) {
+            const RECT frame = Place(before);
+            if (label.empty() && Text(before, true) == "Static" && Text(before) == name &&
+                Text(control, true) != "Static")
+                label = name;
+            if (group.empty() && Text(before, true) == "Button" &&
+                (GetWindowLongW(before, GWL_STYLE) & 0xF) == BS_GROUPBOX && at.left >= frame.left &&
+                at.right <= frame.right && at.top >= frame.top && at.bottom <= frame.bottom)
+                group = Text(before);
+        }
+        std::printf("%s|%s|%s|%s|%s|%s|%ld %ld %ld %ld\n", Text(window).c_str(), name.c_str(), role,
+                    label.c_str(), group.c_str(), description.c_str(), at.left, at.top,
+                    at.right - at.left, at.bottom - at.top);
+    }
     return TRUE;
 }
 
@@ -107,8 +96,10 @@ int main(int argc, char** argv) {
         GUITHREADINFO info{};
         info.cbSize = sizeof(info);
         GetGUIThreadInfo(GetWindowThreadProcessId(GetForegroundWindow(), nullptr), &info);
-        const std::wstring read = Read(info.hwndFocus);
-        std::printf("%s\n", Utf8(read.substr(0, read.rfind(L'|'))).c_str());
+        std::string name, description;
+        const char* role;
+        Read(info.hwndFocus, name, role, description);
+        std::printf("%s|%s\n", name.c_str(), role);
     } else {
         EnumWindows(PrintWindow, 0);
     }
