@@ -1,6 +1,6 @@
 // What a screen reader reads of a control on Win32: the system's own object for it, with the
 // name its row gives where the system's rule (its caption, or the label before it in z-order)
-// cannot say it, its tooltip as its description, and its kind's role.
+// cannot say it, its tooltip as its description, and its kind's role; a link can be followed.
 #include <oleacc.h>
 
 #include "forms/Guard.h"
@@ -42,7 +42,7 @@ class Reading final : public IAccessible {
   public:
     Reading(IAccessible* system, const NativeControl& control)
         : system_(system), name_(control.design->accessibleName), tip_(control.tip),
-          role_(RoleOf(BehaviourOf(control.kind).role)) {}
+          role_(RoleOf(BehaviourOf(control.kind).role)), hwnd_(control.hwnd), id_(control.id) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) ||
@@ -78,6 +78,25 @@ class Reading final : public IAccessible {
         return S_OK;
     }
 
+    // A link is followed as by a click.
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+        const HRESULT got = system_->get_accState(child, state);
+        if (IsSelf(child) && role_ == ROLE_SYSTEM_LINK && state->vt == VT_I4)
+            state->lVal |= STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE;
+        return got;
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+        if (!IsSelf(child) || role_ != ROLE_SYSTEM_LINK)
+            return system_->get_accDefaultAction(child, action);
+        return Text(u"ジャンプ", action);
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        if (!IsSelf(child) || role_ != ROLE_SYSTEM_LINK) return system_->accDoDefaultAction(child);
+        if (!IsWindow(hwnd_)) return E_FAIL;
+        PostMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(id_, STN_CLICKED), LPARAM(hwnd_));
+        return S_OK;
+    }
+
     // clang-format off
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return system_->GetTypeInfoCount(n); }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return system_->GetTypeInfo(i, l, t); }
@@ -87,18 +106,15 @@ class Reading final : public IAccessible {
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* n) override { return system_->get_accChildCount(n); }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT c, IDispatch** p) override { return system_->get_accChild(c, p); }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT c, BSTR* v) override { return system_->get_accValue(c, v); }
-    HRESULT STDMETHODCALLTYPE get_accState(VARIANT c, VARIANT* s) override { return system_->get_accState(c, s); }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT c, BSTR* h) override { return system_->get_accHelp(c, h); }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* f, VARIANT c, LONG* t) override { return system_->get_accHelpTopic(f, c, t); }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT c, BSTR* k) override { return system_->get_accKeyboardShortcut(c, k); }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* c) override { return system_->get_accFocus(c); }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* c) override { return system_->get_accSelection(c); }
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT c, BSTR* a) override { return system_->get_accDefaultAction(c, a); }
     HRESULT STDMETHODCALLTYPE accSelect(LONG f, VARIANT c) override { return system_->accSelect(f, c); }
     HRESULT STDMETHODCALLTYPE accLocation(LONG* x, LONG* y, LONG* w, LONG* h, VARIANT c) override { return system_->accLocation(x, y, w, h, c); }
     HRESULT STDMETHODCALLTYPE accNavigate(LONG d, VARIANT s, VARIANT* e) override { return system_->accNavigate(d, s, e); }
     HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* c) override { return system_->accHitTest(x, y, c); }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT c) override { return system_->accDoDefaultAction(c); }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT c, BSTR n) override { return system_->put_accName(c, n); }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT c, BSTR v) override { return system_->put_accValue(c, v); }
     // clang-format on
@@ -109,6 +125,8 @@ class Reading final : public IAccessible {
     IAccessible* system_;
     std::u16string name_, tip_;
     LONG role_;
+    HWND hwnd_;
+    int id_;
     LONG references_ = 1;
 };
 

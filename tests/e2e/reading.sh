@@ -1,12 +1,10 @@
-# What a screen reader reads of every window, and every window walked by the keyboard alone.
-# Sourced by e2e_test.sh, whose helpers it uses (start, find_window, activate, copy_result...).
+# What a screen reader reads of every window, and every window walked by the keyboard alone:
+# sourced by e2e_test.sh, whose helpers it uses.
 
-# Every control as a reader gets it: window|name|role|label|group|description, the same on both
-# builds (AT-SPI on Linux, MSAA under wine), then its design place in client twips (Kalvex.exe
-# only; "-" for boxes that fill their window; labels, links and options grow in height).
-# "…" stands for a maker's text.
+# Every control as a reader gets it, AT-SPI on Linux and MSAA under wine alike, "…" for a maker's
+# text; then its design place in client twips, for Kalvex.exe ("-" for a box filling its window).
 read -r -d '' readings <<'EOF' || true
-Kalvex|追加文字列|group|||-|120 120 4455 855
+Kalvex|追加文字列|group||||120 120 4455 855
 Kalvex|前に追加|label||追加文字列||240 428 735 135
 Kalvex|前に追加|text|前に追加|追加文字列|前に追加する文字列を指定してください|1080 360 2415 270
 Kalvex|前に追加の開始桁|text||追加文字列|前に追加する文字の開始桁数を指定できます|3480 360 495 270
@@ -15,7 +13,7 @@ Kalvex|後ろに追加|label||追加文字列||240 668 1215 135
 Kalvex|後ろに追加|text|後ろに追加|追加文字列|後ろに追加する文字列を追加してください|1080 600 2415 270
 Kalvex|後ろに追加の開始桁|text||追加文字列|後ろに追加する文字の開始桁数を指定できます|3480 600 495 270
 Kalvex|Tab（後ろに追加）|button||追加文字列|タブを追加します|3960 600 495 255
-Kalvex|エスケープ処理|group|||-|120 1080 4455 975
+Kalvex|エスケープ処理|group||||120 1080 4455 975
 Kalvex|変換なし|option||エスケープ処理|エスケープ処理を行いません|240 1320 975 165
 Kalvex|["] ⇒ [""] （VB,ASP向け）|option||エスケープ処理|ASP用エスケープ処理|240 1560 2175 165
 Kalvex|["] ⇒ [\"]  [\]⇒[\\]（C,JAVA向け）|option||エスケープ処理|JSP用エスケープ処理|240 1800 2895 165
@@ -32,8 +30,7 @@ Kalvex|と～じ～る|button||||840 1920 2175 375
 Kalvex|…|label||||480 2400 3255 255
 編集結果([ctrl]+[c]でクリップボードへコピー)|編集結果|text|||[Esc]キー：閉じる|-
 EOF
-readings=${readings//|-|/||}  # frames have no description
-# A stand-in for the desktop's handler of addresses, which notes what it was given.
+# A stand-in for the desktop's handler of addresses, noting what it was given.
 mkdir -p "$work/bin"
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
@@ -46,8 +43,7 @@ compare_readings() {  # ACTUAL: each row read once, nothing else; on Kalvex.exe,
   awk -F'|' -v dpi="$dpi" -v wine="${#wine[@]}" '
     function px(t) { return int((t * dpi + 720) / 1440) }
     function key(f) { return f[1] "|" f[3] "|" f[4] "|" f[5] "|" f[6] }
-    NR == FNR { want[++n] = $0; next }
-    { got[++m] = $0 }
+    NR == FNR { want[++n] = $0; next } { got[++m] = $0 }
     END {
       for (i = 1; i <= n; i++) {
         split(want[i], w, "|"); found = 0
@@ -66,9 +62,8 @@ compare_readings() {  # ACTUAL: each row read once, nothing else; on Kalvex.exe,
     }' <(printf '%s\n' "$readings") "$1"
 }
 focus_is() {  # NAME|ROLE WHEN: the control a reader says has the focus
-  local got
-  for _ in $(seq 20); do got=$(read_windows focus | head -n1); [[ $got == "$1" ]] && return 0; sleep 0.1; done
-  fail "the focus is on $got, not $1, $2"
+  for _ in $(seq 20); do focus=$(read_windows focus | head -n1); [[ $focus == "$1" ]] && return 0; sleep 0.1; done
+  fail "the focus is on $focus, not $1, $2"
 }
 keys_focus() { xdotool key $1; pause; focus_is "$2" "$3"; }  # KEYS NAME|ROLE WHEN
 no_result() { ! timeout 1 xdotool search --sync --onlyvisible --name '編集結果' >/dev/null; }
@@ -78,9 +73,8 @@ reading_and_keys() {
   local tab1='Tab（後ろに追加）|button' none='変換なし|option' text='変換するテキスト|text'
   local vb='["] ⇒ [""] （VB,ASP向け）|option' java='["] ⇒ [\"]  [\]⇒[\\]（C,JAVA向け）|option'
   if ((${#wine[@]} == 0)); then  # a screen reader's start: the accessibility bus wanted
-    { read -r bus; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-    pids+=("$bus_pid")
-    export DBUS_SESSION_BUS_ADDRESS=$bus
+    { read -r DBUS_SESSION_BUS_ADDRESS; read -r bus; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    pids+=("$bus") && export DBUS_SESSION_BUS_ADDRESS
     dbus-send --session --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
       string:org.a11y.Status string:IsEnabled variant:boolean:true
   fi
@@ -96,9 +90,7 @@ reading_and_keys() {
   open_about >/dev/null
   read_windows >"$work/read"
   focus_is 'と～じ～る|button' "in the About box"
-  xdotool key Tab
-  pause
-  link=$(read_windows focus)
+  link=$(xdotool key Tab; pause; read_windows focus)
   [[ $link == http*'|link' ]] || fail "Tab in the About box goes to $link, not the address"
   : >"$work/opened"
   xdotool key Return space
@@ -113,16 +105,13 @@ reading_and_keys() {
   keys_focus "Tab Tab Return" "$tab0" "after Enter on a Tab button"
   no_result || fail "Enter on a Tab button ran 編集"
   keys_focus "shift+Tab" '前に追加の開始桁|text' "with a tab in the head string"
-  xdotool key shift+Tab End
-  xdotool type --delay 20 '<'
-  xdotool key Tab Tab Tab
-  xdotool type --delay 20 '>'
-  xdotool key shift+Tab shift+Tab shift+Tab
-  for stop in '前に追加の開始桁|text' "$tab0" "$tail" '後ろに追加の開始桁|text' "$tab1" "$none" \
-    '編集|button' '終了|button' "$head"; do
+  xdotool key shift+Tab End type '<'
+  xdotool key Tab Tab Tab type '>'
+  for stop in '後ろに追加の開始桁|text' "$tab1" "$none" '編集|button' '終了|button' "$head" \
+    '前に追加の開始桁|text' "$tab0" "$tail"; do
     keys_focus Tab "$stop" "with the strings filled"
   done
-  keys_focus "Tab Tab Tab Tab Tab Tab" "$none" "with the strings filled"
+  keys_focus "Tab Tab Tab" "$none" "with the strings filled"
   # The options by each arrow key. A choice by key offers the input box's tab item, or greys it,
   # as a click does: F6 to the input window, its menu by Shift+F10, the item by its letter.
   for stop in "Down|$vb" "Right|$java" "Up|$vb" "Left|$none"; do
@@ -142,19 +131,15 @@ reading_and_keys() {
   done
   # F6 to the input window, a tab typed there, F6 back, Enter, the result read and copied, Esc.
   keys_focus F6 "$text" "after F6"
-  xdotool type --delay 20 'a'
-  xdotool key Tab
-  xdotool type --delay 20 'b"'
+  xdotool type a key Tab type 'b"'
   keys_focus F6 "$none" "back in the main window by F6"
   xdotool key Return
   result=$(find_window '編集結果') || fail "no result window after Enter"
-  sleep 0.5
   read_windows | grep '^編集結果' >>"$work/read"
   expect "編集 by the keyboard alone" "$(printf '\t<a\tb">%s' "$eol" | hex)" "$(copy_result "$result" "by keys")"
   compare_readings "$work/read" >"$work/misread" || fail "what a screen reader reads:
 $(<"$work/misread")"
-  # Enter on 終了 ends the program.
-  keys_focus "Tab Tab" '終了|button' "before Enter on 終了"
+  keys_focus "Tab Tab" '終了|button' "before Enter on 終了, which ends the program"
   xdotool key Return
   for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$app" 2>/dev/null && fail "Enter on 終了 did not end the program"
