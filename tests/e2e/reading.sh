@@ -131,7 +131,7 @@ reading_and_keys() {
   done
   # F6 to the input window, a tab typed there, F6 back, Enter, the result read and copied, Esc.
   keys_focus F6 "$text" "after F6"
-  xdotool type a key Tab type 'b"'
+  xdotool type $'a\tb"'  # the tab by the Tab key
   keys_focus F6 "$none" "back in the main window by F6"
   xdotool key Return
   result=$(find_window '編集結果') || fail "no result window after Enter"
