@@ -96,7 +96,7 @@ reading_and_keys() {
   xdotool key Return space
   for _ in $(seq 50); do (($(wc -l <"$work/opened") == 2)) && break; sleep 0.1; done
   # (wine's browser adds a slash to an address that ends in its host)
-  [[ $(sed 's|/$||' "$work/opened" | sort -u) == "${link%|link}" ]] ||
+  [[ $(sed 's|/$||' "$work/opened") == "${link%|link}"$'\n'"${link%|link}" ]] ||
     fail "Enter and Space on the address opened: $(<"$work/opened")"
   xdotool key shift+Tab Return
   activate "$main"
