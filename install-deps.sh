@@ -1,22 +1,27 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Kalvex needs, and nothing that is already there.
-# Debian and Ubuntu only (apt-get); elsewhere it names the packages and stops.
+# Installs what Kalvex needs, and nothing that is already there: `run` what building and running
+# it needs, `test` (the default) that and everything the tests, benchmarks and the Windows build
+# need. Debian and Ubuntu only (apt-get); elsewhere it names the packages and stops.
+#   ./install-deps.sh [run|test]
 set -euo pipefail
 
-packages=(
-  # build
+run_packages=(
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
   # kalvex-cli's clipboard on X11, and the reading of its manual page in the package's test
   libx11-dev man-db
   # the toolkit's own words (its text boxes' context menus) in Japanese
   qt6-translations-l10n
+  # a Japanese font whose fixed-pitch face has double-width characters exactly two cells wide
+  fonts-ipafont-gothic
+)
+test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # the fuzz build: clang with its libFuzzer and sanitizer runtimes; llvm-symbolizer for reports
   clang libclang-rt-dev llvm
-  # a Japanese font whose fixed-pitch face has double-width characters exactly two cells wide
-  fonts-ipafont-gothic
   # real-window tests and screenshots
   xvfb xauth openbox xdotool xclip imagemagick x11-utils xxd tesseract-ocr tesseract-ocr-eng
+  # what a screen reader reads of the windows: the accessibility bus and its Python client
+  at-spi2-core dbus python3-gi gir1.2-atspi-2.0
   # Windows resource script, desktop entry, AppStream metadata and the Debian package
   binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file
   # the benchmark's comparison tools
@@ -27,6 +32,11 @@ packages=(
   # (gcc is g++'s; VBScript runs under the wine above)
   default-jdk-headless nodejs php-cli mono-mcs mono-runtime
 )
+case ${1:-test} in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: install-deps.sh [run|test]" >&2; exit 2 ;;
+esac
 
 if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg-query >/dev/null 2>&1; then
   echo "install-deps.sh: this system has no apt-get; install these packages (or their equivalents) by hand:" >&2
@@ -42,7 +52,8 @@ for p in "${packages[@]}"; do
 done
 # wine takes its code page from the locale: only a generated ja_JP.UTF-8 makes it code page 932.
 locale_missing=false
-locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' || locale_missing=true
+[[ ${1:-test} == test ]] &&
+  ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' && locale_missing=true
 [[ ${#missing[@]} -eq 0 && $locale_missing == false ]] && exit 0
 
 sudo=()

@@ -6,7 +6,7 @@
 # any failed.
 set -euo pipefail
 cd "$(dirname "$0")"
-./install-deps.sh
+./install-deps.sh test
 
 passed=0
 failed=()

@@ -24,7 +24,7 @@ constexpr forms::Control kControls[] = {
     {"lblCrtTitle", Kind::Label, {360, 1320, 495, 255}, u"作者", {}, 2},
     {"lblCrt", Kind::Label, {1080, 1320, 2295, 255}, KALVEX_AUTHOR_TEXT, {}, 3},
     {"lblHPTitle", Kind::Label, {360, 1560, 495, 255}, u"ＨＰ", {}, 5},
-    {"lblHP", Kind::Label, {1080, 1560, 2295, 255}, KALVEX_HOMEPAGE_TEXT, {}, 6, {}, {},
+    {"lblHP", Kind::Link, {1080, 1560, 2295, 255}, KALVEX_HOMEPAGE_TEXT, {}, 6, {}, {},
      kAddressColour},
     {"cmdClose", Kind::Button, {840, 1920, 2175, 375}, u"と\uFF5Eじ\uFF5Eる", {}, 7},
     {"lblCopyright", Kind::Label, {480, 2400, 3255, 255}, u"", {}, 4},

@@ -28,6 +28,7 @@ enum class Kind {
     Button,
     Option,        // option buttons in one frame exclude each other
     Frame,         // a captioned group that holds other controls
+    Link,          // a label that opens its address: takes the focus, Enter and Space click it
 };
 
 enum class Face {
@@ -54,6 +55,8 @@ struct Control {
     Font font = {};
     std::string_view frame = {};     // the frame it sits in, if any
     int colour = kDefaultColour;     // text colour, 0xRRGGBB
+    // What a screen reader calls it where neither its caption nor the label before it says it.
+    std::u16string_view accessibleName = {};
 };
 
 enum class Shortcut { None, Copy };

@@ -35,17 +35,23 @@ const Window& Checked(const Window& design, std::span<const Control> controls,
     return design;
 }
 
+// Every form, for F6 to find a window's family.
+std::vector<Form*> forms;
+
 }  // namespace
 
 Form::Form(const Window& design, std::span<const Control> controls, std::span<const MenuItem> menus,
            Form* owner)
     : name_(design.name),
+      tool_(IsTool(design.border)),
       controls_(controls),
       menus_(menus),
       owner_(owner),
-      native_(NativeForm::Make(*this, Checked(design, controls, menus))) {}
+      native_(NativeForm::Make(*this, Checked(design, controls, menus))) {
+    forms.push_back(this);
+}
 
-Form::~Form() = default;
+Form::~Form() { std::erase(forms, this); }
 
 void Form::Load() {
     loaded_ = true;
@@ -133,8 +139,17 @@ std::vector<const Control*> NativeForm::TabStops(std::span<const Control> contro
 }
 
 const Control* NativeForm::FirstStop(std::span<const Control> controls) {
-    const auto stops = TabStops(controls);
-    return stops.empty() ? nullptr : stops.front();
+    return FirstOf(TabStops(controls));
+}
+
+// A window's family: the window, or the one a tool window belongs to, and its open tool windows.
+void NativeForm::SendPaneKey(Form& form, bool backwards) {
+    Form* top = form.tool_ && form.Owner() ? form.Owner() : &form;
+    std::vector<Form*> family{top};
+    for (Form* other : forms)
+        if (other->tool_ && other->Owner() == top && !other->IsClosed()) family.push_back(other);
+    Form* to = Next(family, &form, backwards);
+    if (to != &form && !to->IsClosed()) Guarded([&] { to->native_->Activate(); });
 }
 
 // --- The alert ---

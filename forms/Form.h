@@ -121,6 +121,7 @@ class Form {
     NativeControl& Named(std::string_view name) const;
 
     std::string_view name_;
+    bool tool_;  // a tool window, which belongs to its owner
     std::span<const Control> controls_;
     std::span<const MenuItem> menus_;
     Form* owner_;

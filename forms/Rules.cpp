@@ -28,7 +28,96 @@ bool IsTextBox(Kind kind) {
     return kind == Kind::TextBox || kind == Kind::ColumnBox || kind == Kind::MultiLineBox;
 }
 
-bool TakesFocus(Kind kind) { return kind != Kind::Label && kind != Kind::Frame; }
+const Behaviour& BehaviourOf(Kind kind) {
+    // clang-format off
+    static constexpr Behaviour kRows[] = {
+        {Kind::Label, Role::Label, false, false, ""},
+        {Kind::TextBox, Role::Text, true, true, "Enter: the default button"},
+        {Kind::ColumnBox, Role::Text, true, true, "Enter: the default button"},
+        {Kind::MultiLineBox, Role::Text, true, false, "Tab: a tab character; Shift+F10: its menu"},
+        {Kind::Button, Role::Button, true, false, "Enter, Space: presses it"},
+        {Kind::Option, Role::Option, true, false, "arrows: choose the next or the previous one"},
+        {Kind::Frame, Role::Group, false, false, ""},
+        {Kind::Link, Role::Link, true, false, "Enter, Space: opens it as a click does"},
+    };
+    // clang-format on
+    return kRows[int(kind)];
+}
+
+bool TakesFocus(Kind kind) { return BehaviourOf(kind).takesFocus; }
+
+std::u16string WithoutAmpersand(std::u16string_view caption) {
+    std::u16string plain(caption);
+    if (const auto at = plain.find(u'&'); at != std::u16string::npos) plain.erase(at, 1);
+    return plain;
+}
+
+char16_t LetterOf(std::u16string_view caption) {
+    const auto at = caption.find(u'&');
+    if (at == caption.npos || at + 1 == caption.size()) return 0;
+    const char16_t letter = caption[at + 1];
+    return letter >= u'a' && letter <= u'z' ? char16_t(letter - u'a' + u'A') : letter;
+}
+
+const Control* BoxOf(std::span<const Control> controls, const Control& label) {
+    const auto at = std::size_t(&label - controls.data());
+    if (label.kind != Kind::Label || at + 1 >= controls.size()) return nullptr;
+    const Control& next = controls[at + 1];
+    return BehaviourOf(next.kind).namedByLabel ? &next : nullptr;
+}
+
+namespace {
+
+const Control* Named(std::span<const Control> controls, std::string_view name) {
+    for (const Control& control : controls)
+        if (!name.empty() && control.name == name) return &control;
+    return nullptr;
+}
+
+const Control* LabelOf(std::span<const Control> controls, const Control& box) {
+    for (const Control& label : controls)
+        if (BoxOf(controls, label) == &box) return &label;
+    return nullptr;
+}
+
+}  // namespace
+
+Accessible AccessibleOf(std::span<const Control> controls, const Control& control) {
+    const Control* label = LabelOf(controls, control);
+    std::u16string_view name = control.caption;
+    if (BehaviourOf(control.kind).namedByLabel) name = label ? label->caption : u"";
+    if (!control.accessibleName.empty()) name = control.accessibleName;
+    return {WithoutAmpersand(name), control.tip, BehaviourOf(control.kind).role, label,
+            Named(controls, control.frame)};
+}
+
+std::vector<const Control*> ReadingOrder(std::span<const Control> controls) {
+    std::vector<const Control*> byTab, order;
+    for (const Control& control : controls) byTab.push_back(&control);
+    SortByTabIndex(byTab);
+    const auto place = [&](const Control* control, auto& self) -> void {
+        if (!control || std::find(order.begin(), order.end(), control) != order.end()) return;
+        self(Named(controls, control->frame), self);
+        self(LabelOf(controls, *control), self);
+        order.push_back(control);
+    };
+    for (const Control* control : byTab)
+        if (!BoxOf(controls, *control)) place(control, place);
+    return order;
+}
+
+const Control* LabelledBy(std::span<const Control> controls, char16_t letter) {
+    for (const Control& label : controls)
+        if (letter && LetterOf(label.caption) == letter && BoxOf(controls, label))
+            return BoxOf(controls, label);
+    return nullptr;
+}
+
+const Control* FirstOf(const std::vector<const Control*>& stops) {
+    for (const Control* stop : stops)
+        if (stop->kind != Kind::Link) return stop;
+    return stops.empty() ? nullptr : stops.front();
+}
 
 bool IsFixedSize(Border border) {
     return border == Border::FixedMain || border == Border::FixedDialog;
@@ -66,14 +155,6 @@ std::vector<const Control*> TabStops(std::span<const Control> controls,
     return stops;
 }
 
-const Control* Next(const std::vector<const Control*>& ring, const Control* from, bool backwards) {
-    if (ring.empty()) return nullptr;
-    const auto at = std::find(ring.begin(), ring.end(), from);
-    if (at == ring.end()) return ring.front();
-    const std::size_t i = std::size_t(at - ring.begin()), n = ring.size();
-    return ring[backwards ? (i + n - 1) % n : (i + 1) % n];
-}
-
 std::vector<const Control*> OptionGroup(std::span<const Control> controls, const Control& option,
                                         const std::function<bool(const Control&)>& open) {
     std::vector<const Control*> group;
@@ -96,7 +177,7 @@ MenuPlace PlaceOf(const MenuItem& item, std::span<const MenuItem> menus,
 
 Pixels GrownToText(const Control& design, const Pixels& at, int textHeight, int dpi) {
     Pixels grown = at;
-    if (design.kind == Kind::Label) grown.height = std::max(at.height, textHeight);
+    if (design.kind == Kind::Label || design.kind == Kind::Link) grown.height = std::max(at.height, textHeight);
     if (design.kind == Kind::Option && at.height < textHeight) {
         grown.height = std::max(at.height, std::min(textHeight, PxAt(kOptionPitch, dpi)));
         grown.top = at.top - (grown.height - at.height) / 2;

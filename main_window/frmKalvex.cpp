@@ -11,6 +11,7 @@ using forms::Kind;
 
 constexpr forms::Font kLabelFont{Face::PGothic, 8.25};
 constexpr forms::Font kTextFont{Face::Gothic, 9};
+constexpr int kOwn = forms::kDefaultColour;  // before a name of its own
 
 // The tables keep their columns.
 // clang-format off
@@ -23,17 +24,19 @@ constexpr forms::Control kControls[] = {
     {"txtAddText_0", Kind::TextBox, {960, 240, 2415, 270}, u"",
      u"前に追加する文字列を指定してください", 0, kTextFont, "fraAddStrings"},
     {"txtHStart", Kind::ColumnBox, {3360, 240, 495, 270}, u"",
-     u"前に追加する文字の開始桁数を指定できます", 1, kTextFont, "fraAddStrings"},
+     u"前に追加する文字の開始桁数を指定できます", 1, kTextFont, "fraAddStrings", kOwn,
+     u"前に追加の開始桁"},
     {"cmdAddTab_0", Kind::Button, {3840, 240, 495, 255}, u"Tab", u"タブを追加します", 2, {},
-     "fraAddStrings"},
+     "fraAddStrings", kOwn, u"Tab（前に追加）"},
     {"Label2", Kind::Label, {120, 548, 1215, 135}, u"後ろに追加", {}, 14, kLabelFont,
      "fraAddStrings"},
     {"txtAddText_1", Kind::TextBox, {960, 480, 2415, 270}, u"",
      u"後ろに追加する文字列を追加してください", 3, kTextFont, "fraAddStrings"},
     {"txtTStart", Kind::ColumnBox, {3360, 480, 495, 270}, u"",
-     u"後ろに追加する文字の開始桁数を指定できます", 4, kTextFont, "fraAddStrings"},
+     u"後ろに追加する文字の開始桁数を指定できます", 4, kTextFont, "fraAddStrings", kOwn,
+     u"後ろに追加の開始桁"},
     {"cmdAddTab_1", Kind::Button, {3840, 480, 495, 255}, u"Tab", u"タブを追加します", 5, {},
-     "fraAddStrings"},
+     "fraAddStrings", kOwn, u"Tab（後ろに追加）"},
     {"fraOption", Kind::Frame, {120, 1080, 4455, 975}, u"エスケープ処理", {}, 11, kLabelFont},
     {"optDblCote_0", Kind::Option, {120, 240, 975, 165}, u"変換なし",
      u"エスケープ処理を行いません", 6, kLabelFont, "fraOption"},

@@ -11,7 +11,7 @@ constexpr forms::Window kWindow{"frmReturn", u"編集結果([ctrl]+[c]でクリ�
 
 constexpr forms::Control kControls[] = {
     {"txtReturn", forms::Kind::MultiLineBox, {0, 0, 4305, 2805}, u"", u"", 0,
-     {forms::Face::Gothic, 9}},
+     {forms::Face::Gothic, 9}, {}, forms::kDefaultColour, u"編集結果"},
 };
 
 constexpr forms::MenuItem kMenus[] = {

@@ -14,7 +14,7 @@ constexpr forms::Window kWindow{"frmText", u"Text([Esc]でクリア)", forms::Bo
 
 constexpr forms::Control kControls[] = {
     {"txtText", forms::Kind::MultiLineBox, {0, 0, 5265, 3990}, u"Text1", u"", 0,
-     {forms::Face::Gothic, 9}},
+     {forms::Face::Gothic, 9}, {}, forms::kDefaultColour, u"変換するテキスト"},
 };
 
 // clang-format on

@@ -52,7 +52,7 @@ void Ctl::SetFocus() {
 void Ctl::SetToolTip(std::u16string_view tip) {
     if (QWidget* widget = As(native_)) {
         widget->setToolTip(ToQString(tip));
-        widget->setAccessibleName(widget->toolTip());
+        widget->setAccessibleDescription(widget->toolTip());
     }
 }
 

@@ -2,6 +2,7 @@
 // built from the window's design table.
 #include "forms/qt/NativeForm.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,8 +12,10 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyleOptionFocusRect>
 #include <QWindow>
 #include <optional>
 #include <utility>
@@ -72,6 +75,62 @@ class KeyReader {
     std::pair<int, quint64> released_{};
 };
 
+// A label that opens its address: Tab reaches it, Enter and Space click it, and it shows the
+// focus as a button does; otherwise it looks as the label it is.
+class LinkLabel : public QLabel {
+    Q_OBJECT  // a class name of its own, which the reader's factory below is asked for first
+  public:
+    using QLabel::QLabel;
+    std::function<void()> click;
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            Click();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+            return QLabel::keyPressEvent(event);
+        Click();
+    }
+    void paintEvent(QPaintEvent* event) override {
+        QLabel::paintEvent(event);
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+
+  private:
+    friend class LinkAccessible;
+    void Click() {
+        if (click) click();
+    }
+};
+
+// A screen reader hears it as a link and can press it.
+class LinkAccessible : public QAccessibleWidget {
+  public:
+    explicit LinkAccessible(LinkLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action != pressAction()) return QAccessibleWidget::doAction(action);
+        static_cast<LinkLabel*>(widget())->Click();
+    }
+};
+
+QAccessibleInterface* AccessibleLink(const QString& className, QObject* object) {
+    auto* link = qobject_cast<LinkLabel*>(object);
+    return link && className == QLatin1String(LinkLabel::staticMetaObject.className())
+               ? new LinkAccessible(link)
+               : nullptr;
+}
+
 Qt::WindowFlags FlagsOf(Border border) {
     const Qt::WindowFlags titled = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (IsTool(border)) return Qt::Tool | titled;
@@ -117,15 +176,28 @@ QWidget* NewWidget(const Control& design, QWidget* parent) {
         }
         case Kind::Option:
             return new QRadioButton(caption, parent);
+        case Kind::Link: {
+            static const bool once = [] {
+                QAccessible::installFactory(AccessibleLink);
+                return true;
+            }();
+            (void)once;
+            auto* link = new LinkLabel(caption, parent);
+            link->setTextFormat(Qt::PlainText);
+            link->setFocusPolicy(Qt::StrongFocus);
+            link->setCursor(Qt::PointingHandCursor);
+            return link;
+        }
     }
     return nullptr;
 }
 
-void Style(QWidget* widget, const Control& design) {
+void Style(QWidget* widget, const Control& design, const Accessible& reading) {
     widget->setObjectName(QString::fromUtf8(design.name));
     widget->setFont(FontOf(design.font));
     widget->setToolTip(ToQString(design.tip));
-    widget->setAccessibleName(ToQString(design.tip.empty() ? design.caption : design.tip));
+    widget->setAccessibleName(ToQString(reading.name));
+    widget->setAccessibleDescription(ToQString(reading.description));
     if (design.colour != kDefaultColour) {
         const Rgb rgb = RgbOf(design.colour);
         QPalette palette = widget->palette();
@@ -182,9 +254,14 @@ void QtForm::AddControls() {
     for (const Control& design : form_.Controls()) {
         QWidget* frame = As(Find(design.frame));
         QWidget* widget = NewWidget(design, frame ? frame : window_->centralWidget());
-        Style(widget, design);
+        Style(widget, design, AccessibleOf(form_.Controls(), design));
         controls_.push_back({design.name, widget});
     }
+    // A label names the box after it: a screen reader reads it as the box's label, and Alt and
+    // its letter, if it has one, go to the box.
+    for (const Control& design : form_.Controls())
+        if (const Control* box = BoxOf(form_.Controls(), design))
+            As<QLabel>(Find(design.name))->setBuddy(As(Find(box->name)));
 }
 
 void QtForm::AddMenus() {
@@ -259,6 +336,11 @@ void QtForm::SetCaption(std::u16string_view caption) {
     window_->setWindowTitle(ToQString(caption));
 }
 
+void QtForm::Activate() {
+    window_->raise();
+    window_->activateWindow();
+}
+
 void QtForm::SetMinimized(bool minimized) {
     minimized ? window_->showMinimized() : window_->showNormal();
 }
@@ -314,16 +396,8 @@ void QtForm::OnClick(NativeControl& control, std::function<void()> handler) {
         QObject::connect(action, &QAction::triggered, action, handler);
     } else if (auto* button = As<QAbstractButton>(&control)) {
         QObject::connect(button, &QAbstractButton::clicked, button, handler);
-    } else if (auto* label = As<QLabel>(&control)) {
-        label->setCursor(Qt::PointingHandCursor);
-        // A click: the left button pressed and released over the label.
-        Filter(label, [label, handler](QEvent* event) {
-            if (event->type() != QEvent::MouseButtonRelease) return false;
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            const bool over = label->rect().contains(mouse->position().toPoint());
-            if (mouse->button() == Qt::LeftButton && over) handler();
-            return false;
-        });
+    } else if (auto* link = As<LinkLabel>(&control)) {
+        link->click = std::move(handler);
     }
 }
 
@@ -376,6 +450,10 @@ void QtForm::MainWindow::changeEvent(QEvent* event) {
 }
 
 void QtForm::MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F6) {
+        NativeForm::SendPaneKey(form_.form_, event->modifiers() & Qt::ShiftModifier);
+        return;
+    }
     // The default button takes Enter from every control that leaves it unused.
     QPushButton* button = form_.defaultButton_;
     if (button && VirtualKey(event) == kKeyReturn) {
@@ -413,3 +491,5 @@ bool QtForm::MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 }  // namespace forms
+
+#include "NativeForm.moc"

@@ -48,6 +48,7 @@ class QtForm final : public NativeForm {
     bool IsMinimized() const override { return window_->isMinimized(); }
     void SetMinimized(bool minimized) override;
     void SetCaption(std::u16string_view caption) override;
+    void Activate() override;
     void OnClick(NativeControl& control, std::function<void()> handler) override;
     void OnChange(NativeControl& control, std::function<void()> handler) override;
     void OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) override;

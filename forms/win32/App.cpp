@@ -3,6 +3,7 @@
 // clipboard, the end, fonts and large texts.
 #include "forms/win32/NativeForm.h"
 // After <windows.h>, which the headers below assume.
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cmath>
@@ -151,6 +152,8 @@ std::optional<int> RunMessages(const std::function<bool()>& done) {
 struct Application::Native {};
 
 Application::Application(const char*) : native_(std::make_unique<Native>()) {
+    // Screen readers' questions are answered through COM, and the shell wants it too.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);

@@ -1,6 +1,7 @@
 // The keyboard on Win32: the windows are not dialogs, so the runtime does what a dialog's
 // manager would: Tab in tab-index order, Enter for the default button, arrows between the option
-// buttons of a frame, and the controls' and the form's KeyDown handlers before them all.
+// buttons of a frame, Alt and a label's letter, and the controls' and the form's KeyDown handlers
+// before them all; and F6 between a window and its tool windows.
 #include "forms/Rules.h"
 #include "forms/win32/NativeForm.h"
 
@@ -21,8 +22,13 @@ bool Win32Form::PreviewKey(MSG& msg) {
 bool Win32Form::KeyPressed(MSG& msg) {
     // Menu shortcuts come first: Ctrl+C copies the whole result, not the box's selection.
     if (shortcuts_ && TranslateAcceleratorW(hwnd_, shortcuts_, &msg)) return true;
-    if (msg.message != WM_KEYDOWN) return false;
     const int key = int(msg.wParam);
+    if (msg.message == WM_SYSKEYDOWN) {
+        const Control* box = LabelledBy(form_.Controls(), char16_t(key));
+        if (box && IsReachable(*Find(box->name))) SetFocus(Find(box->name)->hwnd);
+        return box != nullptr;
+    }
+    if (msg.message != WM_KEYDOWN) return false;
     const bool repeat = (msg.lParam & (1 << 30)) != 0;
     NativeControl* control = Find(msg.hwnd);
     if (control && control->keyDown && control->keyDown({key, repeat})) return true;
@@ -35,8 +41,18 @@ bool Win32Form::KeyPressed(MSG& msg) {
             if (kind == Kind::MultiLineBox) return false;
             MoveFocus(IsDown(VK_SHIFT));
             return true;
+        case VK_F6:
+            SendPaneKey(form_, IsDown(VK_SHIFT));
+            return true;
+        case VK_SPACE:
+            if (kind != Kind::Link) return false;
+            [[fallthrough]];
         case VK_RETURN:
             if (kind == Kind::MultiLineBox) return false;
+            if (kind == Kind::Link) {
+                if (control->click) control->click();
+                return true;
+            }
             if (kind == Kind::Button) {
                 SendMessageW(control->hwnd, BM_CLICK, 0, 0);
                 return true;

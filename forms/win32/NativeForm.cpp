@@ -54,11 +54,21 @@ struct ControlClass {
     DWORD exStyle;
 };
 
-ControlClass ClassOf(Kind kind) {
-    constexpr DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+// Dialog conventions, which screen readers read: a stop of the tab order has WS_TABSTOP, and
+// each group of stops starts with WS_GROUP (an option group with its first option).
+ControlClass ClassOf(std::span<const Control> controls, const Control& design) {
+    const Kind kind = design.kind;
+    DWORD child = WS_CHILD | WS_VISIBLE | (TakesFocus(kind) ? WS_TABSTOP | WS_GROUP : 0);
+    if (kind == Kind::Option && OptionGroup(controls, design, [](auto&) { return true; })
+                                        .front() != &design)
+        child &= ~WS_GROUP;
+    // A label shows an "&" as it is, unless it gives its box a letter.
+    const DWORD prefix = LetterOf(design.caption) && BoxOf(controls, design) ? 0 : SS_NOPREFIX;
     switch (kind) {
         case Kind::Label:
-            return {WC_STATICW, child | SS_LEFT | SS_NOPREFIX, 0};
+            return {WC_STATICW, child | SS_LEFT | prefix, 0};
+        case Kind::Link:
+            return {WC_STATICW, child | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
         case Kind::TextBox:
             return {WC_EDITW, child | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case Kind::ColumnBox:
@@ -101,14 +111,32 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-// A clickable label shows the hand.
-LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR) {
-    if (message == WM_SETCURSOR) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
+// A link shows the hand, and the focus as a button does.
+LRESULT CALLBACK LinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR) {
+    switch (message) {
+        case WM_SETCURSOR:
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            InvalidateRect(hwnd, nullptr, TRUE);
+            break;
+        case WM_PAINT:
+            if (GetFocus() == hwnd) {
+                const LRESULT painted = DefSubclassProc(hwnd, message, wParam, lParam);
+                RECT client;
+                GetClientRect(hwnd, &client);
+                HDC dc = GetDC(hwnd);
+                DrawFocusRect(dc, &client);
+                ReleaseDC(hwnd, dc);
+                return painted;
+            }
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, LinkProc, 0);
+            break;
     }
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, LabelProc, 0);
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
@@ -215,7 +243,7 @@ void Win32Form::AddControls() {
                 at.left += Px(frame.at.left);
                 at.top += Px(frame.at.top);
             }
-        const ControlClass cls = ClassOf(design.kind);
+        const ControlClass cls = ClassOf(form_.Controls(), design);
         const int id = kFirstControlId + int(controls_.size());
         const std::u16string caption(design.caption);
         HWND hwnd =
@@ -238,14 +266,17 @@ void Win32Form::AddControls() {
         if (IsTextBox(design.kind)) MakeTextBox(made);
         if (design.kind == Kind::Button)
             SetWindowSubclass(hwnd, ButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
+        if (design.kind == Kind::Link) SetWindowSubclass(hwnd, LinkProc, 0, 0);
+        MakeReadable(made);
     }
-    // Where controls overlap, the later one lies on top; a frame lies beneath all it holds.
-    for (const NativeControl& control : controls_)
-        if (control.hwnd && control.kind != Kind::Frame)
-            SetWindowPos(control.hwnd, HWND_TOP, 0, 0, 0, 0, kKeepPlace);
-    for (const NativeControl& control : controls_)
-        if (control.kind == Kind::Frame)
-            SetWindowPos(control.hwnd, HWND_BOTTOM, 0, 0, 0, 0, kKeepPlace);
+    Stack();
+}
+
+// The z-order is the reading order, first on top: the system names a box by the label before
+// it, and a screen reader finds a control's group in the frame before it.
+void Win32Form::Stack() {
+    for (const Control* design : ReadingOrder(form_.Controls()))
+        SetWindowPos(Find(design->name)->hwnd, HWND_BOTTOM, 0, 0, 0, 0, kKeepPlace);
 }
 
 void Win32Form::AddToolTips() {
@@ -265,7 +296,8 @@ std::vector<const NativeControl*> Win32Form::ContextItems(const NativeControl& b
     return items;
 }
 
-void Win32Form::SetTip(const NativeControl& control, std::u16string_view tip, UINT message) {
+void Win32Form::SetTip(NativeControl& control, std::u16string_view tip, UINT message) {
+    control.tip = tip;
     std::wstring text(tip.begin(), tip.end());  // the tool takes it as writable
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
@@ -502,16 +534,13 @@ void Win32Form::SetMinimized(bool minimized) {
     ShowWindow(hwnd_, minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
 }
 
+void Win32Form::Activate() { SetForegroundWindow(hwnd_); }
+
 void Win32Form::SetCaption(std::u16string_view caption) {
     SetWindowTextW(hwnd_, Wide(std::u16string(caption)));
 }
 
 void Win32Form::OnClick(NativeControl& control, std::function<void()> handler) {
-    if (control.kind == Kind::Label && control.hwnd) {
-        SetWindowLongW(control.hwnd, GWL_STYLE,
-                       GetWindowLongW(control.hwnd, GWL_STYLE) | SS_NOTIFY);
-        SetWindowSubclass(control.hwnd, LabelProc, 0, 0);
-    }
     control.click = std::move(handler);
 }
 

@@ -33,6 +33,7 @@ struct NativeControl {
     const MenuItem* item = nullptr;   // a menu item's row
     HWND hwnd = nullptr;              // null for a menu item
     int id = 0;
+    std::u16string tip;  // its tooltip as it is now
     bool enabled = true;
     std::function<void()> click;
     std::function<void()> change;
@@ -57,6 +58,7 @@ class Win32Form final : public NativeForm {
     bool IsMinimized() const override { return IsIconic(hwnd_); }
     void SetMinimized(bool minimized) override;
     void SetCaption(std::u16string_view caption) override;
+    void Activate() override;
     void OnClick(NativeControl& control, std::function<void()> handler) override;
     void OnChange(NativeControl& control, std::function<void()> handler) override;
     void OnKeyDown(NativeControl& control, std::function<bool(Key)> handler) override;
@@ -68,7 +70,7 @@ class Win32Form final : public NativeForm {
     // The focused push button wears the default border, the design's default button otherwise.
     void MarkDefault(HWND focusedButton);
     // Adds a control's tool with its tip, or changes its tip.
-    void SetTip(const NativeControl& control, std::u16string_view tip,
+    void SetTip(NativeControl& control, std::u16string_view tip,
                 UINT message = TTM_UPDATETIPTEXTW);
     // The items a text box's context menu shows after the editing items.
     std::vector<const NativeControl*> ContextItems(const NativeControl& box) const;
@@ -87,6 +89,7 @@ class Win32Form final : public NativeForm {
     void AddControls();
     void AddMenus();
     void AddToolTips();
+    void Stack();
     void SetClientSize(int width, int height);
     void OnCommand(int id, int code, HWND from);
     LRESULT Colour(UINT message, WPARAM wParam, LPARAM lParam);
@@ -111,6 +114,9 @@ class Win32Form final : public NativeForm {
     std::vector<HWND> disabled_;  // the windows a modal showing disabled
     bool shown_ = false;
 };
+
+// Answers a screen reader's questions about the control (Accessible.cpp).
+void MakeReadable(const NativeControl& control);
 
 // Runs the messages until done() is true or the program ends; the exit code once it ends.
 std::optional<int> RunMessages(const std::function<bool()>& done);

@@ -9,6 +9,9 @@ wine=()
 if [[ $1 == --wine ]]; then wine=("$2" "$3"); shift 3; fi
 kalvex=$1
 shots=${2:-}
+here=$(dirname "$(readlink -f "$0")")
+# Kalvex.exe runs at this DPI (the wine prefix's LogPixels); 96 unless the test says otherwise.
+dpi=${KALVEX_E2E_DPI:-96}
 # Where wine shows through: it names the window class after the executable and hands the
 # window manager two icon sizes; it offers a close to every enabled window; it counts its own
 # frame sizes into the outer geometry while openbox draws others (and pulls a title bar above
@@ -17,7 +20,7 @@ shots=${2:-}
 # with its owner, where Qt minimizes it.
 class=Kalvex icon_sizes="16 32 48" input_frame="" slack=0 eol=$'\r\n' input_away=Iconic
 if ((${#wine[@]})); then
-  class=kalvex.exe icon_sizes="16 32" input_frame=" close" slack=12 eol=$'\n' input_away=""
+  class=kalvex.exe icon_sizes="$((16 * dpi / 96)) $((32 * dpi / 96))" input_frame=" close" slack=12 eol=$'\n' input_away=""
 fi
 work=$(mktemp -d)
 pids=()
@@ -51,6 +54,8 @@ for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 
 sleep 1  # openbox loses windows mapped while it is still starting
 
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
+((${#wine[@]} == 0)) ||
+  "${wine[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
 # A wine server left from an earlier test would keep the clipboard on that test's display.
 ((${#wine[@]} == 0)) || "${wine[@]}" --end
 printf '(\r\nignored' | xclip -selection clipboard -i
@@ -113,7 +118,7 @@ near "$ix" $((mx + mw)) && near "$iy" "$my" && near "$iw" "$mw" && near "$ih" "$
   fail "input window at $ix,$iy ${iw}x$ih, main at $mx,$my ${mw}x$mh"
 # Client areas: main 4710 x 2625 and result 4305 x 2805 twips under menu bars of one height, the
 # About box 3885 x 2715 without one; the input window's is what docking gave.
-px() { echo $((($1 + 7) / 15)); }  # twips to pixels at 96 DPI, rounded as the program rounds
+px() { echo $((($1 * dpi + 720) / 1440)); }  # twips to pixels, rounded as the program rounds
 size() { xwininfo -id "$1" | awk '/Width/{w=$NF} /Height/{h=$NF} END{print w, h}'; }
 read -r w h < <(size "$main")
 menu=$(( h - $(px 2625) ))
@@ -324,6 +329,10 @@ lines_of() {  # TEXT HEAD TAIL [SPACES]: 編集's output without escaping, as th
   while IFS= read -r line; do printf '%*s%s%s%s%s' "${4:-0}" '' "$2" "$line" "$3" "$eol"; done <<<"$1"
 }
 
+# At another DPI: the sizes above, then what a reader reads (every control's place) and the keys.
+source "$here/reading.sh"
+((dpi == 96)) || { reading_and_keys && echo "e2e: $passed passed, 0 failed" && exit 0; }
+
 # --- Pasting: every box, every way, each kind of text ------------------------------------------
 # A single-line box keeps the first line, a column box at most three characters of it, a
 # multi-line box every line with its break made CR LF. With nothing to paste the context menu's
@@ -431,9 +440,6 @@ ok "pasting"
 
 # --- Everyday behaviours, each read back as the user would ------------------------------------
 t=$'\t'
-mkdir -p "$work/bin"
-printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened" >"$work/bin/xdg-open"
-chmod +x "$work/bin/xdg-open"
 PATH=$work/bin:$PATH start
 
 # A Tab button appends one tab each time and enables its string's column field.
@@ -710,5 +716,8 @@ type_in tail '"'
 expect "the join item on the accumulator's page" "$(line_hex 'sql = sql & "SELECT *"')$(line_hex 'If id <> "" Then')$(line_hex 'sql = sql & " WHERE id = " & id')$(line_hex 'End If')" "$(from_menu j)"
 stop "after the context menu"
 ok "逆変換, 変換前チェック and the opt-in escapes from the context menu"
+
+# --- What a screen reader reads; every window by the keyboard alone ----------------------------
+reading_and_keys
 
 echo "e2e: $passed passed, 0 failed"
