@@ -7,8 +7,8 @@ set -euo pipefail
 
 run_packages=(
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
-  # kalvex-cli's clipboard on X11, and the reading of its manual page in the package's test
-  libx11-dev man-db
+  # kalvex-cli's clipboard on X11
+  libx11-dev
   # the toolkit's own words (its text boxes' context menus) in Japanese
   qt6-translations-l10n
   # a Japanese font whose fixed-pitch face has double-width characters exactly two cells wide
@@ -22,8 +22,9 @@ test_packages=(
   xvfb xauth openbox xdotool xclip imagemagick x11-utils xxd tesseract-ocr tesseract-ocr-eng
   # what a screen reader reads of the windows: the accessibility bus and its Python client
   at-spi2-core dbus python3-gi gir1.2-atspi-2.0
-  # Windows resource script, desktop entry, AppStream metadata and the Debian package
-  binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file
+  # Windows resource script, desktop entry, AppStream metadata and the Debian package (man reads
+  # kalvex-cli's manual page)
+  binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file man-db
   # the benchmark's comparison tools
   mawk perl sed
   # the Windows build (MinGW-w64 with GoogleTest's sources), run under wine as a Japanese system
