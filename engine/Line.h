@@ -36,6 +36,11 @@ constexpr std::int64_t Filler(std::int64_t width, std::int64_t tailColumn) {
     return width < tailColumn ? tailColumn - width - 1 : 0;
 }
 
+// The compilers' limits on one literal: javac's bytes of modified UTF-8 in a string constant
+// (NUL two bytes, a surrogate three), MSVC's bytes in a literal before adjacent ones are joined.
+inline constexpr std::size_t kJavaConstantBytes = 65535;
+inline constexpr std::size_t kMsvcLiteralBytes = 16380;
+
 // Escaping, per option: C/Java puts \ before \ and ", VB/ASP " before ", the others nothing.
 // Marking both C units in one pass gives what doubling the backslashes and then escaping the
 // quotes gives: the first step adds no quote, and the second adds no backslash to double.

@@ -10,10 +10,30 @@
 #include <string_view>
 
 #include "engine/modConvert.h"
+#include "engine/modLiteral.h"
 
 namespace modConvert {
 
-enum class Command { Edit, Reverse, Check, EditUnicode, EditApostrophes, EditTabs, EditJoins };
+enum class Command {
+    Edit,
+    Reverse,
+    Check,
+    EditUnicode,
+    EditApostrophes,
+    EditTabs,
+    EditJoins,
+    LiteralTextBlock,
+    LiteralTemplate,
+    LiteralRaw,
+    LiteralJson,
+};
+
+// A submenu of the input box's context menu, after the items before its first one.
+struct CommandMenu {
+    std::string_view item;
+    std::u16string_view caption;  // & before its letter
+};
+inline constexpr CommandMenu kLiteralMenu{"mnuEditLiteral", u"編集（1つのリテラルに）(&L)"};
 
 struct CommandRow {
     Command command;
@@ -22,6 +42,8 @@ struct CommandRow {
     std::u16string_view note;     // goes before the result window's caption
     std::string_view cliName;     // what kalvex-cli calls it
     bool needsEscaping;           // greyed while 変換なし is chosen: nothing to write it in
+    std::string_view menu = {};   // the submenu it sits in; empty for the context menu itself
+    bool (*holds)(std::u16string_view text) = nullptr;  // greyed for a text it cannot hold
 };
 
 // clang-format off
@@ -39,15 +61,23 @@ inline constexpr CommandRow kCommands[] = {
      u"編集（タブを \\t / vbTab に）", "tab", true},
     {Command::EditJoins, "mnuEditJoins", u"編集（<%= 式 %> を連結に）(&J)",
      u"編集（<%= 式 %> を連結に）", "joins", true},
+    {Command::LiteralTextBlock, "mnuLiteralTextBlock", u"Java テキストブロック(&J)",
+     u"Java テキストブロック", "text-block", false, kLiteralMenu.item},
+    {Command::LiteralTemplate, "mnuLiteralTemplate", u"JavaScript テンプレート(&T)",
+     u"JavaScript テンプレート", "template", false, kLiteralMenu.item},
+    {Command::LiteralRaw, "mnuLiteralRaw", u"C++ raw 文字列(&R)", u"C++ raw 文字列", "raw", false,
+     kLiteralMenu.item, [](std::u16string_view text) { return Holds(Literal::Raw, text); }},
+    {Command::LiteralJson, "mnuLiteralJson", u"JSON 文字列(&N)", u"JSON 文字列", "json", false,
+     kLiteralMenu.item},
 };
 // clang-format on
 
-// The rows are in the order of the enumeration, one each (a command added after EditJoins
+// The rows are in the order of the enumeration, one each (a command added after LiteralJson
 // moves the check's last name with it).
 constexpr bool RowsInOrder() {
     for (std::size_t i = 0; i < std::size(kCommands); ++i)
         if (kCommands[i].command != static_cast<Command>(i)) return false;
-    return std::size(kCommands) == static_cast<std::size_t>(Command::EditJoins) + 1;
+    return std::size(kCommands) == static_cast<std::size_t>(Command::LiteralJson) + 1;
 }
 static_assert(RowsInOrder());
 

@@ -50,10 +50,11 @@ TEST(FormsRules, TabOrderAndOptionGroups) {
 
 TEST(FormsRules, MenuTree) {
     constexpr forms::MenuItem menus[] = {
-        {"mnuFile", u""}, {"mnuQuit", u"", "mnuFile"}, {"mnuAlone", u""}, {"mnuRev", u"", "box"}};
+        {"mnuFile", u""},        {"mnuQuit", u"", "mnuFile"}, {"mnuAlone", u""},
+        {"mnuRev", u"", "box"}, {"mnuSub", u"", "box"},      {"mnuIn", u"", "mnuSub"}};
     using P = forms::MenuPlace;
-    const P places[] = {P::Menu, P::InMenu, P::OnBar, P::ContextMenu};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(forms::PlaceOf(menus[i], menus, kRows), places[i]) << i;
+    const P places[] = {P::Menu, P::InMenu, P::OnBar, P::ContextMenu, P::SubMenu, P::InMenu};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(forms::PlaceOf(menus[i], menus, kRows), places[i]) << i;
 }
 
 // Twips round half away from zero, at the DPI given; a label grows down to its text, an option

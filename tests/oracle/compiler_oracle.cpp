@@ -3,6 +3,7 @@
 // column put into each literal). A missing toolchain fails.
 //   kalvex_compiler_oracle WORK_DIR WINE_RUN
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 
 #include "engine/cp932_table.h"
 #include "engine/modConvert.h"
+#include "engine/modLiteral.h"
 #include "engine/modVariant.h"
 
 namespace {
@@ -49,36 +51,52 @@ struct Language {
 };
 
 const Language kJava = {
-    "Java", "Oracle.java",
+    "Java",
+    "Oracle.java",
     "public class Oracle {\n static StringBuilder o = new StringBuilder();\n static void p(String "
-    "s) { o.append(s).append(\"\\r\\n\"); }\n public static void main(String[] a) throws Exception {\n",
+    "s) { o.append(s).append(\"\\r\\n\"); }\n public static void main(String[] a) throws Exception "
+    "{\n",
     " System.out.write(o.toString().getBytes(\"UTF-8\"));\n System.out.flush();\n }\n}\n",
-    "javac -encoding UTF-8 -d . Oracle.java", "java -cp . Oracle"};
+    "javac -encoding UTF-8 -d . Oracle.java",
+    "java -cp . Oracle"};
 const Language kC = {
-    "C", "oracle.c",
+    "C",
+    "oracle.c",
     "#include <stdio.h>\n#define p(s) (fwrite(s, 1, sizeof(s) - 1, stdout), fputs(\"\\r\\n\", "
     "stdout))\nint main(void) {\n",
-    " return 0;\n}\n", "gcc -w -o oracle oracle.c", "./oracle"};
-const Language kJavaScript = {"JavaScript", "oracle.js",
+    " return 0;\n}\n",
+    "gcc -w -o oracle oracle.c",
+    "./oracle"};
+const Language kJavaScript = {"JavaScript",
+                              "oracle.js",
                               "let o = \"\";\nfunction p(s) { o += s + \"\\r\\n\"; }\n",
-                              "process.stdout.write(Buffer.from(o, \"utf8\"));\n", ":",
+                              "process.stdout.write(Buffer.from(o, \"utf8\"));\n",
+                              ":",
                               "node oracle.js"};
-const Language kPhp = {"PHP", "oracle.php",
+const Language kPhp = {"PHP",
+                       "oracle.php",
                        "<?php\n$o = '';\nfunction p($s) { global $o; $o .= $s . \"\\r\\n\"; }\n",
-                       "echo $o;\n", ":", "php -n oracle.php"};
+                       "echo $o;\n",
+                       ":",
+                       "php -n oracle.php"};
 const Language kCSharp = {
-    "C#", "Oracle.cs",
+    "C#",
+    "Oracle.cs",
     "class Oracle {\n static System.Text.StringBuilder o = new System.Text.StringBuilder();\n "
     "static void p(string s) { o.Append(s).Append(\"\\r\\n\"); }\n static void Main() {\n",
     " var b = new System.Text.UTF8Encoding(false).GetBytes(o.ToString());\n"
     " System.Console.OpenStandardOutput().Write(b, 0, b.Length);\n }\n}\n",
-    "mcs -out:Oracle.exe Oracle.cs >/dev/null", "mono Oracle.exe"};
+    "mcs -out:Oracle.exe Oracle.cs >/dev/null",
+    "mono Oracle.exe"};
 // cscript prints in code page 932: the script writes its text to a file as UTF-16 instead.
 const Language kVBScript = {
-    "VBScript", "oracle.vbs", "Dim o\r\nSub P(s)\r\n  o = o & s & vbCrLf\r\nEnd Sub\r\n",
+    "VBScript",
+    "oracle.vbs",
+    "Dim o\r\nSub P(s)\r\n  o = o & s & vbCrLf\r\nEnd Sub\r\n",
     "Set f = CreateObject(\"Scripting.FileSystemObject\").CreateTextFile(WScript.Arguments(0), "
     "True, True)\r\nf.Write o\r\nf.Close\r\n",
-    ":", "$WINE_RUN cscript //nologo oracle.vbs out16 && tail -c +3 out16"};
+    ":",
+    "$WINE_RUN cscript //nologo oracle.vbs out16 && tail -c +3 out16"};
 
 struct Promise {
     const Language& language;
@@ -136,6 +154,30 @@ bool Run(const fs::path& dir, const std::string& command) {
                            .c_str()) == 0;
 }
 
+std::u16string Ascii(std::string_view s) { return {s.begin(), s.end()}; }
+
+// What the program made of source prints, as UTF-16: source written in code, built and run, its
+// output read as printed. Nothing when it did not build or run.
+std::optional<std::u16string> Printed(const fs::path& dir, const Language& language,
+                                      const std::u16string& source, const std::string& code,
+                                      const std::string& printed) {
+    fs::create_directories(dir);
+    std::ofstream(dir / "src", std::ios::binary)
+        .write(reinterpret_cast<const char*>(source.data()), 2 * source.size());
+    // Printed UTF-16 is taken as it is, lone surrogates too.
+    const std::string take =
+        printed == "UTF-16LE" ? "cp out8 out" : "iconv -f " + printed + " -t UTF-16LE out8 > out";
+    if (!Run(dir, "iconv -f UTF-16LE -t " + code + " src > " + language.file) ||
+        !Run(dir, language.build + " && " + language.run + " > out8") || !Run(dir, take))
+        return std::nullopt;
+    std::ifstream in(dir / "out", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    std::u16string out(bytes.size() / 2, u'\0');
+    std::memcpy(out.data(), bytes.data(), 2 * out.size());  // UTF-16LE on this little-endian host
+    return out;
+}
+
 // Converts the texts the language can take, has them built and run, and counts the texts that
 // came back exactly; names each that did not.
 std::size_t Check(const Promise& p, const fs::path& dir, std::size_t& tried) {
@@ -152,33 +194,181 @@ std::size_t Check(const Promise& p, const fs::path& dir, std::size_t& tried) {
     const std::u16string converted =
         p.variant ? ConvertVariant(*p.variant, p.mode, whole, p.head, p.tail, 2, 60)
                   : ConvertLinesAligned(p.mode, whole, p.head, p.tail, 2, 60);
-    const std::string_view before = language.before, after = language.after;  // ASCII
-    const std::u16string source = std::u16string(before.begin(), before.end()) + converted +
-                                  std::u16string(after.begin(), after.end());
-    fs::create_directories(dir);
-    std::ofstream(dir / "src", std::ios::binary)
-        .write(reinterpret_cast<const char*>(source.data()), 2 * source.size());
-    const std::string code = vbs ? "CP932" : "UTF-8", printed = vbs ? "UTF-16LE" : "UTF-8";
-    if (!Run(dir, "iconv -f UTF-16LE -t " + code + " src > " + language.file) ||
-        !Run(dir, language.build + " && " + language.run + " > out8") ||
-        !Run(dir, "iconv -f " + printed + " -t UTF-16LE out8 > out")) {
+    const std::optional<std::u16string> out =
+        Printed(dir, language, Ascii(language.before) + converted + Ascii(language.after),
+                vbs ? "CP932" : "UTF-8", vbs ? "UTF-16LE" : "UTF-8");
+    if (!out) {
         std::fprintf(stderr, "%s, %s: did not build or run; see %s/log\n", language.name, p.form,
                      dir.c_str());
         return 0;
     }
-    std::ifstream in(dir / "out", std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    std::u16string out(bytes.size() / 2, u'\0');
-    std::memcpy(out.data(), bytes.data(), 2 * out.size());  // UTF-16LE on this little-endian host
     const auto wanted = Split(Expected(whole, converted, p.tail.size()), kMarker);
-    const auto got = Split(out, kMarker);
+    const auto got = Split(*out, kMarker);
     std::size_t exact = 0;
     for (std::size_t k = 0; k < wanted.size(); ++k) {
-        const bool same = k < got.size() && got[k] == wanted[k] && bytes.size() % 2 == 0;
+        const bool same = k < got.size() && got[k] == wanted[k];
         if (!same)
             std::fprintf(stderr, "%s, %s: text %zu printed otherwise\n", language.name, p.form,
                          k + 1);
         exact += same;
+    }
+    return exact;
+}
+
+// --- A whole text as one literal ---
+
+const std::u16string kEnd = u"\n----8<----\n";  // what the programs print after each value
+const std::u16string kLone = u"lone \xD800 high, low \xDC00, a pair \U0001F600";
+
+// The hard texts and what each form has to escape or cut: runs of ", a backquote and ${, )" and
+// )d", a tab-led line, white space that javac strips, a lone surrogate (which a raw string
+// refuses), a line of 20,000 UTF-8 bytes and a page of 200 KB.
+std::vector<std::u16string> LiteralTexts() {
+    std::vector<std::u16string> texts = HardTexts();
+    std::u16string line, page;
+    for (int i = 0; i < 1334; ++i) line += u"<td>表示</td>";
+    for (int i = 0; i < 50; ++i)
+        for (const std::u16string& text : HardTexts()) page += text + kCRLF;
+    texts.insert(texts.end(),
+                 {u"a \"\"\" b \"\"\"\" c \"\"\"\"\"\"\"\r\n\"\"\"\r\nends in \"",
+                  u"`code` ${x} $${y} \\${z} $ {w} \\`", u"f(\")\" R\"(a)\" )d\" )d1\" )d0\"",
+                  u"\tfirst\r\n\t\tsecond\r\n\t",
+                  u"ideographic space\u3000\r\n\u3000\r\n\u000B\r\n\f\r\n \r\n\u2028\r\nnbsp\u00A0",
+                  kLone, line, page});
+    return texts;
+}
+
+// The most UTF-8 bytes in one piece R"d(...)d" of a raw string's output, a line end one.
+std::size_t LongestPiece(const std::u16string& s) {
+    std::size_t most = 0;
+    for (std::size_t at = s.find(u"R\""); at != s.npos; at = s.find(u"R\"", at)) {
+        const std::size_t open = s.find(u'(', at);
+        const std::u16string close = u")" + s.substr(at + 2, open - at - 2) + u"\"";
+        const std::size_t end = s.find(close, open);
+        if (open == s.npos || end == s.npos) return s.npos;
+        std::size_t bytes = 0;
+        for (std::size_t i = open + 1; i < end; ++i) {
+            const char16_t c = s[i];
+            bytes += c == u'\r'                                 ? 0
+                     : c < 0x80                                 ? 1
+                     : c < 0x800 || (c >= 0xD800 && c < 0xE000) ? 2
+                                                                : 3;
+        }
+        most = std::max(most, bytes);
+        at = end + close.size();
+    }
+    return most;
+}
+
+struct LiteralProof {
+    const char* form;
+    Literal literal;
+    Language language;  // for JSON, the data file and the program that reads it
+    std::u16string_view head, tail, separator;
+    const char* reader;  // the reading program, written as "read"
+    bool utf8;           // prints UTF-8, not UTF-16
+};
+
+const LiteralProof kLiteralProofs[] = {
+    {"block",
+     Literal::TextBlock,
+     {"Java", "Oracle.java",
+      "public class Oracle {\n static java.io.ByteArrayOutputStream o = new "
+      "java.io.ByteArrayOutputStream();\n static void p(String s) {\n  for (char c : (s + "
+      "\"\\n----8<----\\n\").toCharArray()) { o.write(c); o.write(c >> 8); }\n }\n public static "
+      "void main(String[] a) {\n",
+      " System.out.write(o.toByteArray(), 0, o.size());\n System.out.flush();\n }\n}\n",
+      "javac -encoding UTF-8 -d . Oracle.java", "java -cp . Oracle"},
+     u"p(",
+     u");",
+     u"",
+     nullptr,
+     false},
+    {"template",
+     Literal::Template,
+     {"JavaScript", "oracle.js",
+      "const o = [];\nfunction p(s) { o.push(s, \"\\n----8<----\\n\"); }\n",
+      "process.stdout.write(Buffer.from(o.join(\"\"), \"utf16le\"));\n", ":", "node oracle.js"},
+     u"p(",
+     u");",
+     u"",
+     nullptr,
+     false},
+    {"raw",
+     Literal::Raw,
+     {"C++", "oracle.cpp",
+      "#include <cstdio>\n#define p(s) (fwrite(s, 1, sizeof(s) - 1, stdout), "
+      "fputs(\"\\n----8<----\\n\", stdout))\nint main() {\n",
+      "}\n", "g++ -std=c++17 -w -o oracle oracle.cpp", "./oracle"},
+     u"p(",
+     u");",
+     u"",
+     nullptr,
+     true},
+    {"JSON",
+     Literal::Json,
+     {"JSON.parse", "o.json", "[\n", "]\n", ":", "node read"},
+     u"",
+     u"",
+     u",",
+     "const a = JSON.parse(require(\"fs\").readFileSync(\"o.json\", \"utf8\"));\n"
+     "process.stdout.write(Buffer.from(a.map((l) => l.join(\"\\n\") + "
+     "\"\\n----8<----\\n\").join(\"\"), \"utf16le\"));\n",
+     false},
+    {"JSON",
+     Literal::Json,
+     {"python3 json", "o.json", "[\n", "]\n", ":", "python3 read"},
+     u"",
+     u"",
+     u",",
+     "import json, sys\na = json.load(open(\"o.json\", encoding=\"utf-8\"))\n"
+     "sys.stdout.buffer.write(\"\".join(\"\\n\".join(l) + \"\\n----8<----\\n\" for l in "
+     "a).encode(\"utf-16-le\", \"surrogatepass\"))\n",
+     false},
+};
+
+// Each text as one literal at head columns 0 and 8, built and run: of each column, how many
+// came back exactly; the lone surrogate counts for a raw string when it was refused.
+std::array<std::size_t, 2> CheckLiteral(const LiteralProof& p, const fs::path& dir) {
+    std::array<std::size_t, 2> exact{};
+    std::u16string source = Ascii(p.language.before);
+    std::vector<std::u16string> wanted;
+    std::vector<int> columns;
+    for (const int column : {0, 8}) {
+        for (const std::u16string& text : LiteralTexts()) {
+            const std::u16string literal = ConvertLiteral(p.literal, text, p.head, p.tail, column);
+            if (p.literal == Literal::Raw && text == kLone) {
+                exact[column > 0] += literal.empty();
+                continue;
+            }
+            if (p.literal == Literal::Raw && LongestPiece(literal) > 16380) {
+                std::fprintf(stderr, "raw: a piece of %zu bytes\n", LongestPiece(literal));
+                continue;
+            }
+            source += (wanted.empty() ? u"" : std::u16string(p.separator)) + literal;
+            std::u16string value;  // the lines joined by LF
+            for (const std::u16string& l : Split(text, kCRLF))
+                value += (value.empty() ? u"" : u"\n") + l;
+            wanted.push_back(value);
+            columns.push_back(column > 0);
+        }
+    }
+    source += Ascii(p.language.after);
+    fs::create_directories(dir);
+    if (p.reader) std::ofstream(dir / "read") << p.reader;
+    const auto out = Printed(dir, p.language, source, "UTF-8", p.utf8 ? "UTF-8" : "UTF-16LE");
+    if (!out) {
+        std::fprintf(stderr, "%s, %s: did not build or run; see %s/log\n", p.language.name, p.form,
+                     dir.c_str());
+        return exact;
+    }
+    const auto got = Split(*out, kEnd);
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+        const bool same = k < got.size() && got[k] == wanted[k];
+        if (!same)
+            std::fprintf(stderr, "%s, %s: literal %zu printed otherwise\n", p.language.name, p.form,
+                         k + 1);
+        exact[columns[k]] += same;
     }
     return exact;
 }
@@ -203,5 +393,15 @@ int main(int argc, char** argv) {
         failed += exact != tried;
     }
     Run(work, "$WINE_RUN --end");
+    const std::size_t texts = LiteralTexts().size();
+    for (const LiteralProof& p : kLiteralProofs) {
+        const auto exact = CheckLiteral(p, work / std::to_string(++n));
+        for (const int column : {0, 8}) {
+            const std::string form = std::string(p.form) + " @" + std::to_string(column);
+            std::printf("%-12s %-12s %zu of %zu\n", p.language.name, form.c_str(),
+                        exact[column > 0], texts);
+            failed += exact[column > 0] != texts;
+        }
+    }
     return failed == 0 ? 0 : 1;
 }
