@@ -119,10 +119,7 @@ class Session {
             outcome.wrapped = box->lineWrapMode() != QPlainTextEdit::NoWrap;
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        if (!item.empty()) {
-            Find<QAction>("frmText", std::string(item).c_str())->trigger();
-            return outcome;
-        }
+        if (!item.empty()) return Find<QAction>("frmText", item.data())->trigger(), outcome;
         Field("txtAddText_0")->setFocus();
         QTest::keyClick(Field("txtAddText_0"), Qt::Key_Return);
         return outcome;

@@ -65,10 +65,7 @@ TEST(RunCommand, EveryCommandAsksForRoomAndLetsItsFailureThrough) {
         const auto none = [](std::size_t) -> char16_t* { throw std::bad_alloc(); };
         EXPECT_THROW(RunCommand(row.command, fields, none), std::bad_alloc) << row.cliName;
         bool asked = false;
-        RunCommand(row.command, fields, [&asked](std::size_t) -> char16_t* {
-            asked = true;
-            return nullptr;
-        });
+        RunCommand(row.command, fields, [&asked](std::size_t) { return asked = true, nullptr; });
         EXPECT_TRUE(asked) << row.cliName;
     }
 }

@@ -3,6 +3,7 @@
 #include "tests/Session.h"
 
 #include <QMainWindow>
+#include <QMenu>
 
 #include "engine/modCheck.h"
 #include "engine/modLiteral.h"
@@ -36,30 +37,21 @@ std::u16string Direct(modConvert::Command command, const std::u16string& text) {
     using namespace modConvert;
     const auto variant = [&](Variant v) { return ConvertVariant(v, 1, text, u"<", u">", 3, 30); };
     const auto literal = [&](Literal form) { return ConvertLiteral(form, text, u"<", u">", 3); };
+    // clang-format off
     switch (command) {
-        case Command::Edit:
-            return ConvertLinesAligned(1, text, u"<", u">", 3, 30);
-        case Command::Reverse:
-            return ReverseLines(1, text, u"<", u">", 3, 30).text;
-        case Command::Check:
-            return CheckReport(1, text, u"<", u">", 3, 30);
-        case Command::EditUnicode:
-            return variant(Variant::UnicodeEscapes);
-        case Command::EditApostrophes:
-            return variant(Variant::Apostrophes);
-        case Command::EditTabs:
-            return variant(Variant::Tabs);
-        case Command::EditJoins:
-            return variant(Variant::Joins);
-        case Command::LiteralTextBlock:
-            return literal(Literal::TextBlock);
-        case Command::LiteralTemplate:
-            return literal(Literal::Template);
-        case Command::LiteralRaw:
-            return literal(Literal::Raw);
-        case Command::LiteralJson:
-            return literal(Literal::Json);
+        case Command::Edit: return ConvertLinesAligned(1, text, u"<", u">", 3, 30);
+        case Command::Reverse: return ReverseLines(1, text, u"<", u">", 3, 30).text;
+        case Command::Check: return CheckReport(1, text, u"<", u">", 3, 30);
+        case Command::EditUnicode: return variant(Variant::UnicodeEscapes);
+        case Command::EditApostrophes: return variant(Variant::Apostrophes);
+        case Command::EditTabs: return variant(Variant::Tabs);
+        case Command::EditJoins: return variant(Variant::Joins);
+        case Command::LiteralTextBlock: return literal(Literal::TextBlock);
+        case Command::LiteralTemplate: return literal(Literal::Template);
+        case Command::LiteralRaw: return literal(Literal::Raw);
+        case Command::LiteralJson: return literal(Literal::Json);
     }
+    // clang-format on
     return {};
 }
 
@@ -155,6 +147,17 @@ class SessionTest : public QObject {
             QVERIFY2(outcome.copied, row.item.data());
             QCOMPARE(*outcome.copied,
                      QString::fromStdU16String(Direct(row.command, text.toStdU16String())));
+        }
+    }
+
+    // As the submenu opens, the raw string is greyed for a text it cannot hold.
+    void rawStringGreyedForALoneSurrogate() {
+        Session session;
+        for (const char16_t* text : {u"a\xD800", u"a"}) {
+            Session::Input()->clear();
+            Session::Paste(QString::fromUtf16(text));
+            emit Find<QMenu>("frmText", "mnuEditLiteral")->aboutToShow();
+            QCOMPARE(Find<QAction>("frmText", "mnuLiteralRaw")->isEnabled(), text[1] == u'\0');
         }
     }
 
