@@ -3,6 +3,7 @@
 // filler before its tail, and which units each escape option marks with what.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -40,6 +41,13 @@ constexpr std::int64_t Filler(std::int64_t width, std::int64_t tailColumn) {
 // (NUL two bytes, a surrogate three), MSVC's bytes in a literal before adjacent ones are joined.
 inline constexpr std::size_t kJavaConstantBytes = 65535;
 inline constexpr std::size_t kMsvcLiteralBytes = 16380;
+
+// A unit written \uXXXX, in upper-case hex.
+inline std::array<char16_t, 6> UnicodeEscape(char16_t c) {
+    constexpr std::u16string_view kDigits = u"0123456789ABCDEF";
+    return {u'\\', u'u', kDigits[c >> 12], kDigits[(c >> 8) & 15], kDigits[(c >> 4) & 15],
+            kDigits[c & 15]};
+}
 
 // Escaping, per option: C/Java puts \ before \ and ", VB/ASP " before ", the others nothing.
 // Marking both C units in one pass gives what doubling the backslashes and then escaping the

@@ -76,11 +76,8 @@ std::vector<std::size_t> Cuts(std::u16string_view text, std::size_t limit,
 
 template <typename Sink>
 void PutHex(Sink& out, char16_t c) {
-    constexpr std::u16string_view kDigits = u"0123456789ABCDEF";
-    const char16_t units[] = {
-        u'\\',          u'u', kDigits[c >> 12], kDigits[(c >> 8) & 15], kDigits[(c >> 4) & 15],
-        kDigits[c & 15]};
-    out.Put({units, 6});
+    const auto units = line::UnicodeEscape(c);
+    out.Put({units.data(), units.size()});
 }
 
 // The escapes a lone CR or LF and a lone surrogate take in Java, JavaScript and JSON; false for
