@@ -15,7 +15,7 @@ constexpr std::string_view kKinds[] = {
     "backslash-byte", "vb-quote",         "not-cp932", "script-code",
     "script-end",     "line-break",       "trigraph",  "long-literal",
     "no-c-escape",    "tail-past-column", "tab",       "long-continuation",
-    "long-line",
+    "long-line",      "msvc-literal",
 };
 static_assert(std::size(kKinds) == modConvert::kProblems, "a kind of finding without a name");
 

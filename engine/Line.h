@@ -3,6 +3,7 @@
 // filler before its tail, and which units each escape option marks with what.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -34,6 +35,18 @@ inline int Width(char16_t c) { return 1 + (c >= 0x80 && detail::IsDoubleByte(c))
 // starts at 1-based column tailColumn; none once the line reaches that column.
 constexpr std::int64_t Filler(std::int64_t width, std::int64_t tailColumn) {
     return width < tailColumn ? tailColumn - width - 1 : 0;
+}
+
+// The compilers' limits on one literal: javac's bytes of modified UTF-8 in a string constant
+// (NUL two bytes, a surrogate three), MSVC's bytes in a literal before adjacent ones are joined.
+inline constexpr std::size_t kJavaConstantBytes = 65535;
+inline constexpr std::size_t kMsvcLiteralBytes = 16380;
+
+// A unit written \uXXXX, in upper-case hex.
+inline std::array<char16_t, 6> UnicodeEscape(char16_t c) {
+    constexpr std::u16string_view kDigits = u"0123456789ABCDEF";
+    return {u'\\', u'u', kDigits[c >> 12], kDigits[(c >> 8) & 15], kDigits[(c >> 4) & 15],
+            kDigits[c & 15]};
 }
 
 // Escaping, per option: C/Java puts \ before \ and ", VB/ASP " before ", the others nothing.

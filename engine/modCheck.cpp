@@ -12,7 +12,6 @@ namespace modConvert {
 namespace {
 
 constexpr std::size_t kLimit = 100;            // findings of each problem in a report
-constexpr std::size_t kMaxLiteral = 65535;     // javac's UTF-8 bytes in a string constant
 constexpr std::size_t kMaxContinuations = 24;  // VB6 and VBA
 constexpr std::size_t kMaxLineLength = 1023;   // VB6 and VBA
 
@@ -48,8 +47,9 @@ class Checker {
           tailColumn_(static_cast<std::int64_t>(line::Count(tStart))),
           continued_(tail.ends_with(u'_')),
           longAt_(continued_ ? kMaxLineLength : std::numeric_limits<std::size_t>::max()),
-          literalAt_(mode == kEscapeBackslash ? kMaxLiteral
-                                              : std::numeric_limits<std::size_t>::max()) {}
+          literalAt_(mode == kEscapeBackslash ? line::kJavaConstantBytes
+                                              : std::numeric_limits<std::size_t>::max()),
+          msvcAt_(mode == kEscapeBackslash ? line::kMsvcLiteralBytes : literalAt_) {}
 
     Findings Check(std::u16string_view text) {
         if (text.empty()) return std::move(found_);
@@ -123,6 +123,7 @@ class Checker {
         scriptOpen_ = false;
         width_ = prefixWidth_;
         bytes_ = 0;
+        utf8_ = 0;
         tabs_ = 0;
         units_ = indent_ + head_.size();
         if (units_ <= longAt_) return;
@@ -144,9 +145,15 @@ class Checker {
         if (bytes_ <= literalAt_ && bytes_ + bytes > literalAt_) {
             AddAt(width_ + 1, {p, count}, Problem::LongLiteral);
         }
+        // UTF-8 has NUL in one byte and a pair in four, where javac's has two and six.
+        const std::size_t utf8 = bytes == 6 ? 4 : *p == 0 ? 1 : bytes;
+        if (utf8_ <= msvcAt_ && utf8_ + utf8 > msvcAt_) {
+            AddAt(width_ + 1, {p, count}, Problem::MsvcLiteral);
+        }
         units_ += written;
         width_ += width;
         bytes_ += bytes;
+        utf8_ += utf8;
     }
 
     void EndLine() {
@@ -198,10 +205,12 @@ class Checker {
     bool continued_;         // the tail ends in a VB line continuation
     std::size_t longAt_;     // the most characters a converted line may have
     std::size_t literalAt_;  // the most bytes its literal may have
+    std::size_t msvcAt_;     // and in MSVC's UTF-8
     std::size_t line_ = 0;
     std::int64_t width_ = 0;      // of the converted line so far
     std::size_t units_ = 0;       // its characters
     std::size_t bytes_ = 0;       // its text's bytes in javac's UTF-8
+    std::size_t utf8_ = 0;        // and in UTF-8
     std::size_t tabs_ = 0;        // its tabs
     std::int64_t tabColumn_ = 0;  // the first one's
     bool scriptOpen_ = false;     // a <% on the line waits for its %>
@@ -283,6 +292,7 @@ std::u16string_view Name(Problem problem) {
         u"タブのある行",
         u"24 行を超える行継続",
         u"1023 文字を超える行",
+        u"16,380 バイトを超える文字列 (MSVC)",
     };
     return kNames[static_cast<std::size_t>(problem)];
 }
@@ -344,6 +354,10 @@ std::u16string Advice(Problem problem, EscapeMode mode, std::int16_t tStart) {
             return u"VB6 や VBA で続けられるのは 24 行までです。";
         case Problem::LongLine:
             return u"VB6 や VBA の 1 行は 1023 文字までです。";
+        case Problem::MsvcLiteral:
+            return u"MSVC は UTF-8 で 16,380 バイトを超える文字列リテラルを受け付けません (C2026)。"
+                   u"行を分けるか、編集（1つのリテラルに）の C++ raw 文字列で書いてください。gcc と "
+                   u"clang では問題ありません。";
     }
     return {};
 }

@@ -27,8 +27,9 @@ enum class Problem {
     Tab,               // one column here, several in an editor (tStart > 0); one a line
     LongContinuation,  // the 25th line continued in a row (tail ending in _)
     LongLine,          // a converted line over 1023 characters (tail ending in _)
+    MsvcLiteral,       // the literal passes MSVC's 16,380 bytes of UTF-8 (mode 1)
 };
-constexpr std::size_t kProblems = 13;
+constexpr std::size_t kProblems = 14;
 
 struct Finding {
     std::size_t line;      // 1-based, in the text and in the converted text alike

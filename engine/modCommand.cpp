@@ -44,6 +44,15 @@ void RunVariant(Variant variant, const Fields& f,
     ConvertVariantInto(room, variant, f.mode, f.text, f.head, f.tail, f.hStart, f.tStart);
 }
 
+// A text the form cannot hold gets no literal, and the note says why.
+std::u16string RunLiteral(Command command, Literal form, const Fields& f,
+                          const std::function<char16_t*(std::size_t)>& room) {
+    ConvertLiteralInto(room, form, f.text, f.head, f.tail, f.hStart);
+    std::u16string note(RowOf(command).note);
+    if (!Holds(form, f.text)) note += u": 対のないサロゲートは UTF-8 の文字列に書けません";
+    return note;
+}
+
 }  // namespace
 
 std::u16string RunCommand(Command command, const Fields& f,
@@ -73,6 +82,14 @@ std::u16string RunCommand(Command command, const Fields& f,
         case Command::EditJoins:
             RunVariant(Variant::Joins, f, room);
             break;
+        case Command::LiteralTextBlock:
+            return RunLiteral(command, Literal::TextBlock, f, room);
+        case Command::LiteralTemplate:
+            return RunLiteral(command, Literal::Template, f, room);
+        case Command::LiteralRaw:
+            return RunLiteral(command, Literal::Raw, f, room);
+        case Command::LiteralJson:
+            return RunLiteral(command, Literal::Json, f, room);
     }
     return std::u16string(RowOf(command).note);
 }

@@ -10,10 +10,30 @@
 #include <string_view>
 
 #include "engine/modConvert.h"
+#include "engine/modLiteral.h"
 
 namespace modConvert {
 
-enum class Command { Edit, Reverse, Check, EditUnicode, EditApostrophes, EditTabs, EditJoins };
+enum class Command {
+    Edit,
+    Reverse,
+    Check,
+    EditUnicode,
+    EditApostrophes,
+    EditTabs,
+    EditJoins,
+    LiteralTextBlock,
+    LiteralTemplate,
+    LiteralRaw,
+    LiteralJson,
+};
+
+// A submenu of the input box's context menu, after the items before its first one.
+struct CommandMenu {
+    std::string_view item;
+    std::u16string_view caption;  // & before its letter
+};
+inline constexpr CommandMenu kLiteralMenu{"mnuEditLiteral", u"編集（1つのリテラルに）(&L)"};
 
 struct CommandRow {
     Command command;
@@ -25,6 +45,8 @@ struct CommandRow {
     // Each line's output depends on that line alone, so kalvex-cli may convert a long text in
     // pieces cut at line ends; a command that does not say so is given its text whole.
     bool byLine = false;
+    std::string_view menu = {};   // the submenu it sits in; empty for the context menu itself
+    bool (*holds)(std::u16string_view text) = nullptr;  // greyed for a text it cannot hold
 };
 
 // clang-format off
@@ -42,15 +64,23 @@ inline constexpr CommandRow kCommands[] = {
      u"編集（タブを \\t / vbTab に）", "tab", true, true},
     {Command::EditJoins, "mnuEditJoins", u"編集（<%= 式 %> を連結に）(&J)",
      u"編集（<%= 式 %> を連結に）", "joins", true, true},
+    {Command::LiteralTextBlock, "mnuLiteralTextBlock", u"Java テキストブロック(&J)",
+     u"Java テキストブロック", "text-block", false, false, kLiteralMenu.item},
+    {Command::LiteralTemplate, "mnuLiteralTemplate", u"JavaScript テンプレート(&T)",
+     u"JavaScript テンプレート", "template", false, false, kLiteralMenu.item},
+    {Command::LiteralRaw, "mnuLiteralRaw", u"C++ raw 文字列(&R)", u"C++ raw 文字列", "raw", false,
+     false, kLiteralMenu.item, [](std::u16string_view text) { return Holds(Literal::Raw, text); }},
+    {Command::LiteralJson, "mnuLiteralJson", u"JSON 文字列(&N)", u"JSON 文字列", "json", false,
+     false, kLiteralMenu.item},
 };
 // clang-format on
 
-// The rows are in the order of the enumeration, one each (a command added after EditJoins
+// The rows are in the order of the enumeration, one each (a command added after LiteralJson
 // moves the check's last name with it).
 constexpr bool RowsInOrder() {
     for (std::size_t i = 0; i < std::size(kCommands); ++i)
         if (kCommands[i].command != static_cast<Command>(i)) return false;
-    return std::size(kCommands) == static_cast<std::size_t>(Command::EditJoins) + 1;
+    return std::size(kCommands) == static_cast<std::size_t>(Command::LiteralJson) + 1;
 }
 static_assert(RowsInOrder());
 

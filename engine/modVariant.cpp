@@ -90,11 +90,8 @@ Form ToForm(Variant v, EscapeMode mode) {
 
 template <typename Sink>
 void PutHex(Sink& out, char16_t c) {
-    constexpr std::u16string_view kDigits = u"0123456789ABCDEF";
-    const char16_t units[] = {
-        u'\\',          u'u', kDigits[c >> 12], kDigits[(c >> 8) & 15], kDigits[(c >> 4) & 15],
-        kDigits[c & 15]};
-    out.PutAscii({units, 6});
+    const auto units = line::UnicodeEscape(c);
+    out.PutAscii({units.data(), units.size()});
 }
 
 // The option whose marks a form puts before the units it writes its own way.

@@ -166,12 +166,13 @@ std::vector<const Control*> OptionGroup(std::span<const Control> controls, const
 
 MenuPlace PlaceOf(const MenuItem& item, std::span<const MenuItem> menus,
                   std::span<const Control> controls) {
-    if (std::any_of(menus.begin(), menus.end(), [&](auto& m) { return m.menu == item.name; }))
-        return MenuPlace::Menu;
-    if (item.menu.empty()) return MenuPlace::OnBar;
+    const bool named =
+        std::any_of(menus.begin(), menus.end(), [&](auto& m) { return m.menu == item.name; });
     const bool box = std::any_of(controls.begin(), controls.end(), [&](auto& c) {
         return c.name == item.menu && c.kind == Kind::MultiLineBox;
     });
+    if (named) return box ? MenuPlace::SubMenu : MenuPlace::Menu;
+    if (item.menu.empty()) return MenuPlace::OnBar;
     return box ? MenuPlace::ContextMenu : MenuPlace::InMenu;
 }
 

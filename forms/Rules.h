@@ -94,9 +94,11 @@ const Control* FirstOf(const std::vector<const Control*>& stops);
 std::vector<const Control*> OptionGroup(std::span<const Control> controls, const Control& option,
                                         const std::function<bool(const Control&)>& open);
 
-// Where a menu item shows: on the menu bar as a menu (another item names it), in the context
-// menu of the multi-line box it names, in the menu it names, or on the bar as a command.
-enum class MenuPlace { Menu, ContextMenu, InMenu, OnBar };
+// Where a menu item shows: on the menu bar as a menu (another item names it), as a submenu of
+// the context menu of the multi-line box it names (another item names it; its Click comes as it
+// opens), in the context menu of the multi-line box it names, in the menu it names, or on the
+// bar as a command.
+enum class MenuPlace { Menu, SubMenu, ContextMenu, InMenu, OnBar };
 MenuPlace PlaceOf(const MenuItem& item, std::span<const MenuItem> menus,
                   std::span<const Control> controls);
 

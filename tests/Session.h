@@ -101,8 +101,9 @@ class Session {
         bool wrapped = false;           // the result box wraps its lines
     };
 
-    // Presses Enter in the head field; in the result window, if one opens, Ctrl+C, then Esc.
-    static Outcome EditAndCopy() {
+    // Presses Enter in the head field, or chooses the input box's item; in the result window, if
+    // one opens, Ctrl+C, then Esc.
+    static Outcome EditAndCopy(std::string_view item = {}) {
         Outcome outcome;
         QObject scope;
         WhenModal<QMessageBox>(&scope, nullptr, [&outcome](QMessageBox* box) {
@@ -118,6 +119,7 @@ class Session {
             outcome.wrapped = box->lineWrapMode() != QPlainTextEdit::NoWrap;
             QTest::keyClick(box, Qt::Key_Escape);
         });
+        if (!item.empty()) return Find<QAction>("frmText", item.data())->trigger(), outcome;
         Field("txtAddText_0")->setFocus();
         QTest::keyClick(Field("txtAddText_0"), Qt::Key_Return);
         return outcome;

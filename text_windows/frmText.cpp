@@ -19,19 +19,28 @@ constexpr forms::Control kControls[] = {
 
 // clang-format on
 
-// The bar's クリア, then every text command that has an item, in the box's context menu.
+// The bar's クリア, then every text command that has an item, in the box's context menu or in
+// its submenu, which comes before its first item.
 constexpr std::size_t CommandItems() {
     std::size_t n = 0;
-    for (const modConvert::CommandRow& row : modConvert::kCommands) n += !row.item.empty();
-    return n;
+    bool submenu = false;
+    for (const modConvert::CommandRow& row : modConvert::kCommands) {
+        n += !row.item.empty();
+        submenu |= row.menu == modConvert::kLiteralMenu.item;
+    }
+    return n + submenu;
 }
 
 constexpr auto kMenus = [] {
     std::array<forms::MenuItem, 1 + CommandItems()> menus{};
     menus[0] = {"mnuClear", u"クリア(&C)"};
     std::size_t n = 1;
-    for (const modConvert::CommandRow& row : modConvert::kCommands)
-        if (!row.item.empty()) menus[n++] = {row.item, row.caption, "txtText"};
+    for (const modConvert::CommandRow& row : modConvert::kCommands) {
+        if (row.item.empty()) continue;
+        if (row.menu == modConvert::kLiteralMenu.item && menus[n - 1].menu != row.menu)
+            menus[n++] = {row.menu, modConvert::kLiteralMenu.caption, "txtText"};
+        menus[n++] = {row.item, row.caption, row.menu.empty() ? "txtText" : row.menu};
+    }
     return menus;
 }();
 
@@ -44,6 +53,15 @@ frmText::frmText(forms::Form* main, std::function<void(modConvert::Command)> run
     for (const modConvert::CommandRow& row : modConvert::kCommands) {
         if (!row.item.empty()) OnClick(row.item, [this, c = row.command] { run_(c); });
     }
+    OnClick(modConvert::kLiteralMenu.item, [this] { OfferLiterals(); });
+}
+
+// As the submenu opens: a form that cannot hold the text is greyed, so that no wrong literal is
+// written.
+void frmText::OfferLiterals() {
+    const std::u16string text = Text();
+    for (const modConvert::CommandRow& row : modConvert::kCommands)
+        if (row.holds) C(row.item).SetEnabled(row.holds(text));
 }
 
 void frmText::OfferEscapedVariants(bool offered) {

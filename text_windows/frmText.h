@@ -30,6 +30,7 @@ class frmText : public forms::Form {
     void ClearText();
     bool txtText_KeyDown(forms::Key key);
     void mnuClear_Click();
+    void OfferLiterals();
 
     std::function<void(modConvert::Command)> run_;
 };

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -273,6 +274,11 @@ void QtForm::AddMenus() {
         QObject* made = nullptr;
         if (place == MenuPlace::Menu) {
             made = bar->addMenu(caption);
+        } else if (place == MenuPlace::SubMenu) {
+            auto* box = As<MultiLineBox>(Find(item.menu));
+            auto* menu = new QMenu(caption, box);
+            box->AddContextAction(menu->menuAction());
+            made = menu;
         } else {
             auto* box = As<MultiLineBox>(Find(item.menu));
             QAction* action = place == MenuPlace::ContextMenu ? new QAction(caption, box)
@@ -394,6 +400,8 @@ void QtForm::CentreOver(const QRect& area) {
 void QtForm::OnClick(NativeControl& control, std::function<void()> handler) {
     if (auto* action = As<QAction>(&control)) {
         QObject::connect(action, &QAction::triggered, action, handler);
+    } else if (auto* menu = As<QMenu>(&control)) {
+        QObject::connect(menu, &QMenu::aboutToShow, menu, handler);
     } else if (auto* button = As<QAbstractButton>(&control)) {
         QObject::connect(button, &QAbstractButton::clicked, button, handler);
     } else if (auto* link = As<LinkLabel>(&control)) {

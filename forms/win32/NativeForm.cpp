@@ -204,27 +204,25 @@ void Win32Form::AddMenus() {
         const int id = kFirstMenuId + int(controls_.size());
         std::u16string caption(item.caption);
         const MenuPlace place = PlaceOf(item, menus, form_.Controls());
-        if (place == MenuPlace::ContextMenu) {
-            // Shown by the box's own context menu.
-        } else if (place == MenuPlace::Menu) {
+        HMENU menu = place == MenuPlace::OnBar ? bar : nullptr;
+        for (const auto& [name, popup] : popups)
+            if (name == item.menu) menu = popup;
+        if (place == MenuPlace::Menu) {
             HMENU popup = Created(CreatePopupMenu(), "a menu");
             popups.emplace_back(item.name, popup);
             AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
                         Wide(caption));
-        } else {
+        } else if (menu) {
             if (item.shortcut == Shortcut::Copy) {
                 caption += u"\tCtrl+C";
                 keys.push_back({FCONTROL | FVIRTKEY, 'C', WORD(id)});
             }
-            HMENU menu = bar;
-            for (const auto& [name, popup] : popups)
-                if (name == item.menu) menu = popup;
             AppendMenuW(menu, MF_STRING, UINT_PTR(id), Wide(caption));
-        }
+        }  // else shown by a box's own context menu, or a submenu of it
         NativeControl& made = controls_.emplace_back();
         made.name = item.name;
         made.item = &item;
-        made.id = place == MenuPlace::Menu ? 0 : id;
+        made.id = place == MenuPlace::Menu || place == MenuPlace::SubMenu ? 0 : id;
     }
     SetMenu(hwnd_, bar);
     if (!keys.empty())
@@ -289,10 +287,10 @@ void Win32Form::AddToolTips() {
         SetTip(*Find(design.name), design.tip, TTM_ADDTOOLW);
 }
 
-std::vector<const NativeControl*> Win32Form::ContextItems(const NativeControl& box) const {
-    std::vector<const NativeControl*> items;
-    for (const NativeControl& control : controls_)
-        if (control.item && control.item->menu == box.name) items.push_back(&control);
+std::vector<NativeControl*> Win32Form::ContextItems(std::string_view menu) {
+    std::vector<NativeControl*> items;
+    for (NativeControl& control : controls_)
+        if (control.item && control.item->menu == menu) items.push_back(&control);
     return items;
 }
 

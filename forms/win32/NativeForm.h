@@ -72,8 +72,9 @@ class Win32Form final : public NativeForm {
     // Adds a control's tool with its tip, or changes its tip.
     void SetTip(NativeControl& control, std::u16string_view tip,
                 UINT message = TTM_UPDATETIPTEXTW);
-    // The items a text box's context menu shows after the editing items.
-    std::vector<const NativeControl*> ContextItems(const NativeControl& box) const;
+    // The items a text box's context menu (named for the box) shows after the editing items, or
+    // a submenu of it shows.
+    std::vector<NativeControl*> ContextItems(std::string_view menu);
 
     // Keys the form handles before its controls: the controls' KeyDown handlers, menu
     // shortcuts, Tab, Enter for the default button, arrows between option buttons.

@@ -45,6 +45,25 @@ void Paste(HWND box, bool multiLine) {
     SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(pasted)));
 }
 
+// The items the window gives a box's menu, or a submenu of it, and their ids; a submenu's Click
+// comes as the menu opens, so that it can grey its items.
+void AppendItems(HMENU menu, Win32Form& form, std::string_view name, std::vector<UINT>& ids) {
+    for (NativeControl* item : form.ContextItems(name)) {
+        const std::u16string caption(item->item->caption);
+        const UINT grey = item->enabled ? 0 : MF_GRAYED;
+        if (form.ContextItems(item->name).empty()) {
+            AppendMenuW(menu, MF_STRING | grey, UINT_PTR(item->id), Wide(caption));
+            ids.push_back(UINT(item->id));
+            continue;
+        }
+        if (item->click) item->click();
+        HMENU sub = CreatePopupMenu();  // destroyed with the menu it is in
+        if (!sub) continue;
+        AppendItems(sub, form, item->name, ids);
+        AppendMenuW(menu, MF_POPUP | grey, reinterpret_cast<UINT_PTR>(sub), Wide(caption));
+    }
+}
+
 // The edit control's own menu, as the system words it, with every command sent as the keys
 // send it; then the items the window gives the box, sent to the window as menu commands.
 void ShowContextMenu(HWND box, const NativeControl& control, LPARAM at) {
@@ -76,13 +95,10 @@ void ShowContextMenu(HWND box, const NativeControl& control, LPARAM at) {
             AppendMenuW(menu, MF_STRING | (item.enabled ? 0 : MF_GRAYED), item.message,
                         item.caption);
     }
-    const auto extra = control.form->ContextItems(control);
-    if (!extra.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    for (const NativeControl* item : extra) {
-        const std::u16string caption(item->item->caption);
-        AppendMenuW(menu, MF_STRING | (item->enabled ? 0 : MF_GRAYED), UINT_PTR(item->id),
-                    Wide(caption));
-    }
+    std::vector<UINT> extra;
+    if (!control.form->ContextItems(control.name).empty())
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendItems(menu, *control.form, control.name, extra);
     POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     if (at == -1) {  // from the keyboard: at the caret
         GetCaretPos(&point);
@@ -94,8 +110,7 @@ void ShowContextMenu(HWND box, const NativeControl& control, LPARAM at) {
     DestroyMenu(menu);
     if (chosen == EM_SETSEL)
         SendMessageW(box, EM_SETSEL, 0, -1);
-    else if (std::any_of(extra.begin(), extra.end(),
-                         [&](const NativeControl* item) { return UINT(item->id) == chosen; }))
+    else if (std::find(extra.begin(), extra.end(), chosen) != extra.end())
         SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     else if (chosen)
         SendMessageW(box, chosen, 0, 0);

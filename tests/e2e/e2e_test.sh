@@ -576,6 +576,14 @@ stop "with the About box open"
 ok "the About box"
 
 
+# The input box's own items, their letters and where they stand, as the command table in
+# engine/modCommand.h has them: ITEM's letter; the items of the menu itself that 変換なし leaves
+# open (those not greyed for want of escaping), and its submenus.
+table=$(tr -d '\n' <"$(dirname "$0")/../../engine/modCommand.h")
+letter() { grep -o "\"$1\", *u\"[^\"]*(&.)" <<<"$table" | sed 's/.*(&\(.\))$/\L\1/'; }
+rows=$(sed 's/.*kCommands\[\] = {//; s/};.*//; s/{Command::/\n/g' <<<"$table" | grep '"mnu')
+own_open=$(($(grep -v 'Menu\.item' <<<"$rows" | grep -cv ', true}') + $(grep -o 'k[A-Za-z]*Menu\.item' <<<"$rows" | sort -u | wc -l)))
+
 # --- Every editing item of the text boxes' context menus --------------------------------------
 # Each item works on "abc", typed and selected whole (but for すべて選択, which a box whose text is
 # all selected may grey), with "xyz" on the clipboard; the box and the clipboard are read back
@@ -616,7 +624,7 @@ walk_edit_items "head string" 1 1 click head
 walk_edit_items "head column" 1 1 click hstart  # the head string holds q: the column is open
 type_in hstart
 activate "$input"
-walk_edit_items "input box" 6 5 click_centre "$input"  # 変換なし: the tab item greyed
+walk_edit_items "input box" $((own_open + 2)) $((own_open + 1)) click_centre "$input"
 activate "$main"
 click head
 xdotool key Return
@@ -670,9 +678,9 @@ for option in start opt1 opt2 opt0; do
     opt2) tabs="out.println(\"a\\t<%= x %>b'c\");" joins="out.println(\"a$t\" + x + \"b'c\");" ;;
     *) tabs="" joins="" ;;  # greyed
   esac
-  got=$(variant_item b)  # an assignment, so that a failure inside ends the session
+  got=$(variant_item "$(letter mnuEditTabs)")  # an assignment: a failure inside ends the session
   expect "the tab item with $option" "$(line_hex "$tabs")" "$got"
-  got=$(variant_item j)
+  got=$(variant_item "$(letter mnuEditJoins)")
   expect "the join item with $option" "$(line_hex "$joins")" "$got"
 done
 click opt2
@@ -680,12 +688,12 @@ html=$'<a href="c:\\dir">表</a>\r\n“引用”'
 into_input "$html"
 converted=$(edit_copy "before 逆変換")
 into_input "$(printf "$(sed 's/../\\x&/g' <<<"$converted")")"
-expect "逆変換 of 編集's output" "$(box_text multi "$html" | hex)" "$(from_menu r)"
+expect "逆変換 of 編集's output" "$(box_text multi "$html" | hex)" "$(from_menu "$(letter mnuReverse)")"
 into_input "$html"
-report=$(picture=check from_menu k | xxd -r -p)
+report=$(picture=check from_menu "$(letter mnuCheck)" | xxd -r -p)
 [[ $report == *U+8868* && $report != *U+201C* ]] || fail "変換前チェック for Java finds: $report"
 click opt1
-report=$(from_menu k | xxd -r -p)
+report=$(from_menu "$(letter mnuCheck)" | xxd -r -p)
 [[ $report == *U+201C* && $report != *U+8868* ]] || fail "変換前チェック for VB finds: $report"
 # With both fields empty, 逆変換 reads a block of two heads, a joined value, a blank line, a \n
 # and a line of code, which it keeps as a scriptlet; the join item, with the head and tail typed,
@@ -695,27 +703,41 @@ click opt2
 type_in head
 type_in tail
 into_input $'out.println("<tr>");\r\n  out.print("<td>" + name + "</td>\\n");\r\n\r\n}\r\nout.println("</tr>");'
-read_back=$(picture=reverse from_menu r)
+read_back=$(picture=reverse from_menu "$(letter mnuReverse)")
 expect "逆変換 of a block of two heads" "$(box_text multi $'<tr>\n<td><%= name %></td>\n<% } %>\n</tr>' | hex)" "$read_back"
 [[ $(<"$work/caption") == "逆変換 1行コード(4行目〜) 3行戻し 空行-1 式1 行末改行1　編集結果"* ]] || fail "逆変換's caption: $(<"$work/caption")"
 into_input "$(printf "$(sed 's/../\\x&/g' <<<"$read_back")")"
 type_in head 'out.println("'
 type_in tail '");'
-expect "the join item on 逆変換's output" "$(line_hex 'out.println("<tr>");')$(line_hex 'out.println("<td>" + name + "</td>");')$(line_hex '}')$(line_hex 'out.println("</tr>");')" "$(from_menu j)"
+expect "the join item on 逆変換's output" "$(line_hex 'out.println("<tr>");')$(line_hex 'out.println("<td>" + name + "</td>");')$(line_hex '}')$(line_hex 'out.println("</tr>");')" "$(from_menu "$(letter mnuEditJoins)")"
 # An ASP block that builds SQL on an accumulator, with a condition and a value: read with both
 # fields empty, then joined with its head and tail, it comes back as the same code.
 click opt1
 type_in head
 type_in tail
 into_input $'sql = sql & "SELECT *"\r\nIf id <> "" Then\r\n  sql = sql & " WHERE id = " & id\r\nEnd If'
-read_back=$(from_menu r)
+read_back=$(from_menu "$(letter mnuReverse)")
 expect "逆変換 of an accumulator" "$(box_text multi $'SELECT *\n<% If id <> "" Then %>\n WHERE id = <%= id %>\n<% End If %>' | hex)" "$read_back"
 into_input "$(printf "$(sed 's/../\\x&/g' <<<"$read_back")")"
 type_in head 'sql = sql & "'
 type_in tail '"'
-expect "the join item on the accumulator's page" "$(line_hex 'sql = sql & "SELECT *"')$(line_hex 'If id <> "" Then')$(line_hex 'sql = sql & " WHERE id = " & id')$(line_hex 'End If')" "$(from_menu j)"
+expect "the join item on the accumulator's page" "$(line_hex 'sql = sql & "SELECT *"')$(line_hex 'If id <> "" Then')$(line_hex 'sql = sql & " WHERE id = " & id')$(line_hex 'End If')" "$(from_menu "$(letter mnuEditJoins)")"
 stop "after the context menu"
 ok "逆変換, 変換前チェック and the opt-in escapes from the context menu"
+
+# --- 編集（1つのリテラルに）: the whole text as one literal, from the submenu by its letters ---------
+# A Java text block keeps the trailing spaces (\s), a run of three " and the backslash, with the
+# head column's spaces as its indentation and no line end after the last line.
+start
+type_in head 'String s = '
+type_in hstart 4
+type_in tail ';'
+into_input $'<p class="x">a\\b</p>  \r\n"""'
+block=$'    String s = """\n    <p class="x">a\\\\b</p> \\s\n    ""\\"\\\n    """;\n'
+expect "a Java text block from the submenu" "$(printf %s "${block//$'\n'/$eol}" | hex)" \
+  "$(from_menu "$(letter mnuEditLiteral)" "$(letter mnuLiteralTextBlock)")"
+stop "after the submenu"
+ok "a Java text block from the submenu of the input box's context menu"
 
 # --- What a screen reader reads; every window by the keyboard alone ----------------------------
 reading_and_keys

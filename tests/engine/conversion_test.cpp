@@ -60,18 +60,4 @@ TEST(ConvertLinesAligned, MeasuresALineOfLoneCrs) {
     EXPECT_EQ(ConvertLinesAligned(kEscapeBackslash, text, u"", u"|", 0, 6000), result);
 }
 
-TEST(ConvertInto, DecliningTheRoomWritesNothing) {
-    // A billion units, measured and never allocated: each empty line is padded to column 999.
-    std::u16string text;
-    for (int i = 0; i < 1'100'000; ++i) text += u"\r\n";
-    std::size_t asked = 0;
-    ConvertInto(
-        [&asked](std::size_t size) -> char16_t* {
-            asked = size;
-            return nullptr;
-        },
-        kEscapeBackslash, text, u"h", u"t", 0, 999);
-    EXPECT_EQ(asked, (1'100'000 + 1) * std::size_t(1 + 997 + 1 + 2));  // h, pad, t, CR LF
-}
-
 }  // namespace

@@ -38,6 +38,17 @@ TEST(FormsRules, ReadingOrderNamesAndLetters) {
     EXPECT_EQ(forms::FirstOf(forms::TabOrder(rows))->name, "txt");
 }
 
+// Where a menu item shows, a submenu of a context menu among them.
+TEST(FormsRules, MenuTree) {
+    constexpr forms::MenuItem menus[] = {
+        {"mnuFile", u""},        {"mnuQuit", u"", "mnuFile"}, {"mnuAlone", u""},
+        {"mnuRev", u"", "box"}, {"mnuSub", u"", "box"},      {"mnuIn", u"", "mnuSub"}};
+    constexpr forms::Control box[] = {{"box", Kind::MultiLineBox, {}, u""}};
+    using P = forms::MenuPlace;
+    const P places[] = {P::Menu, P::InMenu, P::OnBar, P::ContextMenu, P::SubMenu, P::InMenu};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(forms::PlaceOf(menus[i], menus, box), places[i]) << i;
+}
+
 // A label grows down to its text, an option about its middle, at most to the 240-twip pitch
 // options stand apart at, whatever the DPI. (Twips to pixels: the e2e session at 96 and 144 DPI.)
 TEST(FormsRules, GrowthAtEachDpi) {

@@ -3,6 +3,12 @@
 #include "tests/Session.h"
 
 #include <QMainWindow>
+#include <QMenu>
+
+#include "engine/modCheck.h"
+#include "engine/modLiteral.h"
+#include "engine/modReverse.h"
+#include "engine/modVariant.h"
 
 namespace {
 
@@ -24,6 +30,29 @@ QString Lines(int count) {
     QString text;
     for (int n = 0; n < count; ++n) text += QStringLiteral("<td>行 %1 \"\\\"</td>\r\n").arg(n);
     return text;
+}
+
+// What a command's engine function makes of the fields "<", ">", C/Java, 3 and 30.
+std::u16string Direct(modConvert::Command command, const std::u16string& text) {
+    using namespace modConvert;
+    const auto variant = [&](Variant v) { return ConvertVariant(v, 1, text, u"<", u">", 3, 30); };
+    const auto literal = [&](Literal form) { return ConvertLiteral(form, text, u"<", u">", 3); };
+    // clang-format off
+    switch (command) {
+        case Command::Edit: return ConvertLinesAligned(1, text, u"<", u">", 3, 30);
+        case Command::Reverse: return ReverseLines(1, text, u"<", u">", 3, 30).text;
+        case Command::Check: return CheckReport(1, text, u"<", u">", 3, 30);
+        case Command::EditUnicode: return variant(Variant::UnicodeEscapes);
+        case Command::EditApostrophes: return variant(Variant::Apostrophes);
+        case Command::EditTabs: return variant(Variant::Tabs);
+        case Command::EditJoins: return variant(Variant::Joins);
+        case Command::LiteralTextBlock: return literal(Literal::TextBlock);
+        case Command::LiteralTemplate: return literal(Literal::Template);
+        case Command::LiteralRaw: return literal(Literal::Raw);
+        case Command::LiteralJson: return literal(Literal::Json);
+    }
+    // clang-format on
+    return {};
 }
 
 }  // namespace
@@ -99,6 +128,32 @@ class SessionTest : public QObject {
             AsTheBoxKeepsIt(text));
         QCOMPARE(Session::Field("txtAddText_0")->text(), head);
         QCOMPARE(Session::Field("txtTStart")->text(), tStart);
+    }
+
+    // Every command from its item (編集 from Enter), with the column fields set apart: each
+    // hands the fields to its own engine function, columns in their places.
+    void everyCommandReadsTheFieldsInTheirPlaces() {
+        const QString text = QStringLiteral("   <%= x %>\t\\表\"\"\"`${y}` )\"  \r\n<p>");
+        for (const modConvert::CommandRow& row : modConvert::kCommands) {
+            Session session;
+            Session::Paste(text);
+            Session::Fill("<", ">", 2, "3", "30");
+            const Session::Outcome outcome = Session::EditAndCopy(row.item);
+            QVERIFY2(outcome.copied, row.item.data());
+            QCOMPARE(*outcome.copied,
+                     QString::fromStdU16String(Direct(row.command, text.toStdU16String())));
+        }
+    }
+
+    // As the submenu opens, the raw string is greyed for a text it cannot hold.
+    void rawStringGreyedForALoneSurrogate() {
+        Session session;
+        for (const char16_t* text : {u"a\xD800", u"a"}) {
+            Session::Input()->clear();
+            Session::Paste(QString::fromUtf16(text));
+            emit Find<QMenu>("frmText", "mnuEditLiteral")->aboutToShow();
+            QCOMPARE(Find<QAction>("frmText", "mnuLiteralRaw")->isEnabled(), text[1] == u'\0');
+        }
     }
 
     // A held Enter repeats into the result window as a release and a press at one moment, even

@@ -15,6 +15,7 @@
 
 #include "engine/cp932_table.h"
 #include "engine/modConvert.h"
+#include "engine/modLiteral.h"
 #include "engine/modVariant.h"
 
 namespace {
@@ -136,6 +137,42 @@ bool Run(const fs::path& dir, const std::string& command) {
                            .c_str()) == 0;
 }
 
+// Has the language's program around the converted lines built and run (written in UTF-8, or in
+// code page 932 for a script host), and counts the texts between markers that it printed as
+// wanted; names each that it did not.
+std::size_t Exact(const fs::path& dir, const Language& language, const char* form,
+                  const std::u16string& converted, const std::u16string& wanted, bool cp932) {
+    const std::string_view before = language.before, after = language.after;  // ASCII
+    const std::u16string source = std::u16string(before.begin(), before.end()) + converted +
+                                  std::u16string(after.begin(), after.end());
+    fs::create_directories(dir);
+    std::ofstream(dir / "src", std::ios::binary)
+        .write(reinterpret_cast<const char*>(source.data()), 2 * source.size());
+    const std::string code = cp932 ? "CP932" : "UTF-8", printed = cp932 ? "UTF-16LE" : "UTF-8";
+    if (!Run(dir, "iconv -f UTF-16LE -t " + code + " src > " + language.file) ||
+        !Run(dir, language.build + " && " + language.run + " > out8") ||
+        !Run(dir, "iconv -f " + printed + " -t UTF-16LE out8 > out")) {
+        std::fprintf(stderr, "%s, %s: did not build or run; see %s/log\n", language.name, form,
+                     dir.c_str());
+        return 0;
+    }
+    std::ifstream in(dir / "out", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    std::u16string out(bytes.size() / 2, u'\0');
+    std::memcpy(out.data(), bytes.data(), 2 * out.size());  // UTF-16LE on this little-endian host
+    const auto want = Split(wanted, kMarker);
+    const auto got = Split(out, kMarker);
+    std::size_t exact = 0;
+    for (std::size_t k = 0; k < want.size(); ++k) {
+        const bool same = k < got.size() && got[k] == want[k] && bytes.size() % 2 == 0;
+        if (!same)
+            std::fprintf(stderr, "%s, %s: text %zu printed otherwise\n", language.name, form,
+                         k + 1);
+        exact += same;
+    }
+    return exact;
+}
+
 // Converts the texts the language can take, has them built and run, and counts the texts that
 // came back exactly; names each that did not.
 std::size_t Check(const Promise& p, const fs::path& dir, std::size_t& tried) {
@@ -152,35 +189,93 @@ std::size_t Check(const Promise& p, const fs::path& dir, std::size_t& tried) {
     const std::u16string converted =
         p.variant ? ConvertVariant(*p.variant, p.mode, whole, p.head, p.tail, 2, 60)
                   : ConvertLinesAligned(p.mode, whole, p.head, p.tail, 2, 60);
-    const std::string_view before = language.before, after = language.after;  // ASCII
-    const std::u16string source = std::u16string(before.begin(), before.end()) + converted +
-                                  std::u16string(after.begin(), after.end());
+    return Exact(dir, language, p.form, converted, Expected(whole, converted, p.tail.size()), vbs);
+}
+
+// --- A whole text as one literal ---
+
+// The hard texts and what each form has to escape or cut: runs of ", a backquote and ${, )" and
+// )d", a tab-led line, white space that javac strips, a line of 20,000 UTF-8 bytes, 200 KB.
+std::vector<std::u16string> LiteralTexts() {
+    std::vector<std::u16string> texts = HardTexts();
+    std::u16string line, page;
+    for (int i = 0; i < 1334; ++i) line += u"<td>表示</td>";
+    for (int i = 0; i < 50; ++i)
+        for (const std::u16string& text : HardTexts()) page += text + kCRLF;
+    texts.insert(texts.end(),
+                 {u"a \"\"\" b \"\"\"\" c \"\"\"\"\"\"\"\r\n\"\"\"\r\nends in \"",
+                  u"`code` ${x} $${y} \\${z} $ {w} \\`", u"f(\")\" )d\" )d1\" )d0\"",
+                  u"\tfirst\r\n\t\tsecond\r\n\t", u"\u3000\r\n\u000B\r\n\f\r\n \r\nx\u2028", line,
+                  page});
+    return texts;
+}
+
+// The most UTF-8 bytes in one R"d(...)d" of a raw string's output, a line end one.
+std::size_t LongestPiece(const std::u16string& s) {
+    std::size_t most = 0;
+    for (std::size_t at = s.find(u"R\""), end = 0; at != s.npos; at = s.find(u"R\"", end)) {
+        const std::size_t open = s.find(u'(', at);
+        std::u16string close = u")";
+        end = s.find(close.append(s, at + 2, open - at - 2).append(u"\""), open);
+        std::size_t bytes = 0;
+        for (std::size_t i = open + 1; i < std::min(end, s.size()); ++i)
+            bytes += s[i] == u'\r'                           ? 0
+                     : s[i] < 0x80                           ? 1
+                     : s[i] < 0x800 || (s[i] >> 11) == 0x1B ? 2  // a surrogate
+                                                             : 3;
+        most = std::max(most, bytes);
+    }
+    return most;
+}
+
+const Language kCpp = {"C++", "oracle.cpp",
+                       "#include <cstdio>\n#define p(s) (fwrite(s, 1, sizeof(s) - 1, stdout), "
+                       "fputs(\"\\r\\n\", stdout))\nint main() {\n",
+                       " return 0;\n}\n", "g++ -std=c++17 -w -o oracle oracle.cpp", "./oracle"};
+// JSON: the arrays in a file, and a program that prints each joined by LF as p() prints.
+const Language kJsonParse = {"JSON.parse", "o.json", "[\n", "]\n", ":", "node read"};
+const Language kPythonJson = {"python3 json", "o.json", "[\n", "]\n", ":", "python3 read"};
+
+struct LiteralProof {
+    const Language& language;
+    Literal form;
+    const char* name;
+    const char* reader = nullptr;  // for JSON, written as "read"
+};
+
+const LiteralProof kLiteralProofs[] = {
+    {kJava, Literal::TextBlock, "block"},
+    {kJavaScript, Literal::Template, "template"},
+    {kCpp, Literal::Raw, "raw"},
+    {kJsonParse, Literal::Json, "JSON",
+     "const a = JSON.parse(require(\"fs\").readFileSync(\"o.json\", \"utf8\"));\n"
+     "process.stdout.write(a.map((l) => l.join(\"\\n\") + \"\\r\\n\")"
+     ".join(\"----8<----\\r\\n\"));"},
+    {kPythonJson, Literal::Json, "JSON",
+     "import json, sys\na = json.load(open(\"o.json\", encoding=\"utf-8\"))\n"
+     "sys.stdout.buffer.write(\"----8<----\\r\\n\".join(\"\\n\".join(l) + \"\\r\\n\" for l in a)"
+     ".encode())"},
+};
+
+// Each text as one literal at the head column, built and run: how many came back exactly; none
+// when a raw string has a piece over MSVC's 16,380 bytes.
+std::size_t CheckLiteral(const LiteralProof& p, int column, const fs::path& dir) {
+    const bool json = p.form == Literal::Json;
+    std::u16string literals, values;
+    bool fit = true;
+    for (const std::u16string& text : LiteralTexts()) {
+        const std::u16string literal =
+            ConvertLiteral(p.form, text, json ? u"" : u"p(", json ? u"" : u");", column);
+        fit = fit && (p.form != Literal::Raw || LongestPiece(literal) <= 16380);
+        literals += (values.empty() ? u"" : json ? u"," : u"p(\"----8<----\");\r\n") + literal;
+        std::u16string value;  // the lines joined by LF
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (text.compare(i, 2, kCRLF) != 0) value += text[i];
+        values += (values.empty() ? u"" : u"----8<----\r\n") + value + kCRLF;
+    }
     fs::create_directories(dir);
-    std::ofstream(dir / "src", std::ios::binary)
-        .write(reinterpret_cast<const char*>(source.data()), 2 * source.size());
-    const std::string code = vbs ? "CP932" : "UTF-8", printed = vbs ? "UTF-16LE" : "UTF-8";
-    if (!Run(dir, "iconv -f UTF-16LE -t " + code + " src > " + language.file) ||
-        !Run(dir, language.build + " && " + language.run + " > out8") ||
-        !Run(dir, "iconv -f " + printed + " -t UTF-16LE out8 > out")) {
-        std::fprintf(stderr, "%s, %s: did not build or run; see %s/log\n", language.name, p.form,
-                     dir.c_str());
-        return 0;
-    }
-    std::ifstream in(dir / "out", std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    std::u16string out(bytes.size() / 2, u'\0');
-    std::memcpy(out.data(), bytes.data(), 2 * out.size());  // UTF-16LE on this little-endian host
-    const auto wanted = Split(Expected(whole, converted, p.tail.size()), kMarker);
-    const auto got = Split(out, kMarker);
-    std::size_t exact = 0;
-    for (std::size_t k = 0; k < wanted.size(); ++k) {
-        const bool same = k < got.size() && got[k] == wanted[k] && bytes.size() % 2 == 0;
-        if (!same)
-            std::fprintf(stderr, "%s, %s: text %zu printed otherwise\n", language.name, p.form,
-                         k + 1);
-        exact += same;
-    }
-    return exact;
+    if (p.reader) std::ofstream(dir / "read") << p.reader;
+    return fit ? Exact(dir, p.language, p.name, literals, values, false) : 0;
 }
 
 }  // namespace
@@ -203,5 +298,14 @@ int main(int argc, char** argv) {
         failed += exact != tried;
     }
     Run(work, "$WINE_RUN --end");
+    const std::size_t texts = LiteralTexts().size();
+    for (const LiteralProof& p : kLiteralProofs) {
+        for (const int column : {0, 8}) {
+            const std::size_t exact = CheckLiteral(p, column, work / std::to_string(++n));
+            std::printf("%-12s %-8s %zu of %zu at head column %d\n", p.language.name, p.name,
+                        exact, texts, column);
+            failed += exact != texts;
+        }
+    }
     return failed == 0 ? 0 : 1;
 }
