@@ -303,10 +303,10 @@ class Reader {
     }
 
     // Every way a converted line can start at line a, the exact ones first.
-    std::size_t Matches(std::size_t a, Record (&out)[3]) const {
-        std::size_t n = Match(a, out);
-        n += MatchJoined(a, out[n]);
-        return n;
+    // (A line the converter wrote with both quotes does not also read without one.)
+    std::size_t Matches(std::size_t a, Record (&out)[2]) const {
+        const std::size_t n = Match(a, out);
+        return n > 0 ? n : MatchJoined(a, out[0]);
     }
 
     void Put(const Record& r, std::u16string& out, Reversed& counts) const {
@@ -610,7 +610,7 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
 
     // From the last line back, the best way to read the lines from each one on.
     std::vector<Way> best(n + 1);
-    Record records[3];
+    Record records[2];
     const std::vector<bool> commented = InBlockComments(dialect, lines, head, tail);
     for (std::size_t a = n; a-- > 0;) {
         const std::size_t found = commented[a] ? 0 : reader.Matches(a, records);
