@@ -317,6 +317,7 @@ class Parser {
     bool vbPlus_;
     bool units_;
     std::size_t i_ = 0;
+    mutable int nesting_ = 0;  // templates being skipped, one inside another
 };
 
 // The literal opening at i_ read into out; false when it does not close, holds an escape its
@@ -779,19 +780,24 @@ std::size_t Parser::SkipLiteral(std::size_t i) const {
     return kNone;
 }
 
-// After the template opening at i, its ${ }s skipped whole, or kNone when it does not close.
+// After the template opening at i, its ${ }s skipped whole, or kNone when it does not close or
+// nests templates deeper than kNesting (so that no text runs the stack out).
 std::size_t Parser::TemplateEnd(std::size_t i) const {
+    constexpr int kNesting = 64;
+    if (nesting_ == kNesting) return kNone;
+    ++nesting_;
     for (++i; i < s_.size(); ++i) {
         if (s_[i] == u'\\') {
             ++i;
         } else if (s_[i] == u'`') {
-            return i + 1;
+            break;
         } else if (s_.substr(i, 2) == u"${") {
             i = ExpressionEnd(i + 2);
-            if (i == kNone) return kNone;
+            if (i == kNone) break;
         }
     }
-    return kNone;
+    --nesting_;
+    return i < s_.size() ? i + 1 : kNone;
 }
 
 // The } that ends the expression starting at i inside a ${, its braces and literals skipped
@@ -1389,8 +1395,13 @@ std::optional<std::u16string> HeadTarget(const Dialect& dialect, std::u16string_
     return std::nullopt;
 }
 
-void Carry(const Dialect& dialect, std::u16string_view line, Spanning& open) {
-    Walk(dialect, line, open);
+bool Carry(const Dialect& dialect, std::u16string_view line, Spanning& open) {
+    return Walk(dialect, line, open).lastLiteral == u'R' && open.empty();
+}
+
+bool JoinsRaw(std::u16string_view s) {
+    s = Trim(s);
+    return s.starts_with(u'"') || RawOpen(s, 0, nullptr) != kNone;
 }
 
 bool StartsLiteral(std::u16string_view s) {
@@ -1425,8 +1436,8 @@ bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_
     // A join, or a method chained, at the next line's start.
     if (next.size() >= 2 && next[0] == join && next[1] != join && next[1] != u'=') return true;
     // C++'s adjacent literals: a raw string's next piece.
-    if (w.lastLiteral && (RawOpen(next, 0, nullptr) != kNone ||
-                          (w.lastLiteral == u'R' && next.starts_with(u'"'))))
+    if ((w.lastLiteral && RawOpen(next, 0, nullptr) != kNone) ||
+        (w.lastLiteral == u'R' && JoinsRaw(next)))
         return true;
     return !dialect.php && next.size() >= 2 && next[0] == u'.' && IsNameStart(next[1]);
 }

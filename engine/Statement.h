@@ -86,8 +86,12 @@ struct Spanning {
     bool empty() const { return frames.empty(); }
 };
 
-// Carries the literals open at a line's start over it: open holds those open at its end.
-void Carry(const Dialect& dialect, std::u16string_view line, Spanning& open);
+// Carries the literals open at a line's start over it: open holds those open at its end. True
+// when its code ends with a raw string, to which C++ joins a literal that starts the next line.
+bool Carry(const Dialect& dialect, std::u16string_view line, Spanning& open);
+
+// Whether s starts with a literal C++ joins to a raw string before it (" or R", blanks aside).
+bool JoinsRaw(std::u16string_view s);
 
 // Whether s starts with a literal that may span lines (""" and a line break, `, R"d(), or with
 // String.join(.

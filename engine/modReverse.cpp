@@ -466,14 +466,16 @@ std::vector<bool> InLiterals(EscapeMode mode, const Lines& lines, std::u16string
     const statement::Dialect c{kEscapeBackslash, false};
     const std::u16string_view h = TrimStart(head);
     statement::Spanning open;
+    bool afterRaw = false;  // a raw string ended the line before: the next piece goes on with it
     for (std::size_t k = 0; k < lines.size(); ++k) {
         std::u16string_view line = lines.Line(k);
-        inside[k] = !open.empty();
+        inside[k] = !open.empty() || (afterRaw && statement::JoinsRaw(line));
+        afterRaw = false;
         if (!inside[k] && TrimStart(line).starts_with(h)) {
             line = TrimStart(line).substr(h.size());
             if (!forms || !statement::StartsLiteral(line)) continue;
         }
-        statement::Carry(c, line, open);
+        afterRaw = statement::Carry(c, line, open);
     }
     return inside;
 }

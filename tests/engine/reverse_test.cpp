@@ -106,6 +106,8 @@ struct ShapeCase {
 // Each statement read only when it certainly builds the page and every part of it parses; what
 // it puts into the page exactly, or the line kept as code so that the page still runs.
 TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
+    std::u16string deep = u"h = ";  // templates nested past any stack
+    for (int i = 0; i < 100000; ++i) deep += u"`${";
     const ShapeCase cases[] = {
         {"two heads of one stream, code, a blank line, a \\n, a comment", 1,
          u"  out.print(\"a\");\r\n \t\r\n\tfor (;;) {\r\nout.println(\"b\\\"\\n\"); \r\n// x(\"y\");",
@@ -181,6 +183,7 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          u"\r\n<p>)\" x</p>\r\n<% auto s = \"a\" + 1; %>", 2, 1},
         {"a JSON array alone", 1, u"\r\n[\r\n  \"a\",\r\n  \"b\\u0041\"\r\n]\r\n", u"a\r\nbA", 4, 0},
         {"an array in code", 1, u"var a = [\"x\", \"y\"];", u"<% var a = [\"x\", \"y\"]; %>", 0, 1},
+        {"templates nested too deep", 1, deep, u"<% " + deep + u" %>", 0, 1},
     };
     for (const ShapeCase& c : cases) {
         const Reversed r = ReverseLines(c.mode, c.text, c.head, c.tail, 0, 0);
