@@ -228,6 +228,10 @@ class Parser {
 
     std::optional<Reading> Statement();
     std::optional<std::size_t> Form();
+    // A """ literal closed on a line of its own is C#'s raw string as well, whose value differs:
+    // a Java text block only where the statement shows Java (String, final, String.join, a call
+    // in Java's lower case).
+    bool MaybeCSharp() const { return ownLineClose_ && !java_; }
 
   private:
     char16_t At(std::size_t i) const { return i < s_.size() ? s_[i] : u'\0'; }
@@ -318,12 +322,15 @@ class Parser {
     bool units_;
     std::size_t i_ = 0;
     mutable int nesting_ = 0;  // templates being skipped, one inside another
+    bool ownLineClose_ = false;
+    bool java_ = false;
 };
 
 // The literal opening at i_ read into out; false when it does not close, holds an escape its
 // language would not read so, or is another kind of literal (L"", @"", $"", f"").
 template <class Out>
 bool Parser::Literal(Out& out) {
+    if (OtherLiteral(i_)) return false;
     if (Spans() && s_[i_] == u'`') return Template(out);
     if (Spans() && TextBlockOpens(s_, i_)) return TextBlock(out);
     if (Spans() && RawOpen(s_, i_, nullptr) != kNone) return Raw(out);
@@ -486,6 +493,7 @@ bool Parser::TextBlock(Out& out) {
     }
     i_ = i + 3;
     sink_.keepEnds = true;
+    ownLineClose_ = ownLineClose_ || Trim(lines.back()).empty();
     const auto indentOf = [](std::u16string_view l) {
         std::size_t k = 0;
         while (k < l.size() && line::IsJavaWhitespace(l[k])) ++k;
@@ -647,6 +655,7 @@ bool Parser::Raw(Out& out) {
 template <class Out>
 bool Parser::Joined(Out& out) {
     i_ += kJoin.size();
+    java_ = true;
     SkipSpace();
     if (s_.substr(i_, 2) != u"\"\"") return false;
     i_ += 2;
@@ -1116,6 +1125,7 @@ bool Parser::SkipDeclaration(bool& typed) {
             i_ = name;
             found = declared = true;
             typed = typed || type;
+            java_ = java_ || word == u"String" || word == u"final";
         }
     }
     return declared;
@@ -1167,6 +1177,7 @@ bool Parser::OutputCalls(const Path& path, std::size_t start) {
     if (path.bad || path.calls.back().after != path.end) return false;
     Built built;
     for (const Call& call : path.calls) {
+        java_ = java_ || (call.name[0] >= u'a' && call.name[0] <= u'z');
         i_ = call.open + 1;
         SkipBlanks();
         const std::u16string_view callee = s_.substr(start, call.open - start);
@@ -1371,8 +1382,9 @@ std::optional<Reading> Read(const Dialect& dialect, std::u16string_view statemen
         std::u16string text;
         Sink sink{&text, dialect.php};
         sink.dropLeading = true;
-        std::optional<Reading> r = Parser(dialect, statement, sink, vbPlus).Statement();
-        if (!r) continue;
+        Parser parser(dialect, statement, sink, vbPlus);
+        std::optional<Reading> r = parser.Statement();
+        if (!r || parser.MaybeCSharp()) continue;
         sink.End();
         r->text = std::move(text);
         r->values = sink.values;

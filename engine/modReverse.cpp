@@ -481,13 +481,15 @@ std::vector<bool> InLiterals(EscapeMode mode, const Lines& lines, std::u16string
 }
 
 // A text that is one literal form alone (blank lines around it allowed), read as that literal
-// when both fields are empty: the form's output with no head and tail.
+// when both fields are empty: the form's output with no head and tail. Not a text block alone,
+// which may be C#'s raw string.
 bool ReadWholeLiteral(EscapeMode mode, const Lines& lines, Reversed& r) {
     std::size_t a = 0;
     while (a < lines.size() && IsBlankLine(lines.Line(a))) ++a;
     if (mode != kEscapeBackslash || a == lines.size()) return false;
     const std::u16string_view text = lines.text();
     const std::size_t body = lines.End(a) - TrimStart(lines.Line(a)).size();
+    if (text.substr(body).starts_with(u"\"\"\"")) return false;
     const auto length = statement::LiteralForm(text.substr(body), nullptr, nullptr);
     if (!length) return false;
     const std::size_t b = lines.EndingFrom(body + *length);

@@ -173,6 +173,9 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
         {"a text block's every line, its last line break too; return is code", 1,
          u"String html = \"\"\"\r\n    <p>\r\n      x</p>\r\n    \"\"\";\r\nreturn \"\"\"\r\n    y\"\"\";",
          u"<p>\r\n  x</p>\r\n\r\n<% return \"\"\"\r\n    y\"\"\"; %>", 4, 2},
+        {"a text block C#'s raw string could be is code", 1,
+         u"var s = \"\"\"\r\n  <p>\r\n  \"\"\";\r\nvar t = \"\"\"\r\n  <b>\"\"\";",
+         u"<% var s = \"\"\"\r\n  <p>\r\n  \"\"\"; %>\r\n<b>", 2, 3},
         {"templates, of one line too; tagged ones are code", 1,
          u"res.send(`<b>${n}</b>`);\r\nres.send(`\r\n<i>\\${x}</i>`);\r\nres.send(html`<p>`);\r\n"
          u"res.send(String.raw`\\n`);",

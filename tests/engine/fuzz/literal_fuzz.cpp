@@ -70,6 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             text[i] = u'x';
     }
     if (!Holds(form, text) || !Fair(form, head.view(), tail.view())) return 0;
+    // With both fields empty, a text block alone may be C#'s raw string: it is kept.
+    const bool apart = !head.view().empty() || !tail.view().empty();
+    if (form == Literal::TextBlock && !apart) return 0;
 
     const std::u16string written = ConvertLiteral(form, text, head.view(), tail.view(), hStart);
     std::u16string expected;
@@ -86,7 +89,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Two in a row, each read on its own; with both fields empty a text is one literal alone,
     // and C++ joins a literal that starts the next line to a raw string.
-    const bool apart = !head.view().empty() || !tail.view().empty();
     if (!apart || (form == Literal::Raw && JoinsRaw(head.view()))) return 0;
     const Reversed twice = ReverseLines(kEscapeBackslash, written + written, head.view(),
                                         tail.view(), hStart, tStart);
