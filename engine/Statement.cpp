@@ -1427,6 +1427,17 @@ bool EndsInCode(std::u16string_view code) {
     return open.empty() && !w.broken && w.codeEnd == code.size();
 }
 
+bool TagsTemplate(std::u16string_view code) {
+    code = Trim(code);
+    std::size_t word = code.size();
+    while (word > 0 && IsNameChar(code[word - 1])) --word;
+    for (const std::u16string_view keyword :
+         {u"return", u"throw", u"yield", u"await", u"typeof", u"case", u"else"}) {
+        if (code.substr(word) == keyword && (word == 0 || code[word - 1] != u'.')) return false;
+    }
+    return !code.empty() && (word < code.size() || code.back() == u')' || code.back() == u']');
+}
+
 bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_view next,
                Spanning& open) {
     next = Trim(next);
@@ -1438,9 +1449,10 @@ bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_
     }
     if (dialect.mode != kEscapeBackslash) return false;
     const Walked w = Walk(dialect, line, open);
+    open.depth = std::max(0, open.depth + w.depth);
     if (!open.empty()) return true;
     if (w.broken) return false;  // a literal left open: not read
-    if (w.depth > 0) return true;
+    if (open.depth > 0) return true;
     const std::u16string_view code = Trim(line.substr(w.codeFrom, w.codeEnd - w.codeFrom));
     const char16_t join = dialect.php ? u'.' : u'+';
     if (code.size() >= 2 && code.back() == join && code[code.size() - 2] != join) return true;

@@ -83,6 +83,7 @@ struct Spanning {
         int braces = 0;
     };
     std::vector<Frame> frames;
+    int depth = 0;  // brackets the lines before left open, outside literals (Continues)
     bool empty() const { return frames.empty(); }
 };
 
@@ -100,8 +101,12 @@ bool StartsLiteral(std::u16string_view s);
 // Whether code typed before a literal ends outside any literal and comment.
 bool EndsInCode(std::u16string_view code);
 
-// Whether a line leaves its statement open: a literal spanning lines (open carried from line to
-// line), an open bracket, a join or = at its end, VB's _, C++'s adjacent raw literal next.
+// Whether code tags a template after it (its value then the tag's): it ends with a name (not a
+// keyword such as return), ) or ], blanks aside.
+bool TagsTemplate(std::u16string_view code);
+
+// Whether a line leaves its statement open: a literal spanning lines or a bracket (both carried
+// in open from line to line), a join or = at its end, VB's _, C++'s adjacent raw literal next.
 bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_view next,
                Spanning& open);
 

@@ -306,11 +306,14 @@ class Reader {
     }
 
     // The lines from a as a literal form writes them: the head, the literal whole, the tail. A
-    // line that 編集 could have written so too (`a` after a head) is taken for the literal.
+    // line that 編集 could have written so too (`a` after a head) is taken for the literal; a
+    // template the head tags is not read.
     bool MatchLiteral(std::size_t a, Record& out) const {
         bool irregular = false;
-        const auto body = forms_ ? AfterHead(lines_.Start(a), irregular) : std::nullopt;
+        auto body = forms_ ? AfterHead(lines_.Start(a), irregular) : std::nullopt;
         if (!body) return false;
+        for (; IsBlank(text_[*body]); ++*body) irregular = true;
+        if (text_[*body] == u'`' && statement::TagsTemplate(head_)) return false;
         const auto length = statement::LiteralForm(text_.substr(*body), nullptr, nullptr);
         if (!length || !text_.substr(*body + *length).starts_with(ended_)) return false;
         const std::size_t end = *body + *length;

@@ -31,15 +31,16 @@ bool JoinsRaw(std::u16string_view s) {
 }
 
 // A fair head and tail: one line each; a head that ends outside any literal and comment (after
-// one that opens them, the form's output is no literal of its own); a tail that does not go on
-// with the literal (C++ joins a literal that follows a raw string to it) nor opens one that
-// spans lines.
+// one that opens them, the form's output is no literal of its own) and does not tag a template;
+// a tail that does not go on with the literal (C++ joins a literal that follows a raw string to
+// it) nor opens one that spans lines.
 bool Fair(Literal form, std::u16string_view head, std::u16string_view tail) {
     if (head.find_first_of(u"\r\n") != head.npos || tail.find_first_of(u"\r\n") != tail.npos)
         return false;
     statement::Spanning open;
     statement::Carry({kEscapeBackslash, false}, tail, open);
     return statement::EndsInCode(head) && open.empty() &&
+           !(form == Literal::Template && statement::TagsTemplate(head)) &&
            !(form == Literal::Raw && JoinsRaw(tail) && !tail.empty());
 }
 
