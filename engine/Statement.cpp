@@ -1452,8 +1452,10 @@ bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_
     open.depth = std::max(0, open.depth + w.depth);
     if (!open.empty()) return true;
     if (w.broken) return false;  // a literal left open: not read
-    if (open.depth > 0) return true;
     const std::u16string_view code = Trim(line.substr(w.codeFrom, w.codeEnd - w.codeFrom));
+    // A block opened (a callback's function { ... }): its statements are statements of their own.
+    if (code.ends_with(u'{')) open.depth = 0;
+    if (open.depth > 0) return true;
     const char16_t join = dialect.php ? u'.' : u'+';
     if (code.size() >= 2 && code.back() == join && code[code.size() - 2] != join) return true;
     if (code.ends_with(u',') || code.ends_with(u'(') || code.ends_with(u'=')) return true;

@@ -181,6 +181,9 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          u"res.send(String.raw`\\n`);",
          u"<b><%= n %></b>\r\n\r\n<i>${x}</i>\r\n<% res.send(html`<p>`); %>\r\n"
          u"<% res.send(String.raw`\\n`); %>", 3, 2},
+        {"a callback's statements, over lines, each on its own", 1,
+         u"app.get('/', (req, res) => {\r\n  res.send(\r\n    `<p>\r\n    </p>`\r\n  );\r\n});",
+         u"<% app.get('/', (req, res) => { %>\r\n<p>\r\n    </p>\r\n<% }); %>", 4, 2},
         {"C++: a raw string in flash memory; + on a char pointer is code", 1,
          u"const char page[] PROGMEM = R\"=(\r\n<p>)\" x</p>)=\";\r\nauto s = \"a\" + 1;",
          u"\r\n<p>)\" x</p>\r\n<% auto s = \"a\" + 1; %>", 2, 1},
