@@ -335,7 +335,6 @@ bool Parser::Literal(Out& out) {
     if (Spans() && TextBlockOpens(s_, i_)) return TextBlock(out);
     if (Spans() && RawOpen(s_, i_, nullptr) != kNone) return Raw(out);
     const char16_t quote = s_[i_];
-    if (OtherLiteral(i_)) return false;
     const bool phpSingle = d_.php && quote == u'\'';
     const bool phpDouble = d_.php && quote == u'"';
     for (++i_; i_ < s_.size();) {
@@ -514,8 +513,8 @@ bool Parser::TextBlock(Out& out) {
         for (std::size_t j = 0; j < l.size();) {
             if (l[j] != u'\\') {
                 out.Put(l[j++]);
-            } else if (j + 1 == l.size() || (l.substr(j) == u"\\n\\" && j > 0 &&
-                                               StrippedAlone(l[j - 1]))) {
+            } else if (j + 1 == l.size() ||
+                       (l.substr(j) == u"\\n\\" && j > 0 && StrippedAlone(l[j - 1]))) {
                 // After white space javac would strip that has no escape of its own, \n\ is the
                 // line break.
                 if (j + 1 < l.size()) out.Break(false, true);
@@ -1098,15 +1097,15 @@ std::size_t Parser::EchoWord() const {
     return 0;
 }
 
-// Words that declare the name after them: var s = "...", final String s = "...", Dim s = "...".
-// C++'s types and words (typed): const char* page = ..., auto page = ..., std::string page = ...,
-// char page[] PROGMEM = ... (Arduino's flash memory).
+// Words that declare the name after them: var s = "...", final String s = "...", Dim s = "...";
+// and C++'s types (typed), a * or & after them: const char* page = ..., auto page = ...,
+// std::string page = ..., char page[] PROGMEM = ... (Arduino's flash memory).
 bool Parser::SkipDeclaration(bool& typed) {
+    static constexpr std::u16string_view kCpp[] = {u"auto", u"constexpr", u"char", u"std::string",
+                                                   u"PROGMEM"};
     static constexpr std::u16string_view kC[] = {
-        u"var",    u"let",       u"const", u"final",       u"static",  u"private", u"public",
-        u"protected", u"String", u"string", u"auto", u"constexpr", u"char", u"std::string",
-        u"PROGMEM"};
-    const std::span<const std::u16string_view> typeWords = std::span(kC).subspan(10);
+        u"var",    u"let",    u"const", u"final", u"static", u"private", u"public", u"protected",
+        u"String", u"string", kCpp[0],  kCpp[1],  kCpp[2],   kCpp[3],    kCpp[4]};
     static constexpr std::u16string_view kVB[] = {u"dim", u"const", u"private", u"public",
                                                   u"static"};
     const std::span<const std::u16string_view> words =
@@ -1115,8 +1114,9 @@ bool Parser::SkipDeclaration(bool& typed) {
     for (bool found = true; found;) {
         found = false;
         for (const std::u16string_view word : words) {
-            const bool type = C() && std::find(typeWords.begin(), typeWords.end(), word) != typeWords.end();
-            const bool pointer = type && (At(i_ + word.size()) == u'*' || At(i_ + word.size()) == u'&');
+            const bool type = C() && std::ranges::find(kCpp, word) != std::end(kCpp);
+            const char16_t after = At(i_ + word.size());
+            const bool pointer = type && (after == u'*' || after == u'&');
             if (!(WordAt(i_, word) || pointer) || (C() && s_.substr(i_, word.size()) != word))
                 continue;
             std::size_t name = i_ + word.size();

@@ -312,8 +312,8 @@ class Reader {
         bool irregular = false;
         auto body = forms_ ? AfterHead(lines_.Start(a), irregular) : std::nullopt;
         if (!body) return false;
-        for (; IsBlank(text_[*body]); ++*body) irregular = true;
-        if (text_[*body] == u'`' && statement::TagsTemplate(head_)) return false;
+        for (; *body < text_.size() && IsBlank(text_[*body]); ++*body) irregular = true;
+        if (text_.substr(*body).starts_with(u'`') && statement::TagsTemplate(head_)) return false;
         const auto length = statement::LiteralForm(text_.substr(*body), nullptr, nullptr);
         if (!length || !text_.substr(*body + *length).starts_with(ended_)) return false;
         const std::size_t end = *body + *length;
@@ -463,8 +463,8 @@ std::vector<bool> InBlockComments(const statement::Dialect& dialect, const Lines
 std::vector<bool> InLiterals(EscapeMode mode, const Lines& lines, std::u16string_view head,
                              std::u16string_view tail, bool forms) {
     std::vector<bool> inside(lines.size());
-    const bool oneLine = head.find_first_of(u"\r\n") == head.npos &&
-                         tail.find_first_of(u"\r\n") == tail.npos;
+    const bool oneLine =
+        head.find_first_of(u"\r\n") == head.npos && tail.find_first_of(u"\r\n") == tail.npos;
     if (mode != kEscapeBackslash || !oneLine) return inside;
     const statement::Dialect c{kEscapeBackslash, false};
     const std::u16string_view h = TrimStart(head);

@@ -23,11 +23,10 @@ namespace {
 using namespace modConvert;
 using namespace kalvex_fuzz;
 
-// Whether C++ joins what s starts with (blanks aside, a literal or nothing) to a raw string
-// before it.
+// Whether C++ joins what s starts with (blanks aside, a literal or nothing: the next line's) to a
+// raw string before it.
 bool JoinsRaw(std::u16string_view s) {
-    s = s.substr(std::min(s.find_first_not_of(u" \t"), s.size()));
-    return s.empty() || s.starts_with(u'"') || s.starts_with(u"R\"");
+    return s.find_first_not_of(u" \t") == s.npos || statement::JoinsRaw(s);
 }
 
 // A fair head and tail: one line each; a head that ends outside any literal and comment (after
@@ -67,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (shape >= 0xF0 && !text.empty() && text.size() < 70000) text += text;
     for (std::size_t i = 1; form == Literal::TextBlock && i < text.size(); ++i) {
         const char16_t c = text[i - 1];
-        if (text[i] == u'\n' && line::IsJavaWhitespace(c) && !std::u16string_view(u" \t\f\r").contains(c))
+        if (text[i] == u'\n' && line::IsJavaWhitespace(c) &&
+            !std::u16string_view(u" \t\f\r").contains(c))
             text[i] = u'x';
     }
     if (!Holds(form, text) || !Fair(form, head.view(), tail.view())) return 0;
@@ -91,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Two in a row, each read on its own; with both fields empty a text is one literal alone,
     // and C++ joins a literal that starts the next line to a raw string.
     if (!apart || (form == Literal::Raw && JoinsRaw(head.view()))) return 0;
-    const Reversed twice = ReverseLines(kEscapeBackslash, written + written, head.view(),
-                                        tail.view(), hStart, tStart);
+    const Reversed twice =
+        ReverseLines(kEscapeBackslash, written + written, head.view(), tail.view(), hStart, tStart);
     KALVEX_CHECK(twice.kept == 0 && twice.code == 0);
     KALVEX_CHECK(twice.text == expected + u"\r\n" + expected);
     return 0;
