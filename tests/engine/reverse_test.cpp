@@ -86,6 +86,8 @@ TEST(ReverseLines, ReadsLinesBackAndKeepsTheOthers) {
          u"<\"\"\"\r\n<b>\r\n\\q\"\"\">", u"<% <\"\"\"\r\n<b>\r\n\\q\"\"\"> %>", 3, 1},
         {"after a head inside a literal, 編集's", 1, u"p(\"", u"\");", 0, 0, u"p(\"`a`\");", u"`a`", 0,
          0},
+        {"a template the head tags, 編集's", 1, u"h = html", u";", 0, 0, u"h = html`<p>`;", u"`<p>`", 0,
+         0},
     };
     for (const ReverseCase& c : cases) {
         const Reversed r = ReverseLines(c.mode, c.text, c.head, c.tail, c.hStart, c.tStart);
