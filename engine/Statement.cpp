@@ -162,8 +162,10 @@ Walked Walk(const Dialect& d, std::u16string_view s, Spanning& open) {
         const bool outer = open.empty();  // else in a template's ${ }
         const char16_t c = s[i];
         std::u16string close;
-        if (c == u'/' && i + 1 < s.size() && (s[i + 1] == u'/' || s[i + 1] == u'*')) {
-            const std::size_t end = s[i + 1] == u'*' ? s.find(u"*/", i + 2) : kNone;
+        const bool comment = (c == u'/' && i + 1 < s.size() && (s[i + 1] == u'/' || s[i + 1] == u'*')) ||
+                             (d.php && c == u'#');
+        if (comment) {
+            const std::size_t end = c == u'/' && s[i + 1] == u'*' ? s.find(u"*/", i + 2) : kNone;
             if (end == kNone) {
                 w.codeEnd = outer ? i : w.codeEnd;
                 break;
@@ -1453,8 +1455,9 @@ bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_
     if (!open.empty()) return true;
     if (w.broken) return false;  // a literal left open: not read
     const std::u16string_view code = Trim(line.substr(w.codeFrom, w.codeEnd - w.codeFrom));
-    // A block opened (a callback's function { ... }): its statements are statements of their own.
-    if (code.ends_with(u'{')) open.depth = 0;
+    // A statement ended, or a block opened (a callback's function { ... }), whose statements are
+    // statements of their own: no bracket goes on.
+    if (code.ends_with(u';') || code.ends_with(u'{')) open.depth = 0;
     if (open.depth > 0) return true;
     const char16_t join = dialect.php ? u'.' : u'+';
     if (code.size() >= 2 && code.back() == join && code[code.size() - 2] != join) return true;

@@ -183,9 +183,11 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          u"res.send(String.raw`\\n`);",
          u"<b><%= n %></b>\r\n\r\n<i>${x}</i>\r\n<% res.send(html`<p>`); %>\r\n"
          u"<% res.send(String.raw`\\n`); %>", 3, 2},
-        {"a callback's statements, over lines, each on its own", 1,
-         u"app.get('/', (req, res) => {\r\n  res.send(\r\n    `<p>\r\n    </p>`\r\n  );\r\n});",
-         u"<% app.get('/', (req, res) => { %>\r\n<p>\r\n    </p>\r\n<% }); %>", 4, 2},
+        {"a statement's bracket over lines, to its ; or a block's {", 1,
+         u"t = s.match(/\\(/);\r\napp.get('/', (req, res) => {\r\n  res.send(\r\n    `<p>\r\n    </p>`\r\n"
+         u"  );\r\n});",
+         u"<% t = s.match(/\\(/); %>\r\n<% app.get('/', (req, res) => { %>\r\n<p>\r\n    </p>\r\n<% }); %>",
+         4, 3},
         {"C++: a raw string in flash memory", 1, u"const char page[] PROGMEM = R\"=(\r\n<p>)\" x</p>)=\";",
          u"\r\n<p>)\" x</p>", 2, 0},
         {"C++: + on a char pointer is code", 1, u"auto s = \"<p>\" + n;", u"<% auto s = \"<p>\" + n; %>", 0, 1},
