@@ -161,7 +161,6 @@ Walked Walk(const Dialect& d, std::u16string_view s, Spanning& open) {
         }
         const bool outer = open.empty();  // else in a template's ${ }
         const char16_t c = s[i];
-        std::u16string close;
         const bool comment = (c == u'/' && i + 1 < s.size() && (s[i + 1] == u'/' || s[i + 1] == u'*')) ||
                              (d.php && c == u'#');
         if (comment) {
@@ -171,13 +170,12 @@ Walked Walk(const Dialect& d, std::u16string_view s, Spanning& open) {
                 break;
             }
             i = end + 2;
-        } else if (spans && (TextBlockOpens(s, i) || c == u'`')) {
+        } else if (spans && (c == u'`' || (c == u'"' && TextBlockOpens(s, i)))) {
             open.frames.push_back({c == u'`' ? u'T' : u'B', {}});
             i += c == u'`' ? 1 : 3;
-        } else if (const std::size_t content = spans ? RawOpen(s, i, &close) : kNone;
-                   content != kNone) {
-            open.frames.push_back({u'R', close});
-            i = content;
+        } else if (spans && c == u'R' && RawOpen(s, i, nullptr) != kNone) {
+            open.frames.push_back({u'R', {}});
+            i = RawOpen(s, i, &open.frames.back().close);
         } else if (c == u'"' || c == u'\'') {
             i = SkipQuoted(s, i);
             w.broken = i == kNone;

@@ -624,7 +624,7 @@ class Writer {
             // A literal's lines keep their blanks and their line breaks.
             const bool inside = !open.empty();
             std::u16string_view part = lines_.Line(k);
-            statement::Carry(d_, part, open);
+            if (to - from > 1) statement::Carry(d_, part, open);
             if (!inside) part = TrimStart(part);
             if (open.empty()) part = part.substr(0, part.find_last_not_of(u" \t") + 1);
             // VB's _ continues the statement on the next line.
