@@ -86,8 +86,8 @@ bool StrippedAlone(char16_t c) {
 // when none opens there. One led by a name's unit (u8R"", LR"") is another kind of literal.
 std::size_t RawOpen(std::u16string_view s, std::size_t i, std::u16string* close) {
     if (s.substr(i, 2) != u"R\"" || (i > 0 && IsNameChar(s[i - 1]))) return kNone;
-    const std::size_t paren = s.find(u'(', i + 2);
-    if (paren == kNone || paren - (i + 2) > 16) return kNone;
+    const std::size_t paren = s.substr(0, i + 19).find(u'(', i + 2);  // 16 units at most
+    if (paren == kNone) return kNone;
     const std::u16string_view delimiter = s.substr(i + 2, paren - (i + 2));
     if (delimiter.find_first_of(u" )\\\t\v\f\r\n\"") != kNone) return kNone;
     if (close) *close = u')' + std::u16string(delimiter) + u'"';
