@@ -483,6 +483,15 @@ std::vector<bool> InLiterals(EscapeMode mode, const Lines& lines, std::u16string
     return inside;
 }
 
+// Whether a literal form may stand between head and tail: with the C/Java option, a head that
+// ends outside any literal and comment, and a tail that opens no literal of several lines (after
+// a line 編集 wrote of an empty line, it would seem to).
+bool FormsAfter(EscapeMode mode, std::u16string_view head, std::u16string_view tail) {
+    statement::Spanning afterTail;
+    statement::Carry({kEscapeBackslash, false}, tail, afterTail);
+    return mode == kEscapeBackslash && statement::EndsInCode(head) && afterTail.empty();
+}
+
 // A text that is one literal form alone (blank lines around it allowed), read as that literal
 // when both fields are empty: the form's output with no head and tail. Not a text block alone,
 // which may be C#'s raw string.
@@ -700,7 +709,7 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
         return r;
     }
     Writer writer(dialect, lines, r, statement::HeadTarget(dialect, head), false);
-    const bool forms = mode == kEscapeBackslash && statement::EndsInCode(head);
+    const bool forms = FormsAfter(mode, head, tail);
     const Reader reader(dialect, lines, head, tail, line::Count(hStart), line::Count(tStart),
                         forms);
     const std::vector<bool> inside = InLiterals(mode, lines, head, tail, forms);
