@@ -161,10 +161,10 @@ Walked Walk(const Dialect& d, std::u16string_view s, Spanning& open) {
         }
         const bool outer = open.empty();  // else in a template's ${ }
         const char16_t c = s[i];
-        const bool comment = (c == u'/' && i + 1 < s.size() && (s[i + 1] == u'/' || s[i + 1] == u'*')) ||
-                             (d.php && c == u'#');
+        const char16_t next = i + 1 < s.size() ? s[i + 1] : u'\0';
+        const bool comment = (c == u'/' && (next == u'/' || next == u'*')) || (d.php && c == u'#');
         if (comment) {
-            const std::size_t end = c == u'/' && s[i + 1] == u'*' ? s.find(u"*/", i + 2) : kNone;
+            const std::size_t end = c == u'/' && next == u'*' ? s.find(u"*/", i + 2) : kNone;
             if (end == kNone) {
                 w.codeEnd = outer ? i : w.codeEnd;
                 break;
