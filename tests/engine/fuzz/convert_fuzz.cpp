@@ -221,14 +221,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // 逆変換 reads a literal as its language does: after a head ending with ', a ' of the text
     // ends the literal (only the apostrophe variant escapes it); after a PHP head, $name is a
-    // variable and \uXXXX no escape (a line of PHP's shape makes the block PHP too). After a head
-    // outside any literal, a line that is itself a template or opens a JSON array is read as that
-    // literal form.
-    const bool php = statement::LooksLikePhp(head.view()) ||
-                     std::any_of(lines.begin(), lines.end(), [&](const std::u16string& line) {
-                         return statement::LooksLikePhp(line) ||
-                                statement::LooksLikePhp(head.str() + line);
-                     });
+    // variable and \uXXXX no escape (a line of PHP's shape, of the text or of head and tail, makes
+    // the block PHP too). After a head outside any literal, a line that is itself a template or
+    // opens a JSON array is read as that literal form.
+    bool php = statement::LooksLikePhp(head.view());
+    for (const std::u16string& line : lines) {
+        php = php || statement::LooksLikePhp(line);
+        for (const std::u16string& part : SplitLines(head.str() + line + tail.str()))
+            php = php || statement::LooksLikePhp(part);
+    }
     const bool forms = statement::EndsInCode(head.view());
     const auto form = [forms](char16_t c) { return forms && (c == u'`' || c == u'['); };
     std::u16string readable = text.str();
