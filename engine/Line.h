@@ -42,6 +42,14 @@ constexpr std::int64_t Filler(std::int64_t width, std::int64_t tailColumn) {
 inline constexpr std::size_t kJavaConstantBytes = 65535;
 inline constexpr std::size_t kMsvcLiteralBytes = 16380;
 
+// Character.isWhitespace, which javac's stripping of a text block's indentation and line ends
+// goes by.
+constexpr bool IsJavaWhitespace(char16_t c) {
+    return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20) || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A && c != 0x2007) || c == 0x2028 || c == 0x2029 ||
+           c == 0x205F || c == 0x3000;
+}
+
 // A unit written \uXXXX, in upper-case hex.
 inline std::array<char16_t, 6> UnicodeEscape(char16_t c) {
     constexpr std::u16string_view kDigits = u"0123456789ABCDEF";

@@ -4,6 +4,8 @@
 #include <span>
 #include <vector>
 
+#include "engine/Line.h"
+
 namespace modConvert::statement {
 namespace {
 
@@ -17,6 +19,10 @@ bool IsNameStart(char16_t c) {
            (c >= 0x80 && c != 0x3000);
 }
 bool IsNameChar(char16_t c) { return IsNameStart(c) || IsDigit(c); }
+
+constexpr std::u16string_view kCRLF = u"\r\n";
+constexpr std::u16string_view kTextBlock = u"\"\"\"";
+constexpr std::u16string_view kJoin = u"String.join(";
 
 std::u16string_view Trim(std::u16string_view s) {
     const std::size_t first = s.find_first_not_of(u" \t");
@@ -63,6 +69,134 @@ int HexValue(char16_t c) {
     return -1;
 }
 
+// Whether a text block opens at i: """ and white space up to the line's end.
+bool TextBlockOpens(std::u16string_view s, std::size_t i) {
+    if (s.substr(i, 3) != kTextBlock) return false;
+    for (i += 3; i < s.size() && (IsBlank(s[i]) || s[i] == u'\f');) ++i;
+    return i == s.size() || s.substr(i).starts_with(kCRLF);
+}
+
+// White space javac strips from a line's end that has no escape of its own (\s \t \f \r \n).
+bool StrippedAlone(char16_t c) {
+    return line::IsJavaWhitespace(c) && c != u' ' && c != u'\t' && c != u'\f' && c != u'\r' &&
+           c != u'\n';
+}
+
+// Where the raw string opening at i (R"delimiter() has its content, with what closes it; kNone
+// when none opens there. One led by a name's unit (u8R"", LR"") is another kind of literal.
+std::size_t RawOpen(std::u16string_view s, std::size_t i, std::u16string* close) {
+    if (s.substr(i, 2) != u"R\"" || (i > 0 && IsNameChar(s[i - 1]))) return kNone;
+    const std::size_t paren = s.substr(0, i + 19).find(u'(', i + 2);  // 16 units at most
+    if (paren == kNone) return kNone;
+    const std::u16string_view delimiter = s.substr(i + 2, paren - (i + 2));
+    if (delimiter.find_first_of(u" )\\\t\v\f\r\n\"") != kNone) return kNone;
+    if (close) *close = u')' + std::u16string(delimiter) + u'"';
+    return paren + 1;
+}
+
+// After the one-line literal opening at i (" or '), or kNone when it does not close.
+std::size_t SkipQuoted(std::u16string_view s, std::size_t i) {
+    for (std::size_t k = i + 1; k < s.size(); ++k) {
+        if (s[k] == u'\\') {
+            ++k;
+        } else if (s[k] == s[i]) {
+            return k + 1;
+        }
+    }
+    return kNone;
+}
+
+// Inside the innermost literal open (not a ${ }) from i: after it closes (what closed into
+// closed) or a ${ opens, or the line's end.
+std::size_t StepInside(std::u16string_view s, std::size_t i, Spanning& open, char16_t& closed) {
+    Spanning::Frame& f = open.frames.back();
+    if (f.kind == u'R') {
+        const std::size_t at = s.find(f.close, i);
+        if (at == kNone) return s.size();
+        const std::size_t after = at + f.close.size();
+        open.frames.pop_back();
+        closed = u'R';
+        return after;
+    }
+    for (; i < s.size(); ++i) {
+        if (s[i] == u'\\') {
+            ++i;
+        } else if ((f.kind == u'B' && s.substr(i, 3) == kTextBlock) ||
+                   (f.kind == u'T' && s[i] == u'`')) {
+            open.frames.pop_back();
+            closed = u'"';
+            return i + (s[i] == u'`' ? 1 : 3);
+        } else if (f.kind == u'T' && s.substr(i, 2) == u"${") {
+            open.frames.push_back({u'E', {}});
+            return i + 2;
+        }
+    }
+    return s.size();
+}
+
+// A line walked at its outer level, from inside the literals open at its start.
+struct Walked {
+    std::size_t codeFrom = 0;  // after the literals open at its start
+    std::size_t codeEnd = 0;   // where a comment at its end starts
+    int depth = 0;             // brackets opened less those closed
+    bool broken = false;       // a one-line literal does not close
+    char16_t lastLiteral = 0;  // its code ends with a literal: R a raw string, " another
+};
+
+Walked Walk(const Dialect& d, std::u16string_view s, Spanning& open) {
+    const bool spans = d.mode == kEscapeBackslash && !d.php;
+    Walked w;
+    w.codeEnd = s.size();
+    bool started = open.empty();
+    for (std::size_t i = 0; i < s.size();) {
+        if (!open.empty() && open.frames.back().kind != u'E') {
+            char16_t closed = 0;
+            i = StepInside(s, i, open, closed);
+            if (open.empty()) {
+                w.codeFrom = started ? w.codeFrom : i;
+                started = true;
+                w.lastLiteral = closed;
+            }
+            continue;
+        }
+        const bool outer = open.empty();  // else in a template's ${ }
+        const char16_t c = s[i];
+        const char16_t next = i + 1 < s.size() ? s[i + 1] : u'\0';
+        const bool comment = (c == u'/' && (next == u'/' || next == u'*')) || (d.php && c == u'#');
+        if (comment) {
+            const std::size_t end = c == u'/' && next == u'*' ? s.find(u"*/", i + 2) : kNone;
+            if (end == kNone) {
+                w.codeEnd = outer ? i : w.codeEnd;
+                break;
+            }
+            i = end + 2;
+        } else if (spans && (c == u'`' || (c == u'"' && TextBlockOpens(s, i)))) {
+            open.frames.push_back({c == u'`' ? u'T' : u'B', {}});
+            i += c == u'`' ? 1 : 3;
+        } else if (spans && c == u'R' && RawOpen(s, i, nullptr) != kNone) {
+            open.frames.push_back({u'R', {}});
+            i = RawOpen(s, i, &open.frames.back().close);
+        } else if (c == u'"' || c == u'\'') {
+            i = SkipQuoted(s, i);
+            w.broken = i == kNone;
+            if (w.broken) break;
+            w.lastLiteral = outer ? u'"' : w.lastLiteral;
+        } else if (!outer) {
+            Spanning::Frame& f = open.frames.back();
+            if (c == u'{') ++f.braces;
+            if (c == u'}' && f.braces-- == 0) open.frames.pop_back();
+            ++i;
+        } else {
+            if (c == u'(' || c == u'[') ++w.depth;
+            if (c == u')' || c == u']') --w.depth;
+            if (!IsBlank(c)) w.lastLiteral = 0;
+            ++i;
+        }
+    }
+    if (!started) w.codeFrom = s.size();
+    return w;
+}
+
 // What a join read: whether it held a literal, whether it started with its accumulator.
 struct Built {
     bool literal = false;
@@ -86,11 +220,18 @@ struct Path {
 
 class Parser {
   public:
-    // vbPlus: VB joined with + as well as &, as VB.NET allows.
-    Parser(const Dialect& d, std::u16string_view s, Sink& sink, bool vbPlus = false)
-        : d_(d), s_(s), sink_(sink), vbPlus_(vbPlus) {}
+    // vbPlus: VB joined with + as well as &, as VB.NET allows. units: an escape of a line
+    // break (\n, \r) is that unit, as in a literal form's value, not a line break of the page.
+    Parser(const Dialect& d, std::u16string_view s, Sink& sink, bool vbPlus = false,
+           bool units = false)
+        : d_(d), s_(s), sink_(sink), vbPlus_(vbPlus), units_(units) {}
 
     std::optional<Reading> Statement();
+    std::optional<std::size_t> Form();
+    // A """ literal closed on a line of its own is C#'s raw string as well, whose value differs:
+    // a Java text block only where the statement shows Java (String, final, String.join, a call
+    // in Java's lower case).
+    bool MaybeCSharp() const { return ownLineClose_ && !java_; }
 
   private:
     char16_t At(std::size_t i) const { return i < s_.size() ? s_[i] : u'\0'; }
@@ -98,9 +239,29 @@ class Parser {
     void SkipBlanks() {
         while (i_ < s_.size() && IsBlank(s_[i_])) ++i_;
     }
+    // Blanks and line breaks, between the pieces of a literal.
+    void SkipSpace() {
+        while (IsBlank(Peek()) || s_.substr(i_).starts_with(kCRLF)) i_ += IsBlank(Peek()) ? 1 : 2;
+    }
     bool C() const { return d_.mode == kEscapeBackslash; }
     bool VB() const { return d_.mode == kEscapeQuoteDoubling; }
-    bool IsQuote(char16_t c) const { return c == u'"' || (C() && c == u'\''); }
+    // C, Java and JavaScript, whose literals may span lines: not PHP.
+    bool Spans() const { return C() && !d_.php; }
+    bool IsQuote(char16_t c) const {
+        return c == u'"' || (C() && c == u'\'') || (Spans() && c == u'`');
+    }
+    bool OpensLiteral(std::size_t i) const {
+        return IsQuote(At(i)) || (Spans() && RawOpen(s_, i, nullptr) != kNone);
+    }
+    std::optional<unsigned> Hex(std::size_t at, std::size_t digits) const {
+        unsigned value = 0;
+        for (std::size_t k = at; k < at + digits; ++k) {
+            const int digit = HexValue(At(k));
+            if (digit < 0) return std::nullopt;
+            value = value << 4 | static_cast<unsigned>(digit);
+        }
+        return value;
+    }
     // The keyword at i, in any case, followed by a blank.
     bool WordAt(std::size_t i, std::u16string_view word) const {
         const std::size_t end = i + word.size();
@@ -118,8 +279,27 @@ class Parser {
     bool Escape(Out& out, bool phpDouble);
     template <class Out>
     bool Interpolated(Out& out);
+    template <class Out>
+    void EscapedBreak(Out& out, char16_t c);
+    template <class Out>
+    bool TextBlock(Out& out);
+    template <class Out>
+    bool JavaEscape(Out& out, std::u16string_view line, std::size_t& j);
+    template <class Out>
+    bool Template(Out& out);
+    template <class Out>
+    bool TemplateEscape(Out& out, std::size_t& i);
+    template <class Out>
+    bool Raw(Out& out);
+    template <class Out>
+    bool Joined(Out& out);
+    bool JsonArray();
+    bool JsonString();
+    bool LineBreak();
     bool OtherLiteral(std::size_t i) const;
     std::size_t SkipLiteral(std::size_t i) const;
+    std::size_t TemplateEnd(std::size_t i) const;
+    std::size_t ExpressionEnd(std::size_t i) const;
     std::size_t SkipBrackets(std::size_t i) const;
     std::size_t TermEnd(std::size_t i) const;
     std::size_t ValueEnd(std::size_t i) const;
@@ -129,7 +309,7 @@ class Parser {
     bool Format(std::u16string_view name, bool braces);
     bool Tail();
     std::size_t EchoWord() const;
-    bool SkipDeclaration();
+    bool SkipDeclaration(bool& typed);
     bool ReadPath(Path& path) const;
     bool OutputCalls(const Path& path, std::size_t start);
     bool Assignment(std::u16string_view target);
@@ -139,15 +319,22 @@ class Parser {
     std::u16string_view s_;
     Sink& sink_;
     bool vbPlus_;
+    bool units_;
     std::size_t i_ = 0;
+    mutable int nesting_ = 0;  // templates being skipped, one inside another
+    bool ownLineClose_ = false;
+    bool java_ = false;
 };
 
 // The literal opening at i_ read into out; false when it does not close, holds an escape its
 // language would not read so, or is another kind of literal (L"", @"", $"", f"").
 template <class Out>
 bool Parser::Literal(Out& out) {
-    const char16_t quote = s_[i_];
     if (OtherLiteral(i_)) return false;
+    if (Spans() && s_[i_] == u'`') return Template(out);
+    if (Spans() && TextBlockOpens(s_, i_)) return TextBlock(out);
+    if (Spans() && RawOpen(s_, i_, nullptr) != kNone) return Raw(out);
+    const char16_t quote = s_[i_];
     const bool phpSingle = d_.php && quote == u'\'';
     const bool phpDouble = d_.php && quote == u'"';
     for (++i_; i_ < s_.size();) {
@@ -200,7 +387,7 @@ bool Parser::Escape(Out& out, bool phpDouble) {
             break;
         case u'n':
         case u'r':
-            out.Break(next == u'r', next == u'n');
+            EscapedBreak(out, next);
             break;
         case u't':
             out.Put(u'\t');
@@ -262,6 +449,303 @@ bool Parser::Interpolated(Out& out) {
     return true;
 }
 
+// An escape of a line break: in a page line read from a statement a line break, in a literal
+// form's value the unit itself.
+template <class Out>
+void Parser::EscapedBreak(Out& out, char16_t c) {
+    if (units_) return out.Put(c == u'n' ? u'\n' : u'\r');
+    out.Break(c == u'r', c == u'n');
+}
+
+// A Java text block at i_, read as javac reads it: \uXXXX first, then its lines with their
+// common indentation (the closing line's counted, none when it starts the line) and trailing
+// white space removed, then its escapes. A lone CR or LF, a line end to javac, is not read.
+template <class Out>
+bool Parser::TextBlock(Out& out) {
+    std::size_t i = i_ + 3;
+    while (IsBlank(At(i)) || At(i) == u'\f') ++i;
+    if (s_.substr(i, 2) != kCRLF) return false;
+    std::vector<std::u16string> lines(1);
+    for (i += 2; s_.substr(std::min(i, s_.size()), 3) != kTextBlock;) {
+        if (i >= s_.size()) return false;
+        const char16_t c = s_[i];
+        if (s_.substr(i, 2) == kCRLF) {
+            lines.emplace_back();
+            i += 2;
+        } else if (c == u'\r' || c == u'\n') {
+            return false;
+        } else if (c == u'\\' && At(i + 1) == u'u') {
+            std::size_t digits = i + 1;
+            while (At(digits) == u'u') ++digits;
+            const auto unit = Hex(digits, 4);
+            // One that would close the block, start an escape or end a line is not read.
+            if (!unit || *unit == u'"' || *unit == u'\\' || *unit == u'\r' || *unit == u'\n')
+                return false;
+            lines.back() += static_cast<char16_t>(*unit);
+            i = digits + 4;
+        } else {
+            // An escape's second unit (\" \\) closes nothing and starts no \u.
+            const std::size_t n = c == u'\\' && i + 1 < s_.size() && s_[i + 1] != u'\r' ? 2 : 1;
+            lines.back() += s_.substr(i, n);
+            i += n;
+        }
+    }
+    i_ = i + 3;
+    sink_.keepEnds = true;
+    ownLineClose_ = ownLineClose_ || Trim(lines.back()).empty();
+    const auto indentOf = [](std::u16string_view l) {
+        std::size_t k = 0;
+        while (k < l.size() && line::IsJavaWhitespace(l[k])) ++k;
+        return k;
+    };
+    const std::u16string& last = lines.back();
+    std::size_t outdent = indentOf(last);
+    for (const std::u16string& l : lines) {
+        if (indentOf(l) < l.size()) outdent = std::min(outdent, indentOf(l));
+    }
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        std::u16string_view l = lines[k];
+        std::size_t end = l.size();
+        while (end > 0 && line::IsJavaWhitespace(l[end - 1])) --end;
+        const std::size_t from = std::min(outdent, indentOf(l));
+        l = l.substr(from, end > from ? end - from : 0);
+        bool joined = false;  // a \ at its end takes the line break away
+        for (std::size_t j = 0; j < l.size();) {
+            if (l[j] != u'\\') {
+                out.Put(l[j++]);
+            } else if (j + 1 == l.size() ||
+                       (l.substr(j) == u"\\n\\" && j > 0 && StrippedAlone(l[j - 1]))) {
+                // After white space javac would strip that has no escape of its own, \n\ is the
+                // line break.
+                if (j + 1 < l.size()) out.Break(false, true);
+                joined = true;
+                j = l.size();
+            } else if (!JavaEscape(out, l, j)) {
+                return false;
+            }
+        }
+        if (k + 1 < lines.size() && !joined) out.Break(false, true);
+    }
+    return true;
+}
+
+// The escape at j of a text block's line: \s \" \' \\ \b \t \n \f \r, or octal.
+template <class Out>
+bool Parser::JavaEscape(Out& out, std::u16string_view l, std::size_t& j) {
+    constexpr std::u16string_view kNamed = u"stbf\"'\\";
+    constexpr std::u16string_view kMeant = u" \t\b\f\"'\\";
+    const char16_t next = l[j + 1];
+    if (next == u'n' || next == u'r') {
+        EscapedBreak(out, next);
+    } else if (kNamed.find(next) != kNone) {
+        out.Put(kMeant[kNamed.find(next)]);
+    } else if (next >= u'0' && next <= u'7') {
+        // Up to three digits after 0-3, two after 4-7.
+        const std::size_t end = std::min(l.size(), j + (next <= u'3' ? 4 : 3));
+        unsigned value = 0;
+        for (++j; j < end && l[j] >= u'0' && l[j] <= u'7'; ++j) value = value * 8 + (l[j] - u'0');
+        out.Put(static_cast<char16_t>(value));
+        return true;
+    } else {
+        return false;
+    }
+    j += 2;
+    return true;
+}
+
+// A JavaScript template at i_: its escapes, a line break of the source (CR LF) as one line break,
+// and each ${expr} as the value expr; a lone CR or LF is not read.
+template <class Out>
+bool Parser::Template(Out& out) {
+    const std::size_t end = TemplateEnd(i_);
+    if (end == kNone) return false;
+    if (s_.substr(i_, end - i_).find(kCRLF) != kNone) sink_.keepEnds = true;
+    for (std::size_t i = i_ + 1; i + 1 < end;) {
+        const char16_t c = s_[i];
+        if (s_.substr(i, 2) == kCRLF) {
+            out.Break(false, true);
+            i += 2;
+        } else if (c == u'\r' || c == u'\n') {
+            return false;
+        } else if (c == u'$' && s_[i + 1] == u'{') {
+            const std::size_t close = ExpressionEnd(i + 2);
+            const std::u16string_view expression = Trim(s_.substr(i + 2, close - i - 2));
+            if (expression.empty() || expression.find_first_of(u"\r\n") != kNone) return false;
+            out.Value(expression);
+            i = close + 1;
+        } else if (c != u'\\') {
+            out.Put(c);
+            ++i;
+        } else if (!TemplateEscape(out, i)) {
+            return false;
+        }
+    }
+    i_ = end;
+    return true;
+}
+
+// The escape at i of a template: \` \\ \$ \{ \} \' \" \/, \b \t \n \v \f \r, \0, \xHH, \uXXXX,
+// \u{X...}, and \ before a line break, which takes it away.
+template <class Out>
+bool Parser::TemplateEscape(Out& out, std::size_t& i) {
+    constexpr std::u16string_view kSame = u"`\\${}'\"/";
+    constexpr std::u16string_view kNamed = u"btvf";
+    constexpr std::u16string_view kMeant = u"\b\t\v\f";
+    const char16_t next = At(i + 1);
+    std::size_t length = 2;
+    std::optional<unsigned> code;
+    if (s_.substr(i + 1, 2) == kCRLF) {
+        length = 3;
+    } else if (next == u'n' || next == u'r') {
+        EscapedBreak(out, next);
+    } else if (next != 0 && kSame.find(next) != kNone) {
+        out.Put(next);
+    } else if (next != 0 && kNamed.find(next) != kNone) {
+        out.Put(kMeant[kNamed.find(next)]);
+    } else if (next == u'0' && !IsDigit(At(i + 2))) {
+        out.Put(u'\0');
+    } else if (next == u'x' || (next == u'u' && At(i + 2) != u'{')) {
+        length = next == u'x' ? 4 : 6;
+        code = Hex(i + 2, length - 2);
+    } else if (next == u'u') {
+        const std::size_t close = s_.find(u'}', i + 3);
+        if (close == kNone || close == i + 3) return false;
+        length = close + 1 - i;
+        code = close - (i + 3) <= 8 ? Hex(i + 3, close - (i + 3)) : std::nullopt;
+        if (code && *code > 0x10FFFF) return false;
+    } else {
+        return false;
+    }
+    if ((next == u'x' || next == u'u') && !code) return false;
+    if (code && *code > 0xFFFF) {
+        out.Put(static_cast<char16_t>(0xD800 + ((*code - 0x10000) >> 10)));
+        out.Put(static_cast<char16_t>(0xDC00 + (*code & 0x3FF)));
+    } else if (code) {
+        out.Put(static_cast<char16_t>(*code));
+    }
+    i += length;
+    return true;
+}
+
+// A C++ raw string at i_: its content as it stands, a line break of the source (CR LF) as one
+// line break; a lone CR or LF is not read.
+template <class Out>
+bool Parser::Raw(Out& out) {
+    std::u16string close;
+    const std::size_t from = RawOpen(s_, i_, &close);
+    const std::size_t to = s_.find(close, from);
+    if (to == kNone) return false;
+    if (s_.substr(from, to - from).find(kCRLF) != kNone) sink_.keepEnds = true;
+    for (std::size_t i = from; i < to; ++i) {
+        if (s_.substr(i, 2) == kCRLF) {
+            out.Break(false, true);
+            ++i;
+        } else if (s_[i] == u'\r' || s_[i] == u'\n') {
+            return false;
+        } else {
+            out.Put(s_[i]);
+        }
+    }
+    i_ = to + close.size();
+    return true;
+}
+
+// String.join("", ...) of literals only, at i_: one after another.
+template <class Out>
+bool Parser::Joined(Out& out) {
+    i_ += kJoin.size();
+    java_ = true;
+    SkipSpace();
+    if (s_.substr(i_, 2) != u"\"\"") return false;
+    i_ += 2;
+    for (bool first = true;; first = false) {
+        SkipSpace();
+        if (Peek() == u')' && !first) {
+            ++i_;
+            return true;
+        }
+        if (Peek() != u',') return false;
+        ++i_;
+        SkipSpace();
+        if (!OpensLiteral(i_) || !Literal(out)) return false;
+    }
+}
+
+bool Parser::LineBreak() {
+    SkipBlanks();
+    if (s_.substr(i_, 2) != kCRLF) return false;
+    i_ += 2;
+    SkipBlanks();
+    return true;
+}
+
+// [ and a line break, then one JSON string a line, with a , after each but the last, then ]:
+// the strings as lines.
+bool Parser::JsonArray() {
+    ++i_;
+    if (!LineBreak()) return false;
+    for (bool more = Peek() != u']'; more;) {
+        if (Peek() != u'"' || !JsonString()) return false;
+        SkipBlanks();
+        more = Peek() == u',';
+        i_ += more;
+        if (!LineBreak()) return false;
+        if (more) sink_.Break(false, true);
+    }
+    if (Peek() != u']') return false;
+    ++i_;
+    return true;
+}
+
+// A JSON string at i_, by JSON's rules: no unit below U+0020 stands in it.
+bool Parser::JsonString() {
+    constexpr std::u16string_view kNamed = u"\"\\/btf";
+    constexpr std::u16string_view kMeant = u"\"\\/\b\t\f";
+    for (++i_; i_ < s_.size();) {
+        const char16_t c = s_[i_];
+        const char16_t next = At(i_ + 1);
+        if (c == u'"') {
+            ++i_;
+            return true;
+        }
+        if (c < 0x20) return false;
+        if (c != u'\\') {
+            sink_.Put(c);
+            ++i_;
+        } else if (next == u'n' || next == u'r') {
+            EscapedBreak(sink_, next);
+            i_ += 2;
+        } else if (next != 0 && kNamed.find(next) != kNone) {
+            sink_.Put(kMeant[kNamed.find(next)]);
+            i_ += 2;
+        } else if (const auto unit = next == u'u' ? Hex(i_ + 2, 4) : std::nullopt) {
+            sink_.Put(static_cast<char16_t>(*unit));
+            i_ += 6;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+// One of the literal forms at i_, whole (see LiteralForm): where it ends.
+std::optional<std::size_t> Parser::Form() {
+    if (Peek() == u'[') return JsonArray() ? std::optional(i_) : std::nullopt;
+    if (s_.substr(i_).starts_with(kJoin)) return Joined(sink_) ? std::optional(i_) : std::nullopt;
+    const bool raw = RawOpen(s_, i_, nullptr) != kNone;
+    if (!(raw || Peek() == u'`' || TextBlockOpens(s_, i_)) || !Literal(sink_)) return std::nullopt;
+    // C++'s adjacent literals: the raw string's pieces, "\r" and "\0" between them.
+    for (std::size_t end = i_; raw; end = i_) {
+        SkipSpace();
+        if (!(RawOpen(s_, i_, nullptr) != kNone || (Peek() == u'"' && !TextBlockOpens(s_, i_)))) {
+            i_ = end;
+            break;
+        }
+        if (!Literal(sink_)) return std::nullopt;
+    }
+    return i_;
+}
+
 // A quote at i led by a prefix that makes another kind of literal: L"", u8"", R"", f"", b"", @"",
 // $"".
 bool Parser::OtherLiteral(std::size_t i) const {
@@ -274,8 +758,24 @@ bool Parser::OtherLiteral(std::size_t i) const {
     return prefix || (i > 0 && (s_[i - 1] == u'@' || s_[i - 1] == u'$'));
 }
 
-// After the literal opening at i, or kNone when it does not close.
+// After the literal opening at i (at the " of a raw string's R"), or kNone when it does not close.
 std::size_t Parser::SkipLiteral(std::size_t i) const {
+    std::u16string close;
+    if (Spans() && i > 0 && RawOpen(s_, i - 1, &close) != kNone) {
+        const std::size_t at = s_.find(close, i);
+        return at == kNone ? kNone : at + close.size();
+    }
+    if (Spans() && s_[i] == u'`') return TemplateEnd(i);
+    if (Spans() && TextBlockOpens(s_, i)) {
+        for (std::size_t k = i + 3; k < s_.size(); ++k) {
+            if (s_[k] == u'\\') {
+                ++k;
+            } else if (s_.substr(k, 3) == kTextBlock) {
+                return k + 3;
+            }
+        }
+        return kNone;
+    }
     const char16_t quote = s_[i];
     for (++i; i < s_.size(); ++i) {
         if (C() && s_[i] == u'\\') {
@@ -284,6 +784,43 @@ std::size_t Parser::SkipLiteral(std::size_t i) const {
             if (!(VB() && At(i + 1) == quote)) return i + 1;
             ++i;
         }
+    }
+    return kNone;
+}
+
+// After the template opening at i, its ${ }s skipped whole, or kNone when it does not close or
+// nests templates deeper than kNesting (so that no text runs the stack out).
+std::size_t Parser::TemplateEnd(std::size_t i) const {
+    constexpr int kNesting = 64;
+    if (nesting_ == kNesting) return kNone;
+    ++nesting_;
+    for (++i; i < s_.size(); ++i) {
+        if (s_[i] == u'\\') {
+            ++i;
+        } else if (s_[i] == u'`') {
+            break;
+        } else if (s_.substr(i, 2) == u"${") {
+            i = ExpressionEnd(i + 2);
+            if (i == kNone) break;
+        }
+    }
+    --nesting_;
+    return i < s_.size() ? i + 1 : kNone;
+}
+
+// The } that ends the expression starting at i inside a ${, its braces and literals skipped
+// whole; kNone when there is none.
+std::size_t Parser::ExpressionEnd(std::size_t i) const {
+    for (int braces = 0; i < s_.size();) {
+        const char16_t c = s_[i];
+        if (IsQuote(c)) {
+            i = SkipLiteral(i);
+            if (i == kNone) return kNone;
+            continue;
+        }
+        if (c == u'}' && braces-- == 0) return i;
+        if (c == u'{') ++braces;
+        ++i;
     }
     return kNone;
 }
@@ -396,9 +933,10 @@ bool Parser::Chain(bool commas, std::u16string_view accumulator, Built& built) {
     };
     for (;;) {
         SkipBlanks();
-        if (IsQuote(Peek())) {
+        const bool joined = Spans() && s_.substr(i_).starts_with(kJoin);
+        if (OpensLiteral(i_) || joined) {
             flush();
-            if (!Literal(sink_)) return false;
+            if (!(joined ? Joined(sink_) : Literal(sink_))) return false;
             built.literal = afterLiteral = literalInArgument = true;
             // "abc".length() is a value made of a literal.
             if (Peek() == u'.' && !d_.php) return false;
@@ -406,6 +944,7 @@ bool Parser::Chain(bool commas, std::u16string_view accumulator, Built& built) {
             const std::size_t end = ValueEnd(i_);
             if (end == kNone) return false;
             const std::u16string_view value = Trim(s_.substr(i_, end - i_));
+            if (value.find(u'\r') != kNone) return false;  // one holding a literal of lines
             if (operands == 0 && !accumulator.empty() &&
                 (VB() ? IsName(value, accumulator) : value == accumulator)) {
                 built.accumulated = true;
@@ -426,8 +965,9 @@ bool Parser::Chain(bool commas, std::u16string_view accumulator, Built& built) {
             ++i_;
             flush();
             afterLiteral = literalInArgument = false;
-        } else if (!(afterLiteral && C() && !d_.php && Peek() == u'"')) {  // C's "a" "b"
-            break;
+        } else if (!(afterLiteral && Spans() &&
+                     (Peek() == u'"' || RawOpen(s_, i_, nullptr) != kNone))) {
+            break;  // else C's adjacent literals: "a" "b", R"(a)" "b"
         }
     }
     flush();
@@ -466,7 +1006,7 @@ bool Parser::Format(std::u16string_view name, bool braces) {
         SkipBlanks();
     }
     Collected format;
-    while (IsQuote(Peek())) {
+    while (OpensLiteral(i_)) {
         if (!Literal(format) || format.hasValue) return false;
         SkipBlanks();
     }
@@ -477,6 +1017,7 @@ bool Parser::Format(std::u16string_view name, bool braces) {
         const std::size_t end = ValueEnd(i_);
         if (end == kNone) return false;
         arguments.push_back(Trim(s_.substr(i_, end - i_)));
+        if (arguments.back().find(u'\r') != kNone) return false;
         i_ = end;
         SkipBlanks();
     }
@@ -556,11 +1097,15 @@ std::size_t Parser::EchoWord() const {
     return 0;
 }
 
-// Words that declare the name after them: var s = "...", final String s = "...", Dim s = "...".
-bool Parser::SkipDeclaration() {
-    static constexpr std::u16string_view kC[] = {u"var",    u"let",     u"const",  u"final",
-                                                 u"static", u"private", u"public", u"protected",
-                                                 u"String", u"string"};
+// Words that declare the name after them: var s = "...", final String s = "...", Dim s = "...";
+// and C++'s types (typed), a * or & after them: const char* page = ..., auto page = ...,
+// std::string page = ..., char page[] PROGMEM = ... (Arduino's flash memory).
+bool Parser::SkipDeclaration(bool& typed) {
+    static constexpr std::u16string_view kCpp[] = {u"auto", u"constexpr", u"char", u"std::string",
+                                                   u"PROGMEM"};
+    static constexpr std::u16string_view kC[] = {
+        u"var",    u"let",    u"const", u"final", u"static", u"private", u"public", u"protected",
+        u"String", u"string", kCpp[0],  kCpp[1],  kCpp[2],   kCpp[3],    kCpp[4]};
     static constexpr std::u16string_view kVB[] = {u"dim", u"const", u"private", u"public",
                                                   u"static"};
     const std::span<const std::u16string_view> words =
@@ -569,12 +1114,18 @@ bool Parser::SkipDeclaration() {
     for (bool found = true; found;) {
         found = false;
         for (const std::u16string_view word : words) {
-            if (!WordAt(i_, word) || (C() && s_.substr(i_, word.size()) != word)) continue;
+            const bool type = C() && std::ranges::find(kCpp, word) != std::end(kCpp);
+            const char16_t after = At(i_ + word.size());
+            const bool pointer = type && (after == u'*' || after == u'&');
+            if (!(WordAt(i_, word) || pointer) || (C() && s_.substr(i_, word.size()) != word))
+                continue;
             std::size_t name = i_ + word.size();
-            while (IsBlank(At(name))) ++name;
+            while (IsBlank(At(name)) || (type && (At(name) == u'*' || At(name) == u'&'))) ++name;
             if (!IsNameStart(At(name))) continue;  // string += "...": string is the name
             i_ = name;
             found = declared = true;
+            typed = typed || type;
+            java_ = java_ || word == u"String" || word == u"final";
         }
     }
     return declared;
@@ -626,6 +1177,7 @@ bool Parser::OutputCalls(const Path& path, std::size_t start) {
     if (path.bad || path.calls.back().after != path.end) return false;
     Built built;
     for (const Call& call : path.calls) {
+        java_ = java_ || (call.name[0] >= u'a' && call.name[0] <= u'z');
         i_ = call.open + 1;
         SkipBlanks();
         const std::u16string_view callee = s_.substr(start, call.open - start);
@@ -696,8 +1248,20 @@ std::optional<Reading> Parser::Statement() {
     const bool call = VB() && WordAt(0, u"call");
     i_ = call ? 5 : 0;
     SkipBlanks();
-    const bool declared = !call && SkipDeclaration();
+    bool typed = false;  // by C++'s types, whose + adds to a pointer: literals only
+    const bool declared = !call && SkipDeclaration(typed);
     const std::size_t start = i_;
+    // An array of characters: char page[] PROGMEM = "...".
+    const std::size_t name = NameEnd(start);
+    if (typed && name != kNone && At(name) == u'[') {
+        i_ = SkipBrackets(name);
+        if (i_ == kNone) return std::nullopt;
+        SkipBlanks();
+        if (WordAt(i_, u"PROGMEM")) i_ += 7;
+        const std::u16string_view target = s_.substr(start, name - start);
+        if (!Assignment(target) || sink_.values > 0) return std::nullopt;
+        return Reading{{}, 0, false, Target(u"set:", target)};
+    }
     Path path;
     if (!ReadPath(path)) return std::nullopt;
     const auto receiver = [&](std::u16string_view name) {
@@ -720,7 +1284,10 @@ std::optional<Reading> Parser::Statement() {
     }
     const std::size_t afterTarget = i_;
     const std::u16string_view target = s_.substr(start, path.end - start);
-    if (Assignment(target)) return Reading{{}, 0, false, Target(u"set:", target)};
+    if (Assignment(target)) {
+        if (typed && sink_.values > 0) return std::nullopt;
+        return Reading{{}, 0, false, Target(u"set:", target)};
+    }
     // VB's commands: Response.Write "...".
     i_ = afterTarget;
     if (VB() && !declared && IsOutputName(path.last) && (IsBlank(Peek()) || Peek() == u'"')) {
@@ -739,7 +1306,7 @@ void Sink::Put(char16_t c) {
 }
 
 void Sink::Flush() {
-    if (!started && dropLeading && breaks > 0) {
+    if (!started && dropLeading && !keepEnds && breaks > 0) {
         lineEnd = true;
         --breaks;
     }
@@ -762,7 +1329,7 @@ void Sink::Value(std::u16string_view v) {
 }
 
 void Sink::End() {
-    if (breaks > 0) {  // the line's own end
+    if (breaks > 0 && !keepEnds) {  // the line's own end
         --breaks;
         lineEnd = true;
     }
@@ -815,12 +1382,14 @@ std::optional<Reading> Read(const Dialect& dialect, std::u16string_view statemen
         std::u16string text;
         Sink sink{&text, dialect.php};
         sink.dropLeading = true;
-        std::optional<Reading> r = Parser(dialect, statement, sink, vbPlus).Statement();
-        if (!r) continue;
+        Parser parser(dialect, statement, sink, vbPlus);
+        std::optional<Reading> r = parser.Statement();
+        if (!r || parser.MaybeCSharp()) continue;
         sink.End();
         r->text = std::move(text);
         r->values = sink.values;
         r->lineEnd = sink.lineEnd;
+        r->whole = sink.keepEnds;
         return r;
     }
     return std::nullopt;
@@ -838,40 +1407,65 @@ std::optional<std::u16string> HeadTarget(const Dialect& dialect, std::u16string_
     return std::nullopt;
 }
 
-bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_view next) {
-    line = Trim(line);
+bool Carry(const Dialect& dialect, std::u16string_view line, Spanning& open) {
+    return Walk(dialect, line, open).lastLiteral == u'R' && open.empty();
+}
+
+bool JoinsRaw(std::u16string_view s) {
+    s = Trim(s);
+    return s.starts_with(u'"') || RawOpen(s, 0, nullptr) != kNone;
+}
+
+bool StartsLiteral(std::u16string_view s) {
+    return s.starts_with(u'`') || TextBlockOpens(s, 0) || RawOpen(s, 0, nullptr) != kNone ||
+           s.starts_with(kJoin);
+}
+
+bool EndsInCode(std::u16string_view code) {
+    Spanning open;
+    const Walked w = Walk({kEscapeBackslash, false}, code, open);
+    return open.empty() && !w.broken && w.codeEnd == code.size();
+}
+
+bool TagsTemplate(std::u16string_view code) {
+    code = Trim(code);
+    std::size_t word = code.size();
+    while (word > 0 && IsNameChar(code[word - 1])) --word;
+    for (const std::u16string_view keyword :
+         {u"return", u"throw", u"yield", u"await", u"typeof", u"case", u"else"}) {
+        if (code.substr(word) == keyword && (word == 0 || code[word - 1] != u'.')) return false;
+    }
+    return !code.empty() && (word < code.size() || code.back() == u')' || code.back() == u']');
+}
+
+bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_view next,
+               Spanning& open) {
     next = Trim(next);
     if (dialect.mode == kEscapeQuoteDoubling) {
         // VB's continuation, outside a comment: " _" at the end.
+        line = Trim(line);
         return line == u"_" ||
                (line.ends_with(u"_") && IsBlank(line[line.size() - 2]) && !line.starts_with(u"'"));
     }
     if (dialect.mode != kEscapeBackslash) return false;
-    int depth = 0;
-    std::size_t end = line.size();  // where a comment at the end starts
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char16_t c = line[i];
-        if (c == u'"' || c == u'\'') {
-            for (++i; i < line.size() && line[i] != c; ++i) {
-                if (line[i] == u'\\') ++i;
-            }
-            if (i >= line.size()) return false;  // a literal left open: not read
-        } else if (c == u'/' && i + 1 < line.size() && line[i + 1] == u'/') {
-            end = i;
-            break;
-        } else if (c == u'(' || c == u'[') {
-            ++depth;
-        } else if (c == u')' || c == u']') {
-            --depth;
-        }
-    }
-    if (depth > 0) return true;
-    const std::u16string_view code = Trim(line.substr(0, end));
+    const Walked w = Walk(dialect, line, open);
+    open.depth = std::max(0, open.depth + w.depth);
+    if (!open.empty()) return true;
+    if (w.broken) return false;  // a literal left open: not read
+    const std::u16string_view code = Trim(line.substr(w.codeFrom, w.codeEnd - w.codeFrom));
+    // A statement ended, or a block opened (a callback's function { ... }), whose statements are
+    // statements of their own: no bracket goes on.
+    if (code.ends_with(u';') || code.ends_with(u'{')) open.depth = 0;
+    if (open.depth > 0) return true;
     const char16_t join = dialect.php ? u'.' : u'+';
     if (code.size() >= 2 && code.back() == join && code[code.size() - 2] != join) return true;
-    if (code.ends_with(u',') || code.ends_with(u'(')) return true;
+    if (code.ends_with(u',') || code.ends_with(u'(') || code.ends_with(u'=')) return true;
     // A join, or a method chained, at the next line's start.
     if (next.size() >= 2 && next[0] == join && next[1] != join && next[1] != u'=') return true;
+    // C++'s adjacent literals: a raw string's next piece.
+    if ((w.lastLiteral && RawOpen(next, 0, nullptr) != kNone) ||
+        (w.lastLiteral == u'R' && JoinsRaw(next)))
+        return true;
     return !dialect.php && next.size() >= 2 && next[0] == u'.' && IsNameStart(next[1]);
 }
 
@@ -887,6 +1481,18 @@ Comment CommentOf(const Dialect& dialect, std::u16string_view line) {
     const bool comment = line.starts_with(u"//") || line.starts_with(u"#") ||
                          line.starts_with(u"*") || line.starts_with(u"<%--");
     return comment ? Comment::Line : Comment::None;
+}
+
+std::optional<std::size_t> LiteralForm(std::u16string_view s, std::u16string* out,
+                                       std::size_t* values) {
+    const Dialect c{kEscapeBackslash, false};
+    Sink sink{out};
+    sink.keepEnds = true;
+    const std::optional<std::size_t> end = Parser(c, s, sink, false, true).Form();
+    if (!end) return std::nullopt;
+    sink.End();
+    if (values) *values += sink.values;
+    return end;
 }
 
 }  // namespace modConvert::statement

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "engine/modConvert.h"
 
@@ -34,6 +35,9 @@ struct Sink {
     bool afterCR = false;  // the last thing read was a CR, which an LF joins
     bool started = false;  // text has been written
     bool dropLeading = false;
+    // A literal spanning lines was read: its value is the text, a line break at its start or end
+    // included.
+    bool keepEnds = false;
 
     void Put(char16_t c);
     void Break(bool cr, bool lf);
@@ -58,6 +62,7 @@ struct Reading {
     // What it builds: an output call's receiver (call:out, call:sb, call: for printf or echo) or
     // an assigned name (set:sql), VB's in lower case.
     std::u16string target;
+    bool whole = false;  // it held a literal spanning lines, whose every line counts as read
 };
 
 // Reads one statement, its lines joined with spaces; nothing when it is not certainly a
@@ -68,8 +73,50 @@ std::optional<Reading> Read(const Dialect& dialect, std::u16string_view statemen
 // nothing when it starts none.
 std::optional<std::u16string> HeadTarget(const Dialect& dialect, std::u16string_view head);
 
-// Whether a line leaves its statement open: an open bracket, a join at its end, VB's _.
-bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_view next);
+// The literals spanning lines that a line of C, Java or JavaScript leaves open, innermost last: a
+// text block, a raw string (closed by its )delimiter"), a template, and the ${ } inside one (with
+// the braces open in it). Empty outside them.
+struct Spanning {
+    struct Frame {
+        char16_t kind;  // B text block, R raw string, T template, E a template's ${ }
+        std::u16string close;
+        int braces = 0;
+    };
+    std::vector<Frame> frames;
+    int depth = 0;  // brackets the lines before left open, outside literals (Continues)
+    bool empty() const { return frames.empty(); }
+};
+
+// Carries the literals open at a line's start over it: open holds those open at its end. True
+// when its code ends with a raw string, to which C++ joins a literal that starts the next line.
+bool Carry(const Dialect& dialect, std::u16string_view line, Spanning& open);
+
+// Whether s starts with a literal C++ joins to a raw string before it (" or R", blanks aside).
+bool JoinsRaw(std::u16string_view s);
+
+// Whether s starts with a literal that may span lines (""" and a line break, `, R"d(), or with
+// String.join(.
+bool StartsLiteral(std::u16string_view s);
+
+// Whether code typed before a literal ends outside any literal and comment.
+bool EndsInCode(std::u16string_view code);
+
+// Whether code tags a template after it (its value then the tag's): it ends with a name (not a
+// keyword such as return), ) or ], blanks aside.
+bool TagsTemplate(std::u16string_view code);
+
+// Whether a line leaves its statement open: a literal spanning lines or a bracket (both carried
+// in open from line to line), a join or = at its end, VB's _, C++'s adjacent raw literal next.
+bool Continues(const Dialect& dialect, std::u16string_view line, std::u16string_view next,
+               Spanning& open);
+
+// The literal a literal form writes at s's start, whole: a text block, String.join("", ...) of
+// them, a template, C++'s adjacent raw (and plain) literals, or a JSON array of one string a
+// line. Its value goes into out exactly (a line break of the source as CR LF, an escape as the
+// unit it stands for, ${expr} as <%= expr %>, counted in values); gives where it ends, or
+// nothing when s does not start with one that reads.
+std::optional<std::size_t> LiteralForm(std::u16string_view s, std::u16string* out,
+                                       std::size_t* values);
 
 // A comment line, or one that opens a block comment that it does not close.
 enum class Comment { None, Line, Opens };

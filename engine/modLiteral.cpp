@@ -8,6 +8,7 @@
 namespace modConvert {
 namespace {
 
+using line::IsJavaWhitespace;
 using line::kCR;
 using line::kCRLF;
 using line::kLF;
@@ -90,13 +91,6 @@ bool PutCommonEscape(Sink& out, std::u16string_view t, std::size_t i) {
 }
 
 // --- Java text block ---
-
-// Character.isWhitespace, which javac's stripping of indentation and line ends goes by.
-bool IsJavaWhitespace(char16_t c) {
-    return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20) || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A && c != 0x2007) || c == 0x2028 || c == 0x2029 ||
-           c == 0x205F || c == 0x3000;
-}
 
 template <typename Sink>
 void PutJavaUnit(Sink& out, std::u16string_view line, std::size_t i, int& quotes) {

@@ -217,13 +217,16 @@ struct Record {
                              // a tail short of its column
     bool opened = true;      // the head's quote was there
     bool closed = true;      // the tail's quote was there
+    bool literal = false;    // a literal form's, whole: its body the literal
 };
 
 class Reader {
   public:
+    // forms: a literal form may follow the head (see LiteralForm).
     Reader(const statement::Dialect& dialect, const Lines& lines, std::u16string_view head,
-           std::u16string_view tail, std::size_t indent, std::size_t tailColumn)
-        : mode_(dialect.mode),
+           std::u16string_view tail, std::size_t indent, std::size_t tailColumn, bool forms)
+        : forms_(forms),
+          mode_(dialect.mode),
           php_(dialect.php),
           lines_(lines),
           text_(lines.text()),
@@ -302,14 +305,36 @@ class Reader {
         return false;
     }
 
-    // Every way a converted line can start at line a, the exact ones first.
+    // The lines from a as a literal form writes them: the head, the literal whole, the tail. A
+    // line that 編集 could have written so too (`a` after a head) is taken for the literal; a
+    // template the head tags is not read.
+    bool MatchLiteral(std::size_t a, Record& out) const {
+        bool irregular = false;
+        auto body = forms_ ? AfterHead(lines_.Start(a), irregular) : std::nullopt;
+        if (!body) return false;
+        for (; *body < text_.size() && IsBlank(text_[*body]); ++*body) irregular = true;
+        if (text_.substr(*body).starts_with(u'`') && statement::TagsTemplate(head_)) return false;
+        const auto length = statement::LiteralForm(text_.substr(*body), nullptr, nullptr);
+        if (!length || !text_.substr(*body + *length).starts_with(ended_)) return false;
+        const std::size_t end = *body + *length;
+        out = {*body, end, lines_.EndingFrom(end + tail_.size()) + 1, irregular};
+        out.literal = true;
+        return true;
+    }
+
+    // Every way a converted line can start at line a, the literal forms' and the exact ones first.
     // (A line the converter wrote with both quotes does not also read without one.)
-    std::size_t Matches(std::size_t a, Record (&out)[2]) const {
-        const std::size_t n = Match(a, out);
-        return n > 0 ? n : MatchJoined(a, out[0]);
+    std::size_t Matches(std::size_t a, Record (&out)[3]) const {
+        const std::size_t n = MatchLiteral(a, out[0]);
+        const std::size_t exact = Match(a, out + n);
+        return n + (exact > 0 ? exact : MatchJoined(a, out[n]));
     }
 
     void Put(const Record& r, std::u16string& out, Reversed& counts) const {
+        if (r.literal) {
+            statement::LiteralForm(text_.substr(r.body), &out, &counts.values);
+            return;
+        }
         Unescape(mode_, text_.substr(r.body, r.bodyEnd - r.body), &out,
                  QuotingOf(r.opened, r.closed), &counts);
     }
@@ -379,6 +404,7 @@ class Reader {
         return true;
     }
 
+    bool forms_;
     EscapeMode mode_;
     bool php_;
     const Lines& lines_;
@@ -409,7 +435,8 @@ struct Way {
 // line the head starts does. Not with a head or tail of several lines, whose lines the converter
 // may start with anything.
 std::vector<bool> InBlockComments(const statement::Dialect& dialect, const Lines& lines,
-                                  std::u16string_view head, std::u16string_view tail) {
+                                  std::u16string_view head, std::u16string_view tail,
+                                  const std::vector<bool>& inLiteral) {
     std::vector<bool> commented(lines.size());
     const bool oneLine = head.find_first_of(u"\r\n") == head.npos &&
                          tail.find_first_of(u"\r\n") == tail.npos;
@@ -420,14 +447,75 @@ std::vector<bool> InBlockComments(const statement::Dialect& dialect, const Lines
         if (open) {
             commented[k] = true;
             open = line.find(u"*/") == line.npos;
-        } else if (!TrimStart(line).starts_with(TrimStart(head))) {
+        } else if (!inLiteral[k] && !TrimStart(line).starts_with(TrimStart(head))) {
             open = statement::CommentOf(dialect, line) == statement::Comment::Opens;
         }
     }
     return commented;
 }
 
-// A statement read on its own may span this many lines at most.
+// The lines inside a literal spanning lines (a text block, a template, a raw string), after the
+// line that opens it: none of them is read on its own. A line the head starts (every line, with
+// the head empty) opens one only right after the head, where the forms may follow it, so that
+// what 編集 wrote after a head is not taken for code; the others are walked as C, Java or
+// JavaScript. Not with a head or tail of several lines, whose lines the converter may start with
+// anything.
+std::vector<bool> InLiterals(EscapeMode mode, const Lines& lines, std::u16string_view head,
+                             std::u16string_view tail, bool forms) {
+    std::vector<bool> inside(lines.size());
+    const bool oneLine =
+        head.find_first_of(u"\r\n") == head.npos && tail.find_first_of(u"\r\n") == tail.npos;
+    if (mode != kEscapeBackslash || !oneLine) return inside;
+    const statement::Dialect c{kEscapeBackslash, false};
+    const std::u16string_view h = TrimStart(head);
+    statement::Spanning open;
+    bool afterRaw = false;  // a raw string ended the line before: the next piece goes on with it
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        std::u16string_view line = lines.Line(k);
+        inside[k] = !open.empty() || (afterRaw && statement::JoinsRaw(line));
+        afterRaw = false;
+        if (!inside[k] && TrimStart(line).starts_with(h)) {
+            line = TrimStart(line).substr(h.size());
+            if (!forms || !statement::StartsLiteral(line)) continue;
+        }
+        afterRaw = statement::Carry(c, line, open);
+    }
+    return inside;
+}
+
+// Whether a literal form may stand between head and tail: with the C/Java option, a head that
+// ends outside any literal and comment, and a tail that opens no literal of several lines (after
+// a line 編集 wrote of an empty line, it would seem to).
+bool FormsAfter(EscapeMode mode, std::u16string_view head, std::u16string_view tail) {
+    statement::Spanning afterTail;
+    statement::Carry({kEscapeBackslash, false}, tail, afterTail);
+    return mode == kEscapeBackslash && statement::EndsInCode(head) && afterTail.empty();
+}
+
+// A text that is one literal form alone (blank lines around it allowed), read as that literal
+// when both fields are empty: the form's output with no head and tail. Not a text block alone,
+// which may be C#'s raw string.
+bool ReadWholeLiteral(EscapeMode mode, const Lines& lines, Reversed& r) {
+    std::size_t a = 0;
+    while (a < lines.size() && IsBlankLine(lines.Line(a))) ++a;
+    if (mode != kEscapeBackslash || a == lines.size()) return false;
+    const std::u16string_view text = lines.text();
+    const std::size_t body = lines.End(a) - TrimStart(lines.Line(a)).size();
+    if (text.substr(body).starts_with(u"\"\"\"")) return false;
+    const auto length = statement::LiteralForm(text.substr(body), nullptr, nullptr);
+    if (!length) return false;
+    const std::size_t b = lines.EndingFrom(body + *length);
+    if (!IsBlankLine(text.substr(body + *length, lines.End(b) - body - *length))) return false;
+    for (std::size_t k = b + 1; k < lines.size(); ++k) {
+        if (!IsBlankLine(lines.Line(k))) return false;
+    }
+    statement::LiteralForm(text.substr(body), &r.text, &r.values);
+    r.read = b + 1 - a;
+    r.dropped = lines.size() - r.read;
+    return true;
+}
+
+// A statement read on its own may span this many lines at most, but for a literal's lines.
 constexpr std::size_t kStatementLines = 100;
 
 bool AnyPhp(const Lines& lines, std::u16string_view head) {
@@ -464,7 +552,7 @@ class Writer {
                 ++r_.dropped;
             } else if (piece.reading && target_ && piece.reading->target == *target_) {
                 Line() += piece.reading->text;
-                ++r_.read;
+                r_.read += LinesRead(piece);
                 r_.values += piece.reading->values;
                 r_.lineEnds += piece.reading->lineEnd;
             } else {
@@ -501,8 +589,10 @@ class Writer {
                 inComment_ = close == to;
                 end = std::min(close + 1, to);
             }
-            while (comment == statement::Comment::None && end < to && end - k < kStatementLines &&
-                   statement::Continues(d_, lines_.Line(end - 1), lines_.Line(end)))
+            statement::Spanning open;
+            while (comment == statement::Comment::None && end < to &&
+                   statement::Continues(d_, lines_.Line(end - 1), lines_.Line(end), open) &&
+                   (!open.empty() || end - k < kStatementLines))
                 ++end;
             pieces.push_back({k, end, false,
                               comment == statement::Comment::None ? ReadOwn(k, end) : std::nullopt});
@@ -511,14 +601,20 @@ class Writer {
         return pieces;
     }
 
-    // What most of the statements read build; the first of them where several build as many.
+    // The lines a statement read counts: a literal's every line, or one.
+    static std::size_t LinesRead(const Piece& piece) {
+        return piece.reading->whole ? piece.to - piece.from : 1;
+    }
+
+    // What most of the statements read build, a literal's lines each counted; the first of them
+    // where several build as many.
     static std::optional<std::u16string> MostBuilt(const std::vector<Piece>& pieces) {
         std::map<std::u16string_view, std::size_t> counts;
         std::optional<std::u16string> most;
         std::size_t top = 0;
         for (const Piece& piece : pieces) {
             if (!piece.reading) continue;
-            const std::size_t n = ++counts[piece.reading->target];
+            const std::size_t n = counts[piece.reading->target] += LinesRead(piece);
             if (n > top) {
                 top = n;
                 most = piece.reading->target;
@@ -532,12 +628,18 @@ class Writer {
     // <?php ... ?>) as well.
     std::optional<statement::Reading> ReadOwn(std::size_t from, std::size_t to) const {
         std::u16string joined;
+        statement::Spanning open;
         for (std::size_t k = from; k < to; ++k) {
-            std::u16string_view part = TrimBlanks(lines_.Line(k));
+            // A literal's lines keep their blanks and their line breaks.
+            const bool inside = !open.empty();
+            std::u16string_view part = lines_.Line(k);
+            if (to - from > 1) statement::Carry(d_, part, open);
+            if (!inside) part = TrimStart(part);
+            if (open.empty()) part = part.substr(0, part.find_last_not_of(u" \t") + 1);
             // VB's _ continues the statement on the next line.
             if (k + 1 < to && d_.mode == kEscapeQuoteDoubling && part.ends_with(u'_'))
                 part.remove_suffix(1);
-            if (k > from) joined += u' ';
+            if (k > from) joined.append(inside ? kCRLF : std::u16string_view(u" "));
             joined += part;
         }
         std::u16string_view statement = joined;
@@ -602,18 +704,22 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
     const std::size_t n = lines.size();
     r.text.reserve(text.size());
     if (head.empty() && tail.empty()) {
-        Writer(dialect, lines, r, std::nullopt, true).Statements(0, n);
+        if (!ReadWholeLiteral(mode, lines, r))
+            Writer(dialect, lines, r, std::nullopt, true).Statements(0, n);
         return r;
     }
     Writer writer(dialect, lines, r, statement::HeadTarget(dialect, head), false);
-    const Reader reader(dialect, lines, head, tail, line::Count(hStart), line::Count(tStart));
+    const bool forms = FormsAfter(mode, head, tail);
+    const Reader reader(dialect, lines, head, tail, line::Count(hStart), line::Count(tStart),
+                        forms);
+    const std::vector<bool> inside = InLiterals(mode, lines, head, tail, forms);
 
     // From the last line back, the best way to read the lines from each one on.
     std::vector<Way> best(n + 1);
-    Record records[2];
-    const std::vector<bool> commented = InBlockComments(dialect, lines, head, tail);
+    Record records[3];
+    const std::vector<bool> commented = InBlockComments(dialect, lines, head, tail, inside);
     for (std::size_t a = n; a-- > 0;) {
-        const std::size_t found = commented[a] ? 0 : reader.Matches(a, records);
+        const std::size_t found = commented[a] || inside[a] ? 0 : reader.Matches(a, records);
         Way way{best[a + 1].kept + 1, best[a + 1].irregular, -1};
         for (std::size_t i = found; i-- > 0;) {
             const Way& rest = best[records[i].next];
@@ -634,7 +740,7 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
         reader.Matches(a, records);
         const Record& record = records[best[a].choice];
         reader.Put(record, writer.Line(), r);
-        ++r.read;
+        r.read += record.literal ? record.next - a : 1;
         a = record.next;
     }
     return r;

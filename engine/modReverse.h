@@ -48,6 +48,16 @@ struct Reversed {
 // with the head, and one joined alone after the last literal (" & vbCrLf) with the tail. Lines
 // without a literal, and comment lines, are kept; head and tail give the first line read's.
 //
+// With mode 1, literals that span lines are read as their compilers read them (a Java text block, a
+// JavaScript template, a C++ raw string; see statement::LiteralForm): after a head that ends
+// outside any literal and tags no template, a literal form whole before a tail that opens no
+// literal is read as its value, every line break of it a line break of the text; with both fields
+// empty, so is a text that is one such literal alone (not a text block: C#'s raw strings look
+// alike), and statements holding them are read as above. Their lines count as lines read; no line
+// inside one is read on its own. What ConvertLiteral(form, text, head, tail, hStart) writes comes
+// back as the text, but that a lone LF a raw string writes, or a text block after white space javac
+// strips at a piece's end, comes back as a line break.
+//
 // What ConvertLinesAligned(mode, text, head, tail, hStart, tStart) and ConvertVariant (with mode
 // 1 for UnicodeEscapes and Apostrophes, with its own mode for Tabs) write comes back as the text
 // when head or tail is not empty (with both empty, the guess may take over), except that:

@@ -9,6 +9,7 @@
 namespace {
 
 using namespace modConvert;
+using namespace std::string_literals;
 
 struct ReverseCase {
     const char* name;
@@ -66,6 +67,27 @@ TEST(ReverseLines, ReadsLinesBackAndKeepsTheOthers) {
         {"read as the converter aligns", 0, u"\r", u"\n", 0, 3, u"\r\n\r\n\r\n\r \n\r\n",
          u"\n\r\r\n", 0, 0},
         {"empty text", 1, u"<", u">", 0, 0, u"", u"", 0, 0},
+        // The literal forms after a head outside any literal, read as their compilers read them.
+        {"text block: javac's indentation, escapes", 1, u"s = ", u";", 0, 0,
+         u"s = \"\"\"\r\n      a  \r\n    b\\s\r\n     c\\\r\n    d\\n\\101\\u0042\r\n    \"\"\";",
+         u"  a\r\nb \r\n cd\nAB\r\n", 0, 0},
+        {"text block: a close at the line's start; String.join", 1, u"x(", u");", 0, 0,
+         u"x(String.join(\"\", \"\"\"\r\n  a\r\n\"\"\", \"\"\"\r\n\tb\u3000\\n\\\r\n  \"\"\"));",
+         u"  a\r\nb\u3000\r\n", 0, 0},
+        {"template: escapes, values, a line continued", 1, u"h = ", u";", 0, 0,
+         u"h = `\\`\\${a}\\\\ ${ f(\"}\") }\\u{1F600}\\x41\\\r\nb\r\nc\\n`;",
+         u"`${a}\\ <%= f(\"}\") %>\U0001F600Ab\r\nc\n", 0, 0},
+        {"raw strings in pieces", 1, u"p = ", u";", 0, 0,
+         u"p = R\"d(a)\"(b)d\" \"\\r\" R\"(\r\n)\"\r\n  R\"(c)\" \"\\0\" R\"()\";",
+         u"a)\"(b\r\r\nc\0"s, 0, 0},
+        {"JSON strings", 1, u"\"l\": ", u",", 2, 0,
+         u"  \"l\": [\r\n  \"a\\\"\\u00e9\\/\\n\",\r\n  \"\"\r\n  ],", u"a\"é/\n\r\n", 0, 0},
+        {"a literal that does not read is kept, no line of it read", 1, u"<", u">", 0, 0,
+         u"<\"\"\"\r\n<b>\r\n\\q\"\"\">", u"<% <\"\"\"\r\n<b>\r\n\\q\"\"\"> %>", 3, 1},
+        {"after a head inside a literal, 編集's", 1, u"p(\"", u"\");", 0, 0, u"p(\"`a`\");", u"`a`", 0,
+         0},
+        {"a template the head tags, 編集's", 1, u"h = html", u";", 0, 0, u"h = html`<p>`;", u"`<p>`", 0,
+         0},
     };
     for (const ReverseCase& c : cases) {
         const Reversed r = ReverseLines(c.mode, c.text, c.head, c.tail, c.hStart, c.tStart);
@@ -86,6 +108,8 @@ struct ShapeCase {
 // Each statement read only when it certainly builds the page and every part of it parses; what
 // it puts into the page exactly, or the line kept as code so that the page still runs.
 TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
+    std::u16string deep = u"h = ";  // templates nested past any stack
+    for (int i = 0; i < 100000; ++i) deep += u"`${";
     const ShapeCase cases[] = {
         {"two heads of one stream, code, a blank line, a \\n, a comment", 1,
          u"  out.print(\"a\");\r\n \t\r\n\tfor (;;) {\r\nout.println(\"b\\\"\\n\"); \r\n// x(\"y\");",
@@ -148,6 +172,28 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          u"<% sb.Append(\"<p>\") %>\r\nConsole.WriteLine(\"{0:N2}\", n)",
          u"(id = '<%= Safe(x) %>')\r\n<td><%= a %>{<%= b %>}</td>\r\n<p>\r\n<% Console.WriteLine(\"{0:N2}\", n) %>",
          3, 1},
+        {"a text block's every line, its last line break too; return is code", 1,
+         u"String html = \"\"\"\r\n    <p>\r\n      x</p>\r\n    \"\"\";\r\nreturn \"\"\"\r\n    y\"\"\";",
+         u"<p>\r\n  x</p>\r\n\r\n<% return \"\"\"\r\n    y\"\"\"; %>", 4, 2},
+        {"a text block C#'s raw string could be is code", 1,
+         u"var s = \"\"\"\r\n  <p>\r\n  \"\"\";\r\nvar t = \"\"\"\r\n  <b>\"\"\";",
+         u"<% var s = \"\"\"\r\n  <p>\r\n  \"\"\"; %>\r\n<b>", 2, 3},
+        {"templates, of one line too; tagged ones are code", 1,
+         u"res.send(`<b>${n}</b>`);\r\nres.send(`\r\n<i>\\${x}</i>`);\r\nres.send(html`<p>`);\r\n"
+         u"res.send(String.raw`\\n`);",
+         u"<b><%= n %></b>\r\n\r\n<i>${x}</i>\r\n<% res.send(html`<p>`); %>\r\n"
+         u"<% res.send(String.raw`\\n`); %>", 3, 2},
+        {"a statement's bracket over lines, to its ; or a block's {", 1,
+         u"t = s.match(/\\(/);\r\napp.get('/', (req, res) => {\r\n  res.send(\r\n    `<p>\r\n    </p>`\r\n"
+         u"  );\r\n});",
+         u"<% t = s.match(/\\(/); %>\r\n<% app.get('/', (req, res) => { %>\r\n<p>\r\n    </p>\r\n<% }); %>",
+         4, 3},
+        {"C++: a raw string in flash memory", 1, u"const char page[] PROGMEM = R\"=(\r\n<p>)\" x</p>)=\";",
+         u"\r\n<p>)\" x</p>", 2, 0},
+        {"C++: + on a char pointer is code", 1, u"auto s = \"<p>\" + n;", u"<% auto s = \"<p>\" + n; %>", 0, 1},
+        {"a JSON array alone", 1, u"\r\n[\r\n  \"a\",\r\n  \"b\\u0041\"\r\n]\r\n", u"a\r\nbA", 4, 0},
+        {"an array in code", 1, u"var a = [\"x\", \"y\"];", u"<% var a = [\"x\", \"y\"]; %>", 0, 1},
+        {"templates nested too deep", 1, deep, u"<% " + deep + u" %>", 0, 1},
     };
     for (const ShapeCase& c : cases) {
         const Reversed r = ReverseLines(c.mode, c.text, c.head, c.tail, 0, 0);

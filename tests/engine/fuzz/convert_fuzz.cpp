@@ -221,11 +221,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // 逆変換 reads a literal as its language does: after a head ending with ', a ' of the text
     // ends the literal (only the apostrophe variant escapes it); after a PHP head, $name is a
-    // variable and \uXXXX no escape.
-    const bool php = statement::LooksLikePhp(head.view());
+    // variable and \uXXXX no escape (a line of PHP's shape, of the text or of head and tail, makes
+    // the block PHP too). After a head outside any literal, a line that is itself a template or
+    // opens a JSON array is read as that literal form.
+    bool php = statement::LooksLikePhp(head.view());
+    for (const std::u16string& line : lines) {
+        php = php || statement::LooksLikePhp(line);
+        for (const std::u16string& part : SplitLines(head.str() + line + tail.str()))
+            php = php || statement::LooksLikePhp(part);
+    }
+    const bool forms = statement::EndsInCode(head.view());
+    const auto form = [forms](char16_t c) { return forms && (c == u'`' || c == u'['); };
     std::u16string readable = text.str();
     for (char16_t& c : readable) {
-        if ((head.view().ends_with(u'\'') && c == u'\'') || (php && c == u'$')) c = u'x';
+        if ((head.view().ends_with(u'\'') && c == u'\'') || (php && c == u'$') || form(c)) c = u'x';
     }
     const std::vector<std::u16string> readableLines = SplitLines(readable);
     CheckReversed(std::bind_front(ConvertLinesAligned, mode), mode, readable, readableLines,
@@ -236,9 +245,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       v == Variant::Tabs ? mode : kEscapeBackslash, readable, readableLines,
                       head.view(), tail.view(), hStart, tStart);
     }
-    // The C/Java reading takes a bare " for the end of the literal: texts without one.
+    // The C/Java reading takes a bare " for the end of the literal: texts without one. After a
+    // PHP head, $name is a variable, and \' no escape unless the head ends with '.
     std::u16string unquoted = text.str();
-    std::replace(unquoted.begin(), unquoted.end(), u'"', u'x');
+    const bool phpDouble = php && !head.view().ends_with(u'\'');
+    std::replace_if(unquoted.begin(), unquoted.end(), [&](char16_t c) {
+        return c == u'"' || form(c) || (php && c == u'$') || (phpDouble && c == u'\'');
+    }, u'x');
     CheckReversed(std::bind_front(ConvertVariant, Variant::Apostrophes, mode), kEscapeBackslash,
                   unquoted, SplitLines(unquoted), head.view(), tail.view(), hStart, tStart);
     // The joins come back as <%= expression %> written so, with a simple expression.

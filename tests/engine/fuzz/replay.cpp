@@ -18,12 +18,13 @@ int main(int argc, char** argv) {
             LLVMFuzzerTestOneInput(seed.data(), seed.size());
         }
     }
-    // Line ends, quotes, backslashes, spaces, tabs, apostrophes, digits and NUL; small numbers
-    // for modes and columns; bytes that open a 16-bit unit and the high bytes of surrogates,
-    // kana and kanji.
-    constexpr std::uint8_t kBytes[] = {'\r', '\n', '\r', '\n', '"',  '\\', ' ',  '\t', '\'',
-                                       '0',  '9',  'a',  0,    1,    2,    3,    40,   0x80,
-                                       0xFF, 0xD8, 0xDC, 0x30, 0x4E, 0xFF, 0x5C, 0x22};
+    // Line ends, quotes, backslashes, spaces, tabs, apostrophes, digits and NUL; what opens and
+    // closes the literal forms; small numbers for modes and columns; bytes that open a 16-bit
+    // unit and the high bytes of surrogates, kana and kanji.
+    constexpr std::uint8_t kBytes[] = {'\r', '\n', '\r', '\n', '"',  '\\', ' ',  '\t', '\'', '0',
+                                       '9',  'a',  0,    1,    2,    3,    40,   0x80, 0xFF, 0xD8,
+                                       0xDC, 0x30, 0x4E, 0xFF, 0x5C, 0x22, '`',  '$',  '{',  ')',
+                                       'R',  'd',  '[',  ','};
     std::mt19937 random(1);
     std::vector<std::uint8_t> input;
     for (int run = 0; run < 6000; ++run) {
