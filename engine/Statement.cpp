@@ -1227,14 +1227,16 @@ bool Parser::Assignment(std::u16string_view target) {
 }
 
 // What a statement builds, as a key: an output call's receiver (out, sb, Response, "" for
-// printf or echo), or the name an assignment builds. VB's names are the same in any case.
+// printf or echo), or the name an assignment builds. VB's names are the same in any case; blanks
+// and line breaks are left out, so that a receiver whose call goes on on the next line is the same.
 std::u16string Parser::Target(std::u16string_view prefix, std::u16string_view name) const {
-    name = Trim(name);
-    while (!name.empty() && (name.back() == u'.' || name.back() == u'>' || name.back() == u'-' ||
-                             name.back() == u':'))
-        name.remove_suffix(1);
     std::u16string key(prefix);
-    for (const char16_t c : name) key += VB() && c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+    for (const char16_t c : name)
+        if (!IsBlank(c) && c != u'\r' && c != u'\n')
+            key += VB() && c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+    while (key.size() > prefix.size() &&
+           (key.back() == u'.' || key.back() == u'>' || key.back() == u'-' || key.back() == u':'))
+        key.pop_back();
     return key;
 }
 

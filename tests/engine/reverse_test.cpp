@@ -162,11 +162,11 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          u"<p><%= name %></p>\r\n<% foo(a,\r\n  \"b\"); %>\r\n<% /* out.println(\"x\");\r\n"
          u"  out.println(\"y\"); */ %>", 1, 4},
         {"a head typed: its stream's other heads read, others code", 1,
-         u"out.print(\"<b>\");\r\nout.println(\"<td>\" + rs.getInt(\"p\"));\r\nsql = sql + \"x\";\r\nif (a) {\r\n"
-         u"/*\r\nout.println(\"y\");\r\n*/",
-         u"<b>\r\n<td><%= rs.getInt(\"p\") %>\r\n<% sql = sql + \"x\"; %>\r\n<% if (a) { %>\r\n"
+         u"out.print(\"<b>\");\r\nout.println(\"<td>\" + rs.getInt(\"p\"));\r\nout\r\n  .println(x + \"</td>\");\r\n"
+         u"sql = sql + \"x\";\r\nif (a) {\r\n/*\r\nout.println(\"y\");\r\n*/",
+         u"<b>\r\n<td><%= rs.getInt(\"p\") %>\r\n<%= x %></td>\r\n<% sql = sql + \"x\"; %>\r\n<% if (a) { %>\r\n"
          u"<% /*\r\nout.println(\"y\");\r\n*/ %>",
-         2, 5, u"out.println(\"", u"\");"},
+         3, 5, u"out.println(\"", u"\");"},
         {"VB.NET's + joins, a format, a scriptlet's statement", 2,
          u"sb.Append(\"(id = '\" + Safe(x) + \"')\")\r\nsb.AppendFormat(\"<td>{0}{{{1}}}</td>\", a, b)\r\n"
          u"<% sb.Append(\"<p>\") %>\r\nConsole.WriteLine(\"{0:N2}\", n)",
