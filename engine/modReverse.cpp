@@ -561,6 +561,13 @@ class Writer {
         }
     }
 
+    // Only the tail typed, no head to name the page: what most statements of the whole text build.
+    void GuessTarget() {
+        const bool inComment = inComment_;
+        target_ = MostBuilt(Pieces(0, lines_.size()));
+        inComment_ = inComment;
+    }
+
   private:
     // A blank line, a comment, or a statement, as read on its own if it reads.
     struct Piece {
@@ -709,6 +716,7 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
         return r;
     }
     Writer writer(dialect, lines, r, statement::HeadTarget(dialect, head), false);
+    if (head.empty()) writer.GuessTarget();
     const bool forms = FormsAfter(mode, head, tail);
     const Reader reader(dialect, lines, head, tail, line::Count(hStart), line::Count(tStart),
                         forms);

@@ -167,6 +167,9 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          u"<b>\r\n<td><%= rs.getInt(\"p\") %>\r\n<%= x %></td>\r\n<% sql = sql + \"x\"; %>\r\n<% if (a) { %>\r\n"
          u"<% /*\r\nout.println(\"y\");\r\n*/ %>",
          3, 5, u"out.println(\"", u"\");"},
+        {"only the tail typed: what most statements build", 2,
+         u"Response.Write \"<p>\" & x & \"</p>\"\r\nsql = \"a\"\r\nb\"\r\nResponse.Write name & \"<br>\"",
+         u"<p><%= x %></p>\r\n<% sql = \"a\" %>\r\nb\r\n<%= name %><br>", 3, 1, u"", u"\""},
         {"VB.NET's + joins, a format, a scriptlet's statement", 2,
          u"sb.Append(\"(id = '\" + Safe(x) + \"')\")\r\nsb.AppendFormat(\"<td>{0}{{{1}}}</td>\", a, b)\r\n"
          u"<% sb.Append(\"<p>\") %>\r\nConsole.WriteLine(\"{0:N2}\", n)",
