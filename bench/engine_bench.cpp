@@ -160,6 +160,18 @@ void BM_ReverseStatements(benchmark::State& state, Kind kind) {
     CountInput(state, converted);
 }
 
+// 逆変換 with only the tail typed: the whole text read once more for what most statements build.
+void BM_ReverseTailOnly(benchmark::State& state, Kind kind) {
+    const std::u16string& text = Sample(kind, state.range(0));
+    const std::u16string converted = Convert(text, false);
+    for (auto _ : state) {
+        const modConvert::Reversed back =
+            modConvert::ReverseLines(modConvert::kEscapeBackslash, converted, u"", kTail, 0, 0);
+        benchmark::DoNotOptimize(back.text.data());
+    }
+    CountInput(state, converted);
+}
+
 // The join item on a page without a %>, where every <%= found would have searched back through
 // the whole text.
 void BM_JoinItem(benchmark::State& state, Kind kind) {
@@ -197,6 +209,8 @@ BENCHMARK_CAPTURE(BM_ReverseLines, realistic, Kind::kRealistic)->Apply(Sizes)->U
 BENCHMARK_CAPTURE(BM_ReverseLines, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_ReverseStatements, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_ReverseStatements, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ReverseTailOnly, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ReverseTailOnly, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_JoinItem, realistic, Kind::kRealistic)->Apply(Sizes)->UseRealTime();
 BENCHMARK_CAPTURE(BM_JoinItem, dense, Kind::kDense)->Apply(Sizes)->UseRealTime();
 
@@ -231,7 +245,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             }
         }
         for (const std::string name :
-             {"CheckReport", "ReverseLines", "ReverseStatements", "JoinItem"}) {
+             {"CheckReport", "ReverseLines", "ReverseStatements", "ReverseTailOnly", "JoinItem"}) {
             std::printf("Time of %s / time of ConvertLines:\n", name.c_str());
             for (const std::string sample : {"realistic", "dense"}) {
                 for (const std::string mb : {"1", "10", "100"}) {
