@@ -232,6 +232,8 @@ class Parser {
     // a Java text block only where the statement shows Java (String, final, String.join, a call
     // in Java's lower case).
     bool MaybeCSharp() const { return ownLineClose_ && !java_; }
+    bool Appends() const { return appends_; }
+    std::u16string TakeFresh() { return std::move(fresh_); }
 
   private:
     char16_t At(std::size_t i) const { return i < s_.size() ? s_[i] : u'\0'; }
@@ -313,6 +315,7 @@ class Parser {
     bool ReadPath(Path& path) const;
     bool OutputCalls(const Path& path, std::size_t start);
     bool Assignment(std::u16string_view target);
+    std::u16string Fresh(std::size_t value, bool semicolon) const;
     std::u16string Target(std::u16string_view prefix, std::u16string_view name) const;
 
     const Dialect& d_;
@@ -324,6 +327,8 @@ class Parser {
     mutable int nesting_ = 0;  // templates being skipped, one inside another
     bool ownLineClose_ = false;
     bool java_ = false;
+    bool appends_ = false;  // what the assignment read does
+    std::u16string fresh_;
 };
 
 // The literal opening at i_ read into out; false when it does not close, holds an escape its
@@ -1216,14 +1221,30 @@ bool Parser::Assignment(std::u16string_view target) {
     }
     if (op == 0) return false;
     i_ += op;
+    const std::size_t value = i_;
     Built built;
-    if (!Chain(false, op == 1 ? target : std::u16string_view(), built) || !Tail()) return false;
+    if (!Chain(false, op == 1 ? target : std::u16string_view(), built)) return false;
+    SkipBlanks();
+    const bool semicolon = C() && Peek() == u';';
+    if (!Tail()) return false;
     // + adds numbers too: a page is built only where a literal is joined. VB's & and PHP's . join
     // text alone, so a value appended to the name builds one too.
     const bool joinsText = (VB() && !vbPlus_) || d_.php;
-    if (!built.literal && !(joinsText && (op == 2 || built.accumulated))) return false;
+    const bool appends = op == 2 || built.accumulated;
+    if (!built.literal && !(joinsText && appends)) return false;
     // s = "" starts a text afresh and puts nothing into it: code.
-    return op == 2 || built.accumulated || sink_.started || sink_.breaks > 0;
+    if (!appends && !sink_.started && sink_.breaks == 0) return false;
+    appends_ = appends;
+    if (!appends) fresh_ = Fresh(value, semicolon);
+    return true;
+}
+
+// The assignment up to its value, with an empty literal for the value.
+std::u16string Parser::Fresh(std::size_t value, bool semicolon) const {
+    std::u16string fresh(s_.substr(0, value));
+    fresh += u" \"\"";
+    if (semicolon) fresh += u';';
+    return fresh;
 }
 
 // What a statement builds, as a key: an output call's receiver (out, sb, Response, "" for
@@ -1392,19 +1413,21 @@ std::optional<Reading> Read(const Dialect& dialect, std::u16string_view statemen
         r->values = sink.values;
         r->lineEnd = sink.lineEnd;
         r->whole = sink.keepEnds;
+        r->appends = parser.Appends();
+        r->fresh = parser.TakeFresh();
         return r;
     }
     return std::nullopt;
 }
 
-std::optional<std::u16string> HeadTarget(const Dialect& dialect, std::u16string_view head) {
+std::optional<Reading> HeadReading(const Dialect& dialect, std::u16string_view head) {
     head = Trim(head);
     if (head.empty() || !(head.ends_with(u'"') || head.ends_with(u'\''))) return std::nullopt;
     const std::u16string quote(1, head.back());
     for (const std::u16string_view close : {u"x", u"x)"}) {
         const std::u16string statement = std::u16string(head) + std::u16string(close.substr(0, 1)) +
                                          quote + std::u16string(close.substr(1));
-        if (auto r = Read(dialect, statement)) return r->target;
+        if (auto r = Read(dialect, statement)) return r;
     }
     return std::nullopt;
 }

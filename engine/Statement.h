@@ -63,15 +63,19 @@ struct Reading {
     // an assigned name (set:sql), VB's in lower case.
     std::u16string target;
     bool whole = false;  // it held a literal spanning lines, whose every line counts as read
+    bool appends = false;  // x = x & "...", x += "...", $x .= "...": it adds to the name's text
+    // A plain assignment (sql = "SELECT") starts the name's text afresh: the same assignment of
+    // an empty literal (sql = ""). Empty for any other statement.
+    std::u16string fresh = {};
 };
 
 // Reads one statement, its lines joined with spaces; nothing when it is not certainly a
 // string-building statement.
 std::optional<Reading> Read(const Dialect& dialect, std::u16string_view statement);
 
-// What the statement a typed head starts builds (out.println(", Response.Write ", s = s & "), or
-// nothing when it starts none.
-std::optional<std::u16string> HeadTarget(const Dialect& dialect, std::u16string_view head);
+// The statement a typed head starts (out.println(", Response.Write ", s = s & "), read with a
+// literal after it: what it builds and whether it appends; nothing when it starts none.
+std::optional<Reading> HeadReading(const Dialect& dialect, std::u16string_view head);
 
 // The literals spanning lines that a line of C, Java or JavaScript leaves open, innermost last: a
 // text block, a raw string (closed by its )delimiter"), a template, and the ${ } inside one (with

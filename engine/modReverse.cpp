@@ -531,8 +531,13 @@ class Writer {
     // target: what statements read on their own must build, as a typed head names it; none, with
     // the fields empty: what most of them build.
     Writer(const statement::Dialect& dialect, const Lines& lines, Reversed& r,
-           std::optional<std::u16string> target, bool guess)
-        : d_(dialect), lines_(lines), r_(r), target_(std::move(target)), guess_(guess) {}
+           const std::optional<statement::Reading>& head, bool guess)
+        : d_(dialect), lines_(lines), r_(r), guess_(guess) {
+        if (head) {
+            target_ = head->target;
+            appends_ = head->appends;
+        }
+    }
 
     // The start of a line of the result.
     std::u16string& Line() {
@@ -546,11 +551,13 @@ class Writer {
     // that a variable set beside the page (String title = "...") stays code; the others kept.
     void Statements(std::size_t from, std::size_t to) {
         const std::vector<Piece> pieces = Pieces(from, to);
-        if (guess_ && !target_) target_ = MostBuilt(pieces);
+        if (guess_ && !target_) Guess(pieces);
         for (const Piece& piece : pieces) {
             if (piece.blank) {
                 ++r_.dropped;
             } else if (piece.reading && target_ && piece.reading->target == *target_) {
+                // Where the page is built by appends, an assignment that starts it afresh says so.
+                if (appends_ && !piece.reading->fresh.empty()) Fresh(piece);
                 Line() += piece.reading->text;
                 r_.read += LinesRead(piece);
                 r_.values += piece.reading->values;
@@ -564,7 +571,7 @@ class Writer {
     // Only the tail typed, no head to name the page: what most statements of the whole text build.
     void GuessTarget() {
         const bool inComment = inComment_;
-        target_ = MostBuilt(Pieces(0, lines_.size()));
+        Guess(Pieces(0, lines_.size()));
         inComment_ = inComment;
     }
 
@@ -630,6 +637,29 @@ class Writer {
         return most;
     }
 
+    // The page: what most statements build, and whether any of them appends to it.
+    void Guess(const std::vector<Piece>& pieces) {
+        target_ = MostBuilt(pieces);
+        for (const Piece& piece : pieces)
+            appends_ = appends_ || (piece.reading && target_ && piece.reading->appends &&
+                                    piece.reading->target == *target_);
+    }
+
+    // The assignment that starts the page afresh, as code on a line of its own, indented as the
+    // statement was: sql = "SELECT" reads as <% sql = "" %> and SELECT, so that the join item
+    // gives the same program back.
+    void Fresh(const Piece& piece) {
+        const std::u16string_view fresh = piece.reading->fresh;
+        if (!CanWrap() || fresh.find(u"%>") != fresh.npos || fresh.find(u"?>") != fresh.npos) return;
+        const std::u16string_view line = lines_.Line(piece.from);
+        Line().append(line.substr(0, line.size() - TrimStart(line).size()))
+            .append(Open()).append(u" ").append(fresh).append(u" ").append(Close());
+    }
+
+    bool CanWrap() const { return d_.mode == kEscapeBackslash || d_.mode == kEscapeQuoteDoubling; }
+    std::u16string_view Open() const { return d_.php ? u"<?php" : u"<%"; }
+    std::u16string_view Close() const { return d_.php ? u"?>" : u"%>"; }
+
   private:
     // The statement on lines [from, to) read on its own; one a scriptlet holds (<% ... %>,
     // <?php ... ?>) as well.
@@ -663,9 +693,9 @@ class Writer {
     // option says they are code and they hold nothing that would end the scriptlet early;
     // otherwise as they are.
     void Keep(std::size_t from, std::size_t to) {
-        const std::u16string_view open = d_.php ? u"<?php" : u"<%";
-        const std::u16string_view close = d_.php ? u"?>" : u"%>";
-        bool wrap = d_.mode == kEscapeBackslash || d_.mode == kEscapeQuoteDoubling;
+        const std::u16string_view open = Open();
+        const std::u16string_view close = Close();
+        bool wrap = CanWrap();
         for (std::size_t k = from; k < to && wrap; ++k) {
             const std::u16string_view line = lines_.Line(k);
             wrap = line.find(u"%>") == line.npos && line.find(close) == line.npos &&
@@ -695,6 +725,7 @@ class Writer {
     const Lines& lines_;
     Reversed& r_;
     std::optional<std::u16string> target_;
+    bool appends_ = false;  // some statement appends to the page (sql = sql & "...")
     bool guess_;
     bool first_ = true;
     bool inComment_ = false;  // inside /* */
@@ -715,7 +746,7 @@ Reversed ReverseLines(EscapeMode mode, std::u16string_view text, std::u16string_
             Writer(dialect, lines, r, std::nullopt, true).Statements(0, n);
         return r;
     }
-    Writer writer(dialect, lines, r, statement::HeadTarget(dialect, head), false);
+    Writer writer(dialect, lines, r, statement::HeadReading(dialect, head), false);
     if (head.empty()) writer.GuessTarget();
     const bool forms = FormsAfter(mode, head, tail);
     const Reader reader(dialect, lines, head, tail, line::Count(hStart), line::Count(tStart),

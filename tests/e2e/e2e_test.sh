@@ -711,18 +711,19 @@ into_input "$(printf "$(sed 's/../\\x&/g' <<<"$read_back")")"
 type_in head 'out.println("'
 type_in tail '");'
 expect "the join item on 逆変換's output" "$(line_hex 'out.println("<tr>");')$(line_hex 'out.println("<td>" + name + "</td>");')$(line_hex '}')$(line_hex 'out.println("</tr>");')" "$(from_menu "$(letter mnuEditJoins)")"
-# An ASP block that builds SQL on an accumulator, with a condition and a value: read with both
-# fields empty, then joined with its head and tail, it comes back as the same code.
+# An ASP block that builds SQL on an accumulator, started by an assignment, with a condition and
+# a value: read with both fields empty, the assignment says that it starts the text afresh; joined
+# with the appending head and tail, it comes back as the same program.
 click opt1
 type_in head
 type_in tail
-into_input $'sql = sql & "SELECT *"\r\nIf id <> "" Then\r\n  sql = sql & " WHERE id = " & id\r\nEnd If'
+into_input $'sql = "SELECT *"\r\nIf id <> "" Then\r\n  sql = sql & " WHERE id = " & id\r\nEnd If'
 read_back=$(from_menu "$(letter mnuReverse)")
-expect "逆変換 of an accumulator" "$(box_text multi $'SELECT *\n<% If id <> "" Then %>\n WHERE id = <%= id %>\n<% End If %>' | hex)" "$read_back"
+expect "逆変換 of an accumulator" "$(box_text multi $'<% sql = "" %>\nSELECT *\n<% If id <> "" Then %>\n WHERE id = <%= id %>\n<% End If %>' | hex)" "$read_back"
 into_input "$(printf "$(sed 's/../\\x&/g' <<<"$read_back")")"
 type_in head 'sql = sql & "'
 type_in tail '"'
-expect "the join item on the accumulator's page" "$(line_hex 'sql = sql & "SELECT *"')$(line_hex 'If id <> "" Then')$(line_hex 'sql = sql & " WHERE id = " & id')$(line_hex 'End If')" "$(from_menu "$(letter mnuEditJoins)")"
+expect "the join item on the accumulator's page" "$(line_hex 'sql = ""')$(line_hex 'sql = sql & "SELECT *"')$(line_hex 'If id <> "" Then')$(line_hex 'sql = sql & " WHERE id = " & id')$(line_hex 'End If')" "$(from_menu "$(letter mnuEditJoins)")"
 stop "after the context menu"
 ok "逆変換, 変換前チェック and the opt-in escapes from the context menu"
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/modReverse.h"
+#include "engine/modVariant.h"
 
 namespace {
 
@@ -127,9 +128,18 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
          u"Response.Write(\"<td>\" & rs(\"n\") & vbcrlf)\r\nResponse.Write \"<p>\" & _\r\n  name & \"</p>\"\r\n"
          u"Call Response.Write(\"x\")\r\nresponse.write\"a\" ' note",
          u"<td><%= rs(\"n\") %>\r\n<p><%= name %></p>\r\nx\r\na", 4, 0},
-        {"C accumulators; numbers are not text", 1,
+        {"C accumulators, the first assignment starting afresh; numbers are not text", 1,
          u"var html = \"<table>\";\r\nhtml += \"<b>\";\r\nhtml = html + \"<tr>\" + n;\r\ncount += 1;\r\nx = y + 1;",
-         u"<table>\r\n<b>\r\n<tr><%= n %>\r\n<% count += 1; %>\r\n<% x = y + 1; %>", 3, 2},
+         u"<% var html = \"\"; %>\r\n<table>\r\n<b>\r\n<tr><%= n %>\r\n<% count += 1; %>\r\n<% x = y + 1; %>", 3,
+         2},
+        {"an accumulator head typed: an assignment of its name starts afresh", 2,
+         u"  sql = \"SELECT *\" & vbCrLf\r\n  sql = sql & \" FROM t\"\r\nSQL = \"UPDATE \" & t\r\nsql = \"\"",
+         u"  <% sql = \"\" %>\r\nSELECT *\r\n FROM t\r\n<% SQL = \"\" %>\r\nUPDATE <%= t %>\r\n<% sql = \"\" %>", 3, 1,
+         u"sql = sql & \"", u"\""},
+        {"PHP: an assignment starting afresh beside appends", 1, u"$h = '<p>';\r\n$h .= \"$x\";",
+         u"<?php $h = \"\"; ?>\r\n<p>\r\n<?= $x ?>", 2, 0},
+        {"assignments without appends are read as they stand", 2, u"a.Text = \"x\"\r\na.Text = \"y\"",
+         u"x\r\ny", 2, 0},
         {"printf: arguments in order, or kept", 1,
          u"printf(\"age = %d\\n\", u.age);\r\nprintf(\"%5d\", n);\r\nfprintf(out, \"100%%\");\r\n"
          u"printf(\"%s\", a, b);\r\nprintf(\"%x\", n);",
@@ -205,6 +215,17 @@ TEST(ReverseLines, ReadsOnlyWhatCertainlyBuildsThePage) {
         EXPECT_EQ(r.code, c.code) << c.shape;
         EXPECT_EQ(r.kept, 0u) << c.shape;
     }
+}
+
+// The page of a text built by appends, where an assignment starts it afresh, joined back with
+// the appending head: the same program, the assignment written as an empty one and an append.
+TEST(ReverseLines, ATextStartedAfreshComesBackAsTheSameProgram) {
+    const std::u16string block =
+        u"sql = \"SELECT * FROM t\"\r\nIf id <> \"\" Then\r\n  sql = sql & \" WHERE id = \" & id\r\nEnd If";
+    const Reversed r = ReverseLines(kEscapeQuoteDoubling, block, u"", u"", 0, 0);
+    EXPECT_EQ(ConvertVariant(Variant::Joins, kEscapeQuoteDoubling, r.text, u"sql = sql & \"", u"\"", 0, 0),
+              u"sql = \"\"\r\nsql = sql & \"SELECT * FROM t\"\r\nIf id <> \"\" Then\r\n"
+              u"sql = sql & \" WHERE id = \" & id\r\nEnd If\r\n");
 }
 
 }  // namespace
