@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -135,41 +136,33 @@ void BM_CheckReport(benchmark::State& state, Kind kind) {
     CountInput(state, text);
 }
 
-// 逆変換 of what 編集 wrote: ReverseLines on ConvertLines' result for the same text, head and
-// tail typed, into fresh memory as the product does. Converted once, outside the timing.
+// 逆変換 of what 編集 wrote for the sample with kHead and kTail (converted once, outside the
+// timing), read with the given fields into fresh memory as the product does.
+void ReverseConverted(benchmark::State& state, Kind kind, std::u16string_view head,
+                      std::u16string_view tail) {
+    const std::u16string& text = Sample(kind, state.range(0));
+    const std::u16string converted = Convert(text, false);
+    for (auto _ : state) {
+        const modConvert::Reversed back =
+            modConvert::ReverseLines(modConvert::kEscapeBackslash, converted, head, tail, 0, 0);
+        benchmark::DoNotOptimize(back.text.data());
+    }
+    CountInput(state, converted);
+}
+
+// With the same head and tail typed.
 void BM_ReverseLines(benchmark::State& state, Kind kind) {
-    const std::u16string& text = Sample(kind, state.range(0));
-    const std::u16string converted = Convert(text, false);
-    for (auto _ : state) {
-        const modConvert::Reversed back =
-            modConvert::ReverseLines(modConvert::kEscapeBackslash, converted, kHead, kTail, 0, 0);
-        benchmark::DoNotOptimize(back.text.data());
-    }
-    CountInput(state, converted);
+    ReverseConverted(state, kind, kHead, kTail);
 }
 
-// 逆変換 with both fields empty: every line read as a statement on its own.
+// With both fields empty: every line read as a statement on its own.
 void BM_ReverseStatements(benchmark::State& state, Kind kind) {
-    const std::u16string& text = Sample(kind, state.range(0));
-    const std::u16string converted = Convert(text, false);
-    for (auto _ : state) {
-        const modConvert::Reversed back =
-            modConvert::ReverseLines(modConvert::kEscapeBackslash, converted, u"", u"", 0, 0);
-        benchmark::DoNotOptimize(back.text.data());
-    }
-    CountInput(state, converted);
+    ReverseConverted(state, kind, u"", u"");
 }
 
-// 逆変換 with only the tail typed: the whole text read once more for what most statements build.
+// With only the tail typed: the whole text read once more for what most statements build.
 void BM_ReverseTailOnly(benchmark::State& state, Kind kind) {
-    const std::u16string& text = Sample(kind, state.range(0));
-    const std::u16string converted = Convert(text, false);
-    for (auto _ : state) {
-        const modConvert::Reversed back =
-            modConvert::ReverseLines(modConvert::kEscapeBackslash, converted, u"", kTail, 0, 0);
-        benchmark::DoNotOptimize(back.text.data());
-    }
-    CountInput(state, converted);
+    ReverseConverted(state, kind, u"", kTail);
 }
 
 // The join item on a page without a %>, where every <%= found would have searched back through

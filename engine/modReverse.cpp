@@ -650,10 +650,16 @@ class Writer {
     // gives the same program back.
     void Fresh(const Piece& piece) {
         const std::u16string_view fresh = piece.reading->fresh;
-        if (!CanWrap() || fresh.find(u"%>") != fresh.npos || fresh.find(u"?>") != fresh.npos) return;
+        if (!CanWrap() || fresh.find(u"%>") != fresh.npos || fresh.find(u"?>") != fresh.npos)
+            return;
         const std::u16string_view line = lines_.Line(piece.from);
-        Line().append(line.substr(0, line.size() - TrimStart(line).size()))
-            .append(Open()).append(u" ").append(fresh).append(u" ").append(Close());
+        Line()
+            .append(line.substr(0, line.size() - TrimStart(line).size()))
+            .append(Open())
+            .append(u" ")
+            .append(fresh)
+            .append(u" ")
+            .append(Close());
     }
 
     bool CanWrap() const { return d_.mode == kEscapeBackslash || d_.mode == kEscapeQuoteDoubling; }
